@@ -1,0 +1,32 @@
+// Global state of the panel program: one instance each, for the whole run.
+#pragma once
+
+#include "p_ksil2/tvksil2.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// Panel handles (the tab pages CP, PP and PP5 hold their page handles).
+extern int hABOUT, hST, hDP, hCP, hPP, hPP5, hTP, hCHLP, hMP;
+extern int hMenuBar; // menu bar on MP
+extern int hTab;     // tab control that replaced MP's CANVAS
+
+extern ViSession mvi;          // module session, 0 = none
+extern ViSession baseSession;  // carrier session, 0 = none
+extern std::int32_t moduleModel;                 // 64, 79, or 0 when none is open
+extern std::array<std::int32_t, 4> moduleTypes;  // model code at positions 1..4, 0 = empty
+extern std::array<double, 18> nominalR;          // nominal stage values, stage 1 first
+extern ViStatus lastStatus;    // status of the last flash, reset or calibration call
+extern int exitRequest;        // set by every exit command
+extern std::int32_t selftestAnswer; // -1 waiting, 0 continue, 1 stop
+extern char driverRevision[256];
+extern char instrumentRevision[256];
+
+inline constexpr const char* kProgramVersion = "1.1.0";
+inline constexpr const char* kResourceFile = "p_ksil2.uir";
+inline constexpr const char* kMathLibraryFile = "tvksil2_math.dll";
+
+// Folder the resource is loaded from (the program's own folder unless set).
+std::string resourcePath();
+void setResourceDir(const std::string& dir);

@@ -1,0 +1,24 @@
+// Carrier and module sessions, driver error reporting, reset and self-test.
+#pragma once
+
+#include "platform/visa.h"
+
+#include <array>
+#include <cstdint>
+
+// Shows a failed driver call on MP's status line: the driver's message, a blank
+// and the call text, in red; status 0 only turns the line grey.
+void reportStatus(const char* callText, ViStatus status);
+
+void selectInstrument();
+void reselectInstrument();
+void closeSessions(bool withMultimeter);
+void resetCalTable();
+ViStatus queryModuleTypes(ViSession carrier, std::array<std::int32_t, 4>& types);
+
+// Toolkit callbacks
+int selMezonin(int panel, int control, int event, void* data, int e1, int e2);
+int ResetCB(int panel, int control, int event, void* data, int e1, int e2);
+int SelftestCB(int panel, int control, int event, void* data, int e1, int e2);
+int continueSelftest(int panel, int control, int event, void* data, int e1, int e2);
+int stopSelftest(int panel, int control, int event, void* data, int e1, int e2);

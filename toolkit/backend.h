@@ -1,0 +1,79 @@
+// Backend interface: how the core tells a presentation layer what changed,
+// and how the presentation layer hands the operator's input to the core.
+#pragma once
+
+#include "toolkit/model.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tk {
+
+// What changed on a control; a and b locate the change where it says so.
+enum class Change {
+    Everything,   // rebuild the widget from the model
+    Value,        // num / text / index
+    Attributes,   // visible, dimmed, label, colours, first visible line
+    Items,        // list or ring items
+    LinesAppended,// text box: lines [a, end) were appended
+    Cell,         // table cell (row a, column b), value or colour
+    Rows,         // table rows inserted or deleted
+    Pages,        // tab pages inserted, removed or activated
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual void panelCreated(int /*panel*/) {}
+    virtual void panelDiscarded(int /*panel*/) {}
+    virtual void panelChanged(int /*panel*/) {} // title, visibility, popup state, colours
+    virtual void controlCreated(int /*panel*/, int /*ctrl*/) {}
+    virtual void controlChanged(int /*panel*/, int /*ctrl*/, Change /*what*/, int /*a*/, int /*b*/) {}
+    virtual void menuBarCreated(int /*menuBar*/) {}
+    virtual void menuChanged(int /*menuBar*/, int /*item*/) {}
+    virtual void waitCursorChanged(bool /*on*/) {}
+
+    // Gives the backend a chance to collect input; must not block.
+    // mainLoop is true when called from tk::pollMainLoop.
+    virtual void pump(bool mainLoop) = 0;
+
+    virtual void messagePopup(std::string_view title, std::string_view text) = 0;
+    virtual int confirmPopup(std::string_view title, std::string_view text) = 0;
+    virtual int fileSelectPopup(std::string_view directory, std::string_view defaultName,
+                                std::string_view filter, std::string_view title, bool save,
+                                std::string& path) = 0;
+};
+
+namespace core {
+
+// Installs a backend (the core owns it) on a fresh, empty model.
+void install(std::unique_ptr<Backend> backend);
+Backend* backend();
+
+// Input from the operator, queued and dispatched by the next pump in order.
+struct InputEvent {
+    enum class Type {
+        Commit,          // command button pressed, value committed (value already stored)
+        DoubleClick,     // list item (a = index) or table cell (a = row, b = column)
+        Close,           // window close box
+        TabChanged,      // a = new page index
+        Menu,            // menu item a of menu bar `panel`
+    } type = Type::Commit;
+    int panel = 0;
+    int ctrl = 0;
+    int a = 0, b = 0;
+};
+void queue(const InputEvent& ev);
+size_t queued();
+
+// Store a value the operator entered, without notifying the backend back.
+void storeValue(int panel, int ctrl, double value);
+void storeText(int panel, int ctrl, std::string_view text);
+void storeIndex(int panel, int ctrl, int index);
+void storeCell(int panel, int ctrl, int row, int col, double value);
+void storeActivePage(int panel, int tabCtrl, int index);
+
+} // namespace core
+} // namespace tk

@@ -1,0 +1,59 @@
+// Headless backend for tests: an event queue the test fills with the
+// operator's actions, a scripted answerer for pop-ups with a record of every
+// pop-up shown, and a guard against wait loops that would hang.
+//
+// Every action is queued and runs when the program next pumps events
+// (tk::processEvents or tk::pollMainLoop), in the order queued.
+//
+// Guard: when a pump finds the queue empty,
+//  - tk::pollMainLoop throws MainLoopIdle: the program is idle, waiting for
+//    the operator (the harness catches it and returns to the test);
+//  - tk::processEvents throws Starved: an operation waits for an answer the
+//    test never queued; the test fails instead of hanging.
+// An action on a hidden or dimmed control, or on a hidden panel, throws
+// Refused when it is dispatched: the operator could not have done it.
+// A confirm or file pop-up with no scripted answer throws Unanswered.
+#pragma once
+
+#include "toolkit/toolkit.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tk::headless {
+
+struct Starved : std::runtime_error { using std::runtime_error::runtime_error; };
+struct MainLoopIdle : std::runtime_error { using std::runtime_error::runtime_error; };
+struct Refused : std::runtime_error { using std::runtime_error::runtime_error; };
+struct Unanswered : std::runtime_error { using std::runtime_error::runtime_error; };
+
+// --- the operator's actions -------------------------------------------------
+void press(int panel, int ctrl);                       // command button, or commit of any control
+void setNumber(int panel, int ctrl, double value);     // type a number and commit
+void setText(int panel, int ctrl, std::string_view text); // type a text and commit
+void setToggle(int panel, int ctrl, bool on);          // toggle / binary switch, commit
+void pickItem(int panel, int ctrl, int index);         // list or ring: select and commit
+void doubleClickItem(int panel, int ctrl, int index);  // list: select and double-click
+void doubleClickCell(int panel, int ctrl, int row, int col); // table, 1-based
+void closeWindow(int panel);                           // the window's close box
+void changeTab(int panel, int tabCtrl, int index);     // pick a tab page
+void chooseMenu(int menuBar, int item);                // menu item
+
+// --- pop-ups -------------------------------------------------------------------
+enum class PopupKind { Message, Confirm, FileSelect };
+struct PopupRecord {
+    PopupKind kind;
+    std::string title;
+    std::string text;
+};
+void answerConfirm(bool yes);            // next confirm pop-up answers yes (1) or no (0)
+void answerFile(std::string path, bool isNew = false); // next file pop-up; "" cancels
+const std::vector<PopupRecord>& popups();
+void clearPopups();
+size_t pendingAnswers();
+
+size_t pendingActions();
+void clearActions();
+
+} // namespace tk::headless

@@ -1,0 +1,127 @@
+// The in-memory state of every panel, control and menu bar. The core owns it;
+// backends read it (never write it) to present it, and report the operator's
+// input back to the core through tk::core (toolkit/backend.h).
+#pragma once
+
+#include "toolkit/toolkit.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tk::model {
+
+struct ListItem {
+    std::string label;
+    int value = 0;
+};
+
+struct Column {
+    std::string label;
+    DataType type = DataType::Double; // Double or String
+};
+
+struct Cell {
+    double num = 0.0;
+    std::string text;
+    int textColor = kBlack;
+};
+
+struct TabPage {
+    int panel = 0; // panel handle of the page
+};
+
+struct Control {
+    int id = 0;
+    std::string constName;
+    Kind kind = Kind::Command;
+    std::string label;
+    DataType type = DataType::None;
+
+    double num = 0.0;          // numeric, toggle, binary switch, LED state
+    std::string text;          // string, text message
+    double minValue = 0, maxValue = 0, step = 1;
+    bool hasLimits = false;
+
+    bool visible = true;
+    bool dimmed = false;
+    int textColor = kBlack;
+    int onColor = kGreen;
+    bool monospace = false;
+    int top = 0, left = 0, height = 0, width = 0;
+
+    // list box, ring, binary switch (two items: off, on)
+    std::vector<ListItem> items;
+    int index = -1;
+
+    // text box
+    std::vector<std::string> lines;
+    int firstVisibleLine = 0;
+    int visibleLines = 1;
+
+    // table
+    std::string cornerLabel;
+    std::vector<Column> columns;
+    std::vector<std::string> rowLabels; // empty: rows are numbered
+    std::vector<std::vector<Cell>> cells; // [row][col], 0-based in memory
+    int activeRow = 1, activeCol = 1;
+
+    // tab control
+    std::vector<TabPage> pages;
+    int activePage = 0;
+
+    std::string callbackName;
+    CtrlCallback callback = nullptr;
+    void* callbackData = nullptr;
+};
+
+struct Panel {
+    int handle = 0;
+    int parent = 0;
+    int resourceId = 0;
+    std::string constName;
+    std::string title;
+    int top = 0, left = 0, height = 0, width = 0;
+    bool visible = false;
+    bool popup = false;         // shown by installPopup
+    bool frameDecoration = true;
+    int backColor = 0xF0F0F0;
+    std::string fontFamily;     // empty: the backend's default
+    int hostPanel = 0, hostTab = 0; // set when the panel is a tab page
+    int activeCtrl = 0;
+    int closeCtrl = 0;
+    int menuBar = 0;
+    std::string callbackName;
+    CtrlCallback callback = nullptr;
+    void* callbackData = nullptr;
+    std::vector<Control> controls;  // in id order (= tab order)
+    std::vector<Control> defaults;  // the controls as loaded, for defaultCtrl/defaultPanel
+};
+
+struct MenuItem {
+    int id = 0;
+    std::string constName;
+    std::string text;
+    bool isMenu = false;    // a top-level menu; its items follow it
+    bool separator = false;
+    bool dimmed = false;
+    std::string callbackName;
+    MenuCallback callback = nullptr;
+};
+
+struct MenuBar {
+    int handle = 0;
+    int panel = 0;
+    std::vector<MenuItem> items; // display order
+};
+
+// Read access for backends and tests. Pointers stay valid until the panel,
+// control or menu bar is discarded or the control set of the panel changes.
+const Panel* panel(int handle);
+const Control* control(int panel, int ctrl);
+const MenuBar* menuBar(int handle);
+std::vector<int> panelHandles(); // every live panel, in creation order
+
+} // namespace tk::model
