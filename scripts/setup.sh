@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (only the missing ones).
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev xvfb xauth)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev
+          fonts-dejavu-core xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
