@@ -17,6 +17,7 @@
 
 #include "toolkit/toolkit.h"
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -55,5 +56,11 @@ size_t pendingAnswers();
 
 size_t pendingActions();
 void clearActions();
+
+// For wait loops on a panel the test cannot name in advance (a dialog built on
+// first use): when a pump finds the queue empty, the oldest responder is taken
+// off the list and called before the guard applies; it may queue actions.
+void respondWhenIdle(std::function<void()> responder);
+size_t pendingResponders();
 
 } // namespace tk::headless

@@ -80,7 +80,8 @@ bool initHeadless();
 void shutdown();
 
 // Callbacks are named in the resource; the program registers them before loading.
-// Loading a resource that names an unregistered callback fails.
+// Loading a resource that names an unregistered callback fails. A name may be
+// registered with a null callback: it is known, and its control takes no action.
 void registerCallback(std::string_view name, CtrlCallback cb);
 void registerMenuCallback(std::string_view name, MenuCallback cb);
 

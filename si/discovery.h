@@ -1,0 +1,32 @@
+// Instrument discovery: one VISA scan at start-up fills the instrument table.
+#pragma once
+
+#include "platform/visa.h"
+
+#include <array>
+#include <cstdint>
+
+struct InstrInfo {
+    char Address[128];   // VISA resource string; a mezzanine's record holds its carrier's
+    char Descr[128];     // line offered in the selection list; may contain a line break
+    ViUInt16 ModelCode;  // 0 marks a free entry
+    ViSession Session;   // carrier session opened on this record by the session code
+    ViInt16 CrateLA;
+    ViInt16 LA;
+    ViUInt16 Slot;
+    ViInt16 Meznum;      // mezzanine position 1..4, 0 in other records
+    ViInt16 IntfType;
+    ViInt16 Kind;        // 0 carrier, 1 mezzanine, 2 other instrument
+    char Serial[32];
+    char Firmware[34];
+};
+
+inline constexpr int kInstrTableSize = 256;
+inline constexpr ViInt16 KIND_CARRIER = 0, KIND_MEZZANINE = 1, KIND_OTHER = 2;
+
+extern std::array<InstrInfo, kInstrTableSize> instrTable;
+
+// Runs one scan; returns the number of records published, or a negative VISA status.
+ViStatus findInstruments();
+// Binds the carrier driver by name; 0 when bound, -1 otherwise.
+int loadBaseDriver();
