@@ -1,0 +1,207 @@
+// Start-up, main loop and shutdown of the panel program, and the main-window
+// routines other parts call (per-model set-up, link LED, ABOUT).
+#include "p_ksil2/app.h"
+
+#include "gauge/gauge.h"
+#include "p_ksil2/app_state.h"
+#include "p_ksil2/callbacks.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/session.h"
+#include "p_ksil2/tvksil2.h"
+#include "si/discovery.h"
+#include "toolkit/toolkit.h"
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+// Prints why a load failed; the operator sees nothing else, as the program ends at once.
+int loadFailed()
+{
+    std::fprintf(stderr, "p_ksil2: %s\n", tk::lastError().c_str());
+    return -1;
+}
+
+// Step 2: the nine panels in resource order, then the menu bar onto MP.
+bool loadPanels(const std::string& file)
+{
+    struct PanelSlot {
+        int* handle;
+        int resourceId;
+    };
+    const std::array panels{
+        PanelSlot{&hABOUT, ABOUT}, PanelSlot{&hST, ST},   PanelSlot{&hDP, DP},
+        PanelSlot{&hCP, CP},       PanelSlot{&hPP, PP},   PanelSlot{&hPP5, PP5},
+        PanelSlot{&hTP, TP},       PanelSlot{&hCHLP, CHLP}, PanelSlot{&hMP, MP},
+    };
+    for (const auto& slot : panels) {
+        *slot.handle = tk::loadPanel(0, file, slot.resourceId);
+        if (*slot.handle < 0)
+            return false;
+    }
+    hMenuBar = tk::loadMenuBar(hMP, file, MENUBAR);
+    return hMenuBar >= 0;
+}
+
+// Step 4: MP's canvas becomes the tab control holding CP, PP and PP5. The page
+// handles take the place of the separately loaded panels, which are discarded.
+bool buildTabPages(const std::string& file)
+{
+    hTab = tk::convertCanvasToTab(hMP, MP_CANVAS);
+    if (hTab < 0)
+        return false;
+    struct PageSlot {
+        int* handle;
+        int resourceId;
+    };
+    const std::array pages{PageSlot{&hCP, CP}, PageSlot{&hPP, PP}, PageSlot{&hPP5, PP5}};
+    for (const auto& slot : pages) {
+        const int page = tk::loadPanelAsTabPage(hMP, hTab, -1, file, slot.resourceId);
+        if (page < 0)
+            return false;
+        tk::discardPanel(*slot.handle);
+        *slot.handle = page;
+    }
+    return true;
+}
+
+// Removes the tab page hosting the given panel; the handle is cleared so that
+// later calls on it reach no panel at all.
+void removeTabPage(int& pageHandle)
+{
+    const int count = tk::numTabPages(hMP, hTab);
+    for (int i = 0; i < count; ++i) {
+        if (tk::tabPagePanel(hMP, hTab, i) == pageHandle) {
+            tk::deleteTabPage(hMP, hTab, i, 1);
+            pageHandle = 0;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+int appStart(int& argc, char** argv, const StartOptions& options)
+{
+    // 1. Run-time.
+    const bool started = options.headless ? tk::initHeadless() : tk::initQt(argc, argv);
+    if (!started) {
+        std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start\n");
+        return -1;
+    }
+
+    // 2. Panels and menu bar.
+    registerCallbacks();
+    const std::string file = resourceFile();
+    if (!loadPanels(file))
+        return loadFailed();
+
+    // 3. No frame option on the main window.
+    tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
+
+    // 4. Tab pages.
+    if (!buildTabPages(file))
+        return loadFailed();
+
+    // 5.
+    tk::displayPanel(hMP);
+
+    // 6. The check of the switch-code library file comes here (with the file
+    //    integrity utilities); refreshAbout repeats it.
+
+    // 7.
+    refreshAbout();
+
+    // 8. Instrument discovery; the table it fills lives for the whole run.
+    findInstruments();
+
+    // 9. The operator chooses the carrier; the first module found is opened.
+    reselectInstrument();
+
+    // 10. The window is adapted once, to the first module opened.
+    applyModelSetup();
+
+    // 11.
+    updateLinkLed();
+    return 0;
+}
+
+int appRunLoop()
+{
+    for (;;) {
+        tk::pollMainLoop();
+        if (exitRequest) {
+            if (tk::confirmPopup(kExitTitle, exitQuestion()) == 1)
+                return 0;
+            exitRequest = 0;
+        }
+    }
+}
+
+void appShutdown()
+{
+    closeSessions(true);
+    for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
+        if (*handle > 0)
+            tk::discardPanel(*handle);
+        *handle = 0;
+    }
+    // The tab pages went with MP.
+    hCP = hPP = hPP5 = 0;
+    hTab = 0;
+    hMenuBar = 0;
+    tk::shutdown();
+}
+
+void applyModelSetup()
+{
+    if (moduleModel == KSIL5_MODEL) {
+        tk::setValue(hMP, MP_TEXTMSG_3, "Мезонин КСИЛ5\nпрограммируемые сопротивления");
+        tk::setValue(hMP, MP_TEXTMSG_2, "Панель поверки");
+        tk::setAttr(hMP, 0, tk::Attr::Title, "КСИЛ5");
+        tk::setAttr(hABOUT, 0, tk::Attr::Title, "КСИЛ5");
+        tk::setValue(hABOUT, ABOUT_TEXTMSG_2, "Мезонин КСИЛ5\nпрограммируемые\nсопротивления");
+        exitQuestionText = kExitQuestionKsil5;
+        removeTabPage(hPP);
+        removeTabPage(hCP);
+        tk::setAttr(hMP, MP_AUTO_POV, tk::Attr::Visible, 0);
+        tk::setAttr(hMP, MP_MODE_R, tk::Attr::Visible, 0);
+        tk::setMenuItemDimmed(hMenuBar, MENUBAR_INSTR_SELECT_HP, true);
+        tk::setMenuItemDimmed(hMenuBar, MENUBAR_EXE_CALIBR, true);
+        return;
+    }
+    if (moduleModel == KSIL2_MODEL) {
+        if (mvi != 0)
+            findMultimeter();
+        const int open = isMultimeterOpen();
+        tk::setAttr(hMP, MP_AUTO_POV, tk::Attr::Visible, open);
+        tk::setAttr(hPP, PP_AUTO_POV, tk::Attr::Dimmed, open ? 0 : 1);
+    }
+    // No module opened at start-up: the question of the main model.
+    exitQuestionText = kExitQuestionKsil2;
+}
+
+const char* exitQuestion()
+{
+    return exitQuestionText;
+}
+
+void updateLinkLed()
+{
+    tk::setValue(hMP, MP_LED, mvi != 0 ? 1.0 : 0.0);
+    const bool meter = mvi != 0 && isMultimeterOpen();
+    tk::setAttr(hMP, MP_LED, tk::Attr::OnColor, meter ? tk::kYellow : tk::kGreen);
+}
+
+void refreshAbout()
+{
+    // The status is not examined: with no session the driver still reports its own revision.
+    tvksil2_revision_query(mvi, driverRevision, instrumentRevision);
+    driverRevision[sizeof driverRevision - 1] = '\0';
+    instrumentRevision[sizeof instrumentRevision - 1] = '\0';
+    tk::setValue(hABOUT, ABOUT_DRVR_VERSION, driverRevision);
+    tk::setValue(hABOUT, ABOUT_SOFT_VERSION, kProgramVersion);
+    // The library check of start-up is repeated here once it exists.
+}

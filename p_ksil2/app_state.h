@@ -1,0 +1,20 @@
+// State of the start-up and main window shared by the program's own files
+// (not by the other modules), and the reset that tests use between runs.
+#pragma once
+
+#include <string>
+
+inline constexpr const char* kExitQuestionKsil2 = "Закончить работу панели КСИЛ2-4Л ?";
+inline constexpr const char* kExitQuestionKsil5 = "Закончить работу панели КСИЛ5 ?";
+inline constexpr const char* kExitTitle = "КСИЛ2-4Л";
+
+// The exit question chosen by the per-model set-up.
+extern const char* exitQuestionText;
+
+// Full path of the panel resource: resourcePath() / p_ksil2.uir.
+std::string resourceFile();
+
+// Every global of the program (and the meter sessions and instrument table)
+// back to its state before start-up. For tests that start the program again
+// in the same process.
+void resetGlobals();

@@ -1,0 +1,95 @@
+// Small callbacks of the main window and the menu dispatch.
+#include "p_ksil2/callbacks.h"
+
+#include "gauge/gauge.h"
+#include "p_ksil2/app.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/session.h"
+#include "toolkit/toolkit.h"
+
+#include <array>
+
+int CloseCB(int panel, int control, int event, void* data, int e1, int e2)
+{
+    if (event == tk::EVENT_CLOSE)
+        exitRequest = 1;
+    return 0;
+}
+
+int exitCB(int panel, int control, int event, void* data, int e1, int e2)
+{
+    if (event == tk::EVENT_COMMIT)
+        exitRequest = 1;
+    return 0;
+}
+
+int ClosePanelCB(int panel, int control, int event, void* data, int e1, int e2)
+{
+    if (event == tk::EVENT_COMMIT) {
+        tk::hidePanel(panel);
+        tk::displayPanel(hMP);
+    }
+    return 0;
+}
+
+int ClosePopupCB(int panel, int control, int event, void* data, int e1, int e2)
+{
+    if (event == tk::EVENT_COMMIT)
+        tk::removePopup(1);
+    return 0;
+}
+
+int messageCB(int panel, int control, int event, void* data, int e1, int e2)
+{
+    // Only the text goes back to its default; the colour tells what happened last.
+    if (event == tk::EVENT_COMMIT)
+        tk::setValue(hMP, MP_MSG, "");
+    return 0;
+}
+
+namespace {
+
+void selectMultimeter()
+{
+    findMultimeter();
+    const int open = isMultimeterOpen();
+    tk::setAttr(hMP, MP_AUTO_POV, tk::Attr::Visible, open);
+    tk::setAttr(hPP, PP_AUTO_POV, tk::Attr::Dimmed, open ? 0 : 1);
+    updateLinkLed();
+}
+
+void showMain() { tk::displayPanel(hMP); }
+void requestExit() { exitRequest = 1; }
+void showAbout() { tk::displayPanel(hABOUT); }
+
+struct MenuAction {
+    int item;
+    void (*action)(); // nullptr: the item takes no action
+};
+
+constexpr std::array kMenuActions{
+    MenuAction{MENUBAR_INSTR_SELECT, reselectInstrument},
+    MenuAction{MENUBAR_INSTR_SELECT_HP, selectMultimeter},
+    MenuAction{MENUBAR_INSTR_OSNOWN, showMain},
+    MenuAction{MENUBAR_INSTR_EXIT, requestExit},
+    // Pending: the automatic calibration is not built yet; the item does nothing until it is.
+    MenuAction{MENUBAR_EXE_CALIBR, nullptr},
+    // Reset and self-test are run by MP's buttons; the menu items take no action by design.
+    MenuAction{MENUBAR_EXE_RESET, nullptr},
+    MenuAction{MENUBAR_EXE_SELFTEST, nullptr},
+    MenuAction{MENUBAR_HELP_ABOUT, showAbout},
+};
+
+} // namespace
+
+void MenuCallback(int menuBar, int menuItem, void* data, int panel)
+{
+    for (const auto& entry : kMenuActions) {
+        if (entry.item == menuItem) {
+            if (entry.action)
+                entry.action();
+            return;
+        }
+    }
+}

@@ -1,0 +1,63 @@
+// The one table of callback names the panel resource refers to.
+#include "p_ksil2/callbacks.h"
+#include "p_ksil2/session.h"
+#include "toolkit/toolkit.h"
+
+#include <array>
+#include <string_view>
+
+namespace {
+
+struct NamedCallback {
+    std::string_view name;
+    tk::CtrlCallback callback;
+};
+
+constexpr std::array kCallbacks{
+    NamedCallback{"CloseCB", CloseCB},
+    NamedCallback{"exitCB", exitCB},
+    NamedCallback{"ClosePanelCB", ClosePanelCB},
+    NamedCallback{"ClosePopupCB", ClosePopupCB},
+    NamedCallback{"messageCB", messageCB},
+    NamedCallback{"selMezonin", selMezonin},
+    NamedCallback{"ResetCB", ResetCB},
+    NamedCallback{"SelftestCB", SelftestCB},
+    NamedCallback{"continueSelftest", continueSelftest},
+    NamedCallback{"stopSelftest", stopSelftest},
+
+    // Operations not built yet: the names are known so that the resource loads,
+    // and their controls take no action until the operation is added here.
+    NamedCallback{"defaultFlash", nullptr},
+    NamedCallback{"writeFlash", nullptr},
+    NamedCallback{"readFlash", nullptr},
+    NamedCallback{"selectR", nullptr},
+    NamedCallback{"inputVal", nullptr},
+    NamedCallback{"closePopup", nullptr},
+    NamedCallback{"cancelP", nullptr},
+    NamedCallback{"modeR", nullptr},
+    NamedCallback{"auto_measureCB", nullptr},
+    NamedCallback{"tabCB", nullptr},
+    NamedCallback{"setChan", nullptr},
+    NamedCallback{"vavChgU_Z", nullptr},
+    NamedCallback{"setP", nullptr},
+    NamedCallback{"vavChgU_I", nullptr},
+    NamedCallback{"selFName", nullptr},
+    NamedCallback{"inputP", nullptr},
+    NamedCallback{"writeLogCB", nullptr},
+    NamedCallback{"auto_pov", nullptr},
+    NamedCallback{"start", nullptr},
+    NamedCallback{"set_prot", nullptr},
+    NamedCallback{"open_prot", nullptr},
+    NamedCallback{"next_step", nullptr},
+    NamedCallback{"stopPov", nullptr},
+    NamedCallback{"startPov", nullptr},
+};
+
+} // namespace
+
+void registerCallbacks()
+{
+    for (const auto& entry : kCallbacks)
+        tk::registerCallback(entry.name, entry.callback);
+    tk::registerMenuCallback("MenuCallback", MenuCallback);
+}

@@ -1,0 +1,79 @@
+// The program's global state, and where the panel resource is found.
+#include "p_ksil2/globals.h"
+#include "p_ksil2/app_state.h"
+
+#include "gauge/gauge.h"
+#include "si/discovery.h"
+
+#include <filesystem>
+#include <system_error>
+
+int hABOUT = 0, hST = 0, hDP = 0, hCP = 0, hPP = 0, hPP5 = 0, hTP = 0, hCHLP = 0, hMP = 0;
+int hMenuBar = 0;
+int hTab = 0;
+
+ViSession mvi = 0;
+ViSession baseSession = 0;
+std::int32_t moduleModel = 0;
+std::array<std::int32_t, 4> moduleTypes{};
+std::array<double, 18> nominalR{};
+ViStatus lastStatus = 0;
+int exitRequest = 0;
+std::int32_t selftestAnswer = -1;
+char driverRevision[256] = "";
+char instrumentRevision[256] = "";
+
+const char* exitQuestionText = kExitQuestionKsil2;
+
+namespace {
+
+std::string resourceDir;
+
+std::string executableDir()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return ".";
+    return exe.parent_path().string();
+}
+
+} // namespace
+
+std::string resourcePath()
+{
+    if (resourceDir.empty())
+        resourceDir = executableDir();
+    return resourceDir;
+}
+
+void setResourceDir(const std::string& dir)
+{
+    resourceDir = dir;
+}
+
+std::string resourceFile()
+{
+    return (std::filesystem::path(resourcePath()) / kResourceFile).string();
+}
+
+void resetGlobals()
+{
+    hABOUT = hST = hDP = hCP = hPP = hPP5 = hTP = hCHLP = hMP = 0;
+    hMenuBar = 0;
+    hTab = 0;
+    mvi = 0;
+    baseSession = 0;
+    moduleModel = 0;
+    moduleTypes.fill(0);
+    nominalR.fill(0.0);
+    lastStatus = 0;
+    exitRequest = 0;
+    selftestAnswer = -1;
+    driverRevision[0] = '\0';
+    instrumentRevision[0] = '\0';
+    exitQuestionText = kExitQuestionKsil2;
+
+    viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
+    instrTable = {};
+}
