@@ -1,0 +1,212 @@
+#include "tests/harness/harness.h"
+
+#include "p_ksil2/app_state.h"
+#include "si/select.h"
+#include "sim/bench.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+std::filesystem::path makeTempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "ksil-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    return pattern;
+}
+
+void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
+{
+    // BENCH_API: adapt to sim/bench.h
+    sim::reset();
+    sim::setStateDir(stateDir.string());
+    std::string error;
+    bool ok = true;
+    switch (bench.kind) {
+    case Bench::Kind::BuiltIn: ok = sim::loadDefault(&error); break;
+    case Bench::Kind::Json: ok = sim::loadJson(bench.json, &error); break;
+    case Bench::Kind::Empty: ok = sim::loadJson("{}", &error); break;
+    }
+    if (!ok)
+        ADD_FAILURE() << "bench not loaded: " << error;
+}
+
+} // namespace
+
+Harness::Harness(Bench bench)
+{
+    previousFolder_ = std::filesystem::current_path();
+    folder_ = makeTempFolder();
+    std::filesystem::current_path(folder_);
+    platform::setClock(&clock_);
+    startTime_ = clock_.now();
+    std::filesystem::create_directories(folder_ / "bench-state");
+    loadBench(bench, folder_ / "bench-state");
+    resetGlobals();
+    setResourceDir(KSIL_RESOURCE_DIR);
+}
+
+Harness::~Harness()
+{
+    try {
+        if (state_ == State::Running)
+            appShutdown();
+        else if (state_ != State::Ended)
+            tk::shutdown();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "shutdown failed: " << e.what();
+        tk::shutdown();
+    }
+    resetGlobals();
+    platform::setClock(nullptr);
+    std::error_code ec;
+    std::filesystem::current_path(previousFolder_, ec);
+    std::filesystem::remove_all(folder_, ec);
+}
+
+int Harness::guarded(const std::function<int()>& step, const char* what)
+{
+    try {
+        return step();
+    } catch (const tk::headless::Starved& e) {
+        ADD_FAILURE() << what << ": the program waits for an operator action the test did not queue ("
+                      << e.what() << ")";
+    } catch (const tk::headless::Unanswered& e) {
+        ADD_FAILURE() << what << ": a pop-up asked a question with no scripted answer (" << e.what() << ")";
+    } catch (const tk::headless::Refused& e) {
+        ADD_FAILURE() << what << ": a queued action could not have been done by the operator ("
+                      << e.what() << ")";
+    }
+    state_ = State::Failed;
+    return kStuck;
+}
+
+int Harness::start()
+{
+    if (state_ != State::Fresh) {
+        ADD_FAILURE() << "start() called twice";
+        return kStuck;
+    }
+    static char programName[] = "p_ksil2";
+    static char* argv[] = {programName, nullptr};
+    static int argc = 1;
+    const int result = guarded([] { return appStart(argc, argv, StartOptions{.headless = true}); },
+                               "start-up");
+    if (result == kStuck)
+        return result;
+    state_ = result == 0 ? State::Running : State::Failed;
+    return result;
+}
+
+int Harness::run()
+{
+    if (state_ != State::Running) {
+        ADD_FAILURE() << "run() needs a program that started and has not ended";
+        return kStuck;
+    }
+    int code = kRunning;
+    const int result = guarded(
+        [&code] {
+            try {
+                code = appRunLoop();
+            } catch (const tk::headless::MainLoopIdle&) {
+                code = kRunning;
+            }
+            return code;
+        },
+        "main loop");
+    if (result == kStuck)
+        return result;
+    if (code != kRunning) {
+        appShutdown();
+        state_ = State::Ended;
+    }
+    return code;
+}
+
+namespace {
+
+bool selectionOpen()
+{
+    const int panel = selectionPanel();
+    return panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) != 0;
+}
+
+} // namespace
+
+void Harness::chooseFromSelection(int index)
+{
+    tk::headless::respondWhenIdle([index] {
+        if (!selectionOpen()) {
+            ADD_FAILURE() << "chooseFromSelection(" << index << "): the selection dialog is not open";
+            return;
+        }
+        tk::headless::doubleClickItem(selectionPanel(), selectionListCtrl(), index);
+    });
+}
+
+void Harness::cancelSelection()
+{
+    tk::headless::respondWhenIdle([] {
+        if (!selectionOpen()) {
+            ADD_FAILURE() << "cancelSelection(): the selection dialog is not open";
+            return;
+        }
+        tk::headless::closeWindow(selectionPanel());
+    });
+}
+
+std::vector<std::string> Harness::listLabels(int panel, int ctrl) const
+{
+    std::vector<std::string> labels;
+    const int n = tk::numListItems(panel, ctrl);
+    for (int i = 0; i < n; ++i)
+        labels.push_back(tk::listItemLabel(panel, ctrl, i));
+    return labels;
+}
+
+std::vector<int> Harness::listValues(int panel, int ctrl) const
+{
+    std::vector<int> values;
+    const int n = tk::numListItems(panel, ctrl);
+    for (int i = 0; i < n; ++i) {
+        int v = 0;
+        tk::listItemValue(panel, ctrl, i, v);
+        values.push_back(v);
+    }
+    return values;
+}
+
+std::vector<std::string> Harness::textBoxLines(int panel, int ctrl) const
+{
+    std::vector<std::string> lines;
+    const int n = tk::numTextBoxLines(panel, ctrl);
+    for (int i = 0; i < n; ++i)
+        lines.push_back(tk::textBoxLine(panel, ctrl, i));
+    return lines;
+}
+
+std::vector<std::string> Harness::tabTitles() const
+{
+    std::vector<std::string> titles;
+    const int n = tk::numTabPages(hMP, hTab);
+    for (int i = 0; i < n; ++i)
+        titles.push_back(tk::tabPageTitle(hMP, hTab, i));
+    return titles;
+}
+
+tk::headless::PopupRecord Harness::lastPopup() const
+{
+    const auto& shown = tk::headless::popups();
+    if (shown.empty()) {
+        ADD_FAILURE() << "no pop-up was shown";
+        return {tk::headless::PopupKind::Message, {}, {}};
+    }
+    return shown.back();
+}
