@@ -16,6 +16,13 @@ void closeSessions(bool withMultimeter);
 void resetCalTable();
 ViStatus queryModuleTypes(ViSession carrier, std::array<std::int32_t, 4>& types);
 
+struct tvksil2_device_data;
+// Fills CP's calibration table from a record, every cell blue.
+void showCalTable(const tvksil2_device_data& record);
+// Asked by the module driver during its self-test: shows the question on ST and
+// waits (pumping events) for "Продолжить" (0) or "Остановить" (1).
+ViInt16 selftestAsk(ViInt32 arg1, ViInt32 arg2, ViInt32 code, const char* text);
+
 // Toolkit callbacks
 int selMezonin(int panel, int control, int event, void* data, int e1, int e2);
 int ResetCB(int panel, int control, int event, void* data, int e1, int e2);

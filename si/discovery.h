@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 struct InstrInfo {
     char Address[128];   // VISA resource string; a mezzanine's record holds its carrier's
@@ -30,3 +32,21 @@ extern std::array<InstrInfo, kInstrTableSize> instrTable;
 ViStatus findInstruments();
 // Binds the carrier driver by name; 0 when bound, -1 otherwise.
 int loadBaseDriver();
+
+// Asks the carrier driver which positions of the carrier list[0] are fitted and
+// writes one record per fitted mezzanine into list[1], list[2] ...; returns how
+// many it wrote (never more than list.size() - 1; 0 when the driver is unusable).
+int findMezonins(std::span<InstrInfo> list);
+
+// For tests only: forgets the carrier-driver binding so that the next
+// loadBaseDriver binds again (and can be made to fail by hiding the library).
+// The program itself binds once and keeps the driver for the whole run.
+void unloadBaseDriverForTests();
+
+// --- text helpers of the scan, exposed for unit tests -----------------------
+// Formats into a fixed field, cutting the text to fit without splitting a UTF-8
+// character; the field is always terminated.
+void formatInto(std::span<char> field, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Fills Serial and Firmware from a chassis identification reply. Returns false
+// (and changes nothing) when the reply is not one of our chassis.
+bool parseChassisIdn(std::string_view reply, InstrInfo& record);

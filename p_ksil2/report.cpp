@@ -1,0 +1,46 @@
+// The status line of the main window: where every failed driver call is shown.
+#include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/session.h"
+#include "toolkit/toolkit.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kStatusChars = 255; // the status text is a 256-byte buffer
+
+// Cuts a UTF-8 text to at most maxChars characters.
+void cutToChars(std::string& text, std::size_t maxChars)
+{
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;
+        if (chars == maxChars) {
+            text.resize(i);
+            return;
+        }
+        ++chars;
+    }
+}
+
+} // namespace
+
+void reportStatus(const char* callText, ViStatus status)
+{
+    if (status == 0) {
+        tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kGrey);
+        return;
+    }
+    std::array<char, 256> message{};
+    tvksil2_error_message(0, status, message.data());
+    message.back() = '\0';
+    std::string text = message.data();
+    text += ' ';
+    text += callText ? callText : "";
+    cutToChars(text, kStatusChars);
+    tk::setValue(hMP, MP_MSG, text);
+    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
+}

@@ -1,0 +1,207 @@
+// Carrier and module sessions: choosing the carrier, listing its modules,
+// opening one of them, closing both, and the module's reset.
+#include "p_ksil2/session.h"
+
+#include "gauge/gauge.h"
+#include "p_ksil2/app.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/tvksil2.h"
+#include "platform/visa.h"
+#include "si/select.h"
+#include "si/tvbase.h"
+#include "toolkit/toolkit.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr const char* kSelectTitle = "Выбор инструмента НМ";
+constexpr const char* kInitFailedText =
+    "          Ошибка инициализации.\nУстройство занято либо не сконфигурировано\n          Менеджером Ресурсов.";
+constexpr const char* kNoModulesText = "нет наших мезонинов на базе";
+constexpr const char* kOpeningText = "Идет инициализация";
+
+bool isOurModule(std::int32_t model) { return model == KSIL2_MODEL || model == KSIL5_MODEL; }
+
+void clearStatusLine() { tk::setValue(hMP, MP_MSG, ""); }
+
+// The flash is read into the table when a КСИЛ2-4Л is opened; reading the flash
+// is not built yet, so the table keeps what the session code put there.
+void readFlashOnOpen() {}
+
+void readCarrierPlace(ViSession carrier)
+{
+    const platform::VisaApi* visa = platform::visa();
+    if (!visa)
+        return;
+    ViInt16 value = 0;
+    if (visa->viGetAttribute(carrier, VI_ATTR_MAINFRAME_LA, &value) >= 0)
+        tk::setValue(hMP, MP_K, static_cast<double>(static_cast<ViUInt16>(value)));
+    value = 0;
+    if (visa->viGetAttribute(carrier, VI_ATTR_SLOT, &value) >= 0)
+        tk::setValue(hMP, MP_S, static_cast<double>(static_cast<ViUInt16>(value)));
+}
+
+} // namespace
+
+ViStatus queryModuleTypes(ViSession carrier, std::array<std::int32_t, 4>& types)
+{
+    for (ViInt16 pos = 1; pos <= 4; ++pos) {
+        ViInt16 present = 0, model = 0;
+        const ViStatus st = tvbase_m_type_q(carrier, pos, &present, &model);
+        if (st < 0)
+            return st;
+        types[static_cast<std::size_t>(pos - 1)] = present != 0 ? model : 0;
+    }
+    return 0;
+}
+
+void selectInstrument()
+{
+    InstrInfo* entry = selBase(kSelectTitle);
+    if (!entry) {
+        resetCalTable();
+        return;
+    }
+    ViSession session = 0;
+    if (tvbase_init(entry->Address, VI_ON, VI_ON, &session) < 0) {
+        baseSession = 0;
+        tk::messagePopup("", kInitFailedText);
+        return;
+    }
+    baseSession = session;
+    if (baseSession != 0)
+        readCarrierPlace(baseSession);
+    entry->Session = baseSession;
+
+    queryModuleTypes(baseSession, moduleTypes); // a failed query leaves the positions it did not reach
+
+    tk::clearList(hMP, MP_MEZ_NUM);
+    int items = 0;
+    for (int pos = 1; pos <= 4; ++pos) {
+        if (isOurModule(moduleTypes[static_cast<std::size_t>(pos - 1)])) {
+            tk::insertListItem(hMP, MP_MEZ_NUM, -1, std::to_string(pos), pos);
+            ++items;
+        }
+    }
+    if (items == 0) {
+        tk::messagePopup("", kNoModulesText);
+        return;
+    }
+    tk::setActiveCtrl(hMP, MP_MEZ_NUM);
+    tk::displayPanel(hMP);
+    selMezonin(hMP, MP_MEZ_NUM, tk::EVENT_COMMIT, nullptr, 0, 0);
+}
+
+void reselectInstrument()
+{
+    closeSessions(false);
+    selectInstrument();
+}
+
+int selMezonin(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    tk::setValue(hMP, MP_MSG, kOpeningText);
+    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kBlack);
+    tk::displayPanel(hMP);
+
+    ViStatus status = 0; // the last checked status of closing and opening
+    if (mvi != 0) {
+        status = tvksil2_close(mvi);
+        if (status != 0)
+            reportStatus("tvksil2_close(mvi)", status);
+        if (status < 0)
+            return 0; // the old session stays
+        mvi = 0;
+    }
+
+    const auto position = static_cast<ViUInt16>(tk::intValue(hMP, MP_MEZ_NUM));
+
+    if (baseSession != 0) {
+        std::array<char, 256> rsrcName{};
+        const platform::VisaApi* visa = platform::visa();
+        status = visa ? visa->viGetAttribute(baseSession, VI_ATTR_RSRC_NAME, rsrcName.data())
+                      : VI_ERROR_INV_OBJECT;
+        rsrcName.back() = '\0';
+        if (status < 0)
+            reportStatus("rsrc_name", status);
+        ViSession module = 0;
+        status = tvksil2_init(rsrcName.data(), VI_ON, VI_ON, &module);
+        mvi = module;
+        if (status < 0)
+            reportStatus("tvksil2_init", status);
+        status = tvksil2_connect(mvi, baseSession, position, VI_ON, VI_ON);
+        if (status < 0)
+            reportStatus("tvksil2_connect", status);
+        tvksil2_config_trigger(mvi, 0);
+    }
+
+    // With no session the operations below see an all-zero record of model 0.
+    std::unique_ptr<tvksil2_device_data> fallback(new (std::nothrow) tvksil2_device_data{});
+    const tvksil2_device_data* record = fallback.get();
+    if (mvi != 0) {
+        tvksil2_device_data* driverRecord = nullptr;
+        tvksil2_get_attribute(mvi, &driverRecord);
+        if (driverRecord) {
+            record = driverRecord;
+            if (driverRecord->nominal)
+                std::copy_n(driverRecord->nominal, nominalR.size(), nominalR.begin());
+        }
+        tvksil2_sft_interface(mvi, selftestAsk);
+        if (status == 0 && record) {
+            showCalTable(*record);
+            resetCalTable();
+        }
+    }
+    if (!record)
+        reportStatus("calloc memory for device data", 0);
+
+    tk::setValue(hMP, MP_MEZ_NUMold, static_cast<double>(position));
+    if (status == 0)
+        clearStatusLine();
+    updateLinkLed();
+
+    const std::int32_t model = record ? record->model : 0;
+    if (model == KSIL2_MODEL)
+        readFlashOnOpen();
+    moduleModel = model;
+    return 0;
+}
+
+void closeSessions(bool withMultimeter)
+{
+    if (mvi != 0) {
+        tvksil2_close(mvi);
+        mvi = 0;
+    }
+    if (baseSession != 0) {
+        tvbase_close(baseSession);
+        baseSession = 0;
+    }
+    if (withMultimeter) {
+        closeMultimeter();
+        tk::defaultPanel(hMP);
+    }
+}
+
+int ResetCB(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    if (mvi != 0) {
+        lastStatus = tvksil2_reset(mvi);
+        if (lastStatus != 0)
+            reportStatus("tvksil2_reset (mvi)", lastStatus);
+        if (lastStatus < 0)
+            return 0;
+    }
+    clearStatusLine();
+    return 0;
+}
