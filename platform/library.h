@@ -4,12 +4,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 // Maps a Windows library name used in the code ("hpe1412_32.dll") to this
 // platform's file name ("libhpe1412_32.so"); other names pass unchanged.
 std::string libraryFileName(std::string_view name);
+
+// When dirs is non-empty, Library::open looks for the mapped file name only in
+// these folders, in order (first match wins); empty restores the loader's own
+// search. Lets tests make a library missing or substitute a broken variant.
+void setLibraryDirs(std::vector<std::string> dirs);
 
 // A loaded library. Move-only; unloads on destruction unless kept.
 class Library {

@@ -1,0 +1,139 @@
+// Loading shared libraries by name with dlopen; every failure is one line that
+// names the file (and the entry point) together with the loader's message.
+#include "platform/library.h"
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+std::vector<std::string> libraryDirs;
+
+// Windows library names end in ".dll" (in any case).
+bool endsWithDll(std::string_view name)
+{
+    constexpr std::string_view ext = ".dll";
+    if (name.size() <= ext.size())
+        return false;
+    const std::string_view tail = name.substr(name.size() - ext.size());
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
+        if (c != ext[i])
+            return false;
+    }
+    return true;
+}
+
+std::string loaderMessage()
+{
+    const char* msg = dlerror();
+    return msg ? msg : "unknown loader error";
+}
+
+void setError(std::string* error, std::string text)
+{
+    if (error)
+        *error = std::move(text);
+}
+
+} // namespace
+
+std::string libraryFileName(std::string_view name)
+{
+    if (!endsWithDll(name))
+        return std::string(name);
+    std::string_view base = name.substr(0, name.size() - 4);
+    // The VISA library carries the bitness in its Windows name only.
+    if (base == "visa32" || base == "VISA32")
+        base = "visa";
+    return "lib" + std::string(base) + ".so";
+}
+
+void setLibraryDirs(std::vector<std::string> dirs)
+{
+    libraryDirs = std::move(dirs);
+}
+
+std::optional<Library> Library::open(std::string_view name, std::string* error)
+{
+    const std::string file = libraryFileName(name);
+    std::string path = file;
+    if (!libraryDirs.empty()) {
+        path.clear();
+        for (const std::string& dir : libraryDirs) {
+            std::string candidate = dir.empty() || dir.back() == '/' ? dir + file : dir + "/" + file;
+            if (::access(candidate.c_str(), F_OK) == 0) {
+                path = std::move(candidate);
+                break;
+            }
+        }
+        if (path.empty()) {
+            std::string dirs;
+            for (const std::string& dir : libraryDirs)
+                dirs += (dirs.empty() ? "" : ", ") + dir;
+            setError(error, "cannot load " + file + ": not found in " + dirs);
+            return std::nullopt;
+        }
+    }
+
+    dlerror();
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        setError(error, "cannot load " + file + ": " + loaderMessage());
+        return std::nullopt;
+    }
+    return Library(handle, path);
+}
+
+Library::Library(Library&& other) noexcept : handle_(other.handle_), file_(std::move(other.file_))
+{
+    other.handle_ = nullptr;
+}
+
+Library& Library::operator=(Library&& other) noexcept
+{
+    if (this != &other) {
+        if (handle_)
+            dlclose(handle_);
+        handle_ = other.handle_;
+        file_ = std::move(other.file_);
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+Library::~Library()
+{
+    if (handle_)
+        dlclose(handle_);
+}
+
+void* Library::symbol(const char* name, std::string* error) const
+{
+    if (!handle_) {
+        setError(error, std::string("entry point ") + name + " not found: no library loaded");
+        return nullptr;
+    }
+    void* p = dlsym(handle_, name);
+    if (!p)
+        setError(error, std::string("entry point ") + name + " not found in " + file_);
+    return p;
+}
+
+void Library::keep()
+{
+    if (!handle_)
+        return;
+    // Marking the loaded object "no delete" makes every later dlclose, ours
+    // included, leave it mapped.
+    link_map* map = nullptr;
+    const char* path = file_.c_str();
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && *map->l_name)
+        path = map->l_name;
+    if (void* again = dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
+        dlclose(again);
+}
+
+} // namespace platform

@@ -1,0 +1,63 @@
+#include "platform/visa_bind.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LibraryDirsGuard {
+    ~LibraryDirsGuard() { platform::setLibraryDirs({}); }
+};
+
+TEST(VisaBinding, ReportsTheMissingLibraryOrEntryPoint)
+{
+    std::string error;
+    EXPECT_FALSE(platform::bindVisa("no_visa_here_zq.dll", &error));
+    EXPECT_NE(error.find("libno_visa_here_zq.so"), std::string::npos) << error;
+
+    EXPECT_FALSE(platform::bindVisa(FAKE_VISA_NOQUERY, &error));
+    EXPECT_NE(error.find("viQueryf"), std::string::npos) << error;
+    EXPECT_NE(error.find("libplat_fake_visa_noquery.so"), std::string::npos) << error;
+
+    auto binding = platform::bindVisa(FAKE_VISA_FULL, &error);
+    ASSERT_TRUE(binding) << error;
+    const platform::VisaApi& api = binding->api;
+    for (const void* p : {(const void*)api.viOpenDefaultRM, (const void*)api.viFindRsrc,
+                          (const void*)api.viFindNext, (const void*)api.viOpen, (const void*)api.viClose,
+                          (const void*)api.viGetAttribute, (const void*)api.viLock, (const void*)api.viUnlock,
+                          (const void*)api.viQueryf})
+        EXPECT_NE(p, nullptr);
+    EXPECT_EQ(api.viQueryf(1, "*IDN?\n", "%t", nullptr), VI_ERROR_TMO);
+}
+
+TEST(VisaBinding, VisaRetriesAfterFailureAndKeepsTheLibraryOnceBound)
+{
+    LibraryDirsGuard guard;
+    TempDir none, broken, complete;
+    std::filesystem::copy_file(FAKE_VISA_NOQUERY, broken.path() / "libvisa.so");
+    std::filesystem::copy_file(FAKE_VISA_FULL, complete.path() / "libvisa.so");
+
+    std::string error;
+    platform::setLibraryDirs({none.str()});
+    if (platform::visa())
+        GTEST_SKIP() << "VISA was bound by an earlier run in this process";
+    EXPECT_EQ(platform::visa(&error), nullptr);
+    EXPECT_NE(error.find("libvisa.so"), std::string::npos) << error;
+
+    platform::setLibraryDirs({broken.str()});
+    EXPECT_EQ(platform::visa(&error), nullptr);
+    EXPECT_NE(error.find("viQueryf"), std::string::npos) << error;
+
+    platform::setLibraryDirs({complete.str()});
+    const platform::VisaApi* api = platform::visa(&error);
+    ASSERT_NE(api, nullptr) << error;
+
+    // Bound for good: no further lookups, and the library stays loaded.
+    platform::setLibraryDirs({none.str()});
+    EXPECT_EQ(platform::visa(), api);
+    ViSession rm = 0;
+    EXPECT_EQ(api->viOpenDefaultRM(&rm), VI_SUCCESS);
+    EXPECT_EQ(rm, 0x1234u);
+}
+
+} // namespace
