@@ -55,10 +55,11 @@ enum class Attr {
     OnColor,          // int colour (LED)
     BackColor,        // int colour (panel)
     FrameDecoration,  // int 0/1 (panel): window-frame option switched off on MP at start-up
-    VisibleLines,     // int, read only (text box)
-    FirstVisibleLine, // int (text box): index of the top line shown
+    VisibleLines,     // int (text box): lines shown; setting it resizes the box (16 px a line)
+    FirstVisibleLine, // int (text box): index of the top line shown; table: 1-based top row
     NumLines,         // int, read only (text box)
     ConstantName,     // text (panel or control)
+    Top, Left, Height, Width, // int, pixels (panel or control)
 };
 
 inline constexpr int kBlack = 0x000000;

@@ -1,0 +1,72 @@
+// Internal to the toolkit core: the one state object behind toolkit.h and the
+// lookup and notification helpers the core's files share. Not for backends.
+#pragma once
+
+#include "toolkit/backend.h"
+#include "toolkit/model.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tk::detail {
+
+struct State {
+    std::unique_ptr<Backend> backend;
+    std::map<int, std::unique_ptr<model::Panel>> panels;
+    std::vector<int> order;                          // panel handles in creation order
+    std::map<int, std::unique_ptr<model::MenuBar>> menuBars;
+    int nextHandle = 1;
+    std::deque<core::InputEvent> queue;
+    std::vector<int> popups;                         // modal stack, top last
+    std::string lastError;
+    bool waitCursor = false;
+    // Page shown before the operator switched tabs, kept until the change is dispatched.
+    std::map<std::pair<int, int>, int> pageBeforeChange;
+};
+
+State& state();
+
+// Callback registries; they outlive the model, so names may be registered before start.
+std::map<std::string, CtrlCallback, std::less<>>& ctrlCallbacks();
+std::map<std::string, MenuCallback, std::less<>>& menuCallbacks();
+
+model::Panel* findPanel(int handle);
+model::Control* findControl(int panel, int ctrl);
+model::Control* findControl(model::Panel& p, int ctrl);
+model::MenuBar* findMenuBar(int handle);
+
+void notifyPanel(int panel);
+void notifyControl(int panel, int ctrl, Change what, int a = 0, int b = 0);
+
+// Adds a panel to the model and tells the backend; returns its handle.
+int addPanel(std::unique_ptr<model::Panel> p);
+int addMenuBar(std::unique_ptr<model::MenuBar> m);
+
+// Numeric coercion to the control's data type and limits.
+double coerce(const model::Control& c, double v);
+// Value of a list, ring or binary switch: the current item's value.
+bool currentItemValue(const model::Control& c, int& value);
+int visibleLinesFor(int height);
+int clampFirstLine(const model::Control& c, int line);
+
+// Loads one panel of a resource file into a fresh Panel (not yet in the model).
+// Returns nullptr and sets lastError on failure.
+std::unique_ptr<model::Panel> readPanel(const std::string& file, int resourceId);
+std::unique_ptr<model::MenuBar> readMenuBar(const std::string& file, int resourceId);
+
+std::string formatNumber(double v);
+bool parseNumber(std::string_view text, double& v);
+std::vector<std::string> splitLines(std::string_view text);
+
+// Discards a panel, its child panels and its menu bar, sending EVENT_DISCARD first.
+void discard(int handle);
+
+// Unsets the popup state of panels removed from the modal stack.
+void dropFromPopupStack(int panel);
+
+} // namespace tk::detail

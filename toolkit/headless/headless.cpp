@@ -1,0 +1,285 @@
+// The headless backend: the operator's actions come from a script the test
+// fills, pop-ups are recorded and answered from a script, and a pump that
+// finds nothing to do throws instead of letting a wait loop spin for ever.
+//
+// The script (actions, answers, idle responders) is kept apart from the
+// backend so that a test can prepare it before the program starts; it is
+// emptied when the backend goes (tk::shutdown). The pop-up record is emptied
+// when a headless backend is installed and stays readable after shutdown.
+#include "toolkit/headless.h"
+#include "toolkit/headless/headless_backend.h"
+
+#include "toolkit/model.h"
+
+#include <deque>
+#include <variant>
+
+namespace tk::headless {
+
+namespace {
+
+struct Action {
+    enum class Type { Press, Number, Text, Toggle, Pick, DoubleClickItem, DoubleClickCell, Close, Tab, Menu };
+    Type type;
+    int panel = 0, ctrl = 0, a = 0, b = 0;
+    double number = 0;
+    std::string text;
+};
+
+struct ConfirmAnswer {
+    bool yes;
+};
+struct FileAnswer {
+    std::string path;
+    bool isNew;
+};
+
+struct Script {
+    std::deque<Action> actions;
+    std::deque<std::variant<ConfirmAnswer, FileAnswer>> answers;
+    std::deque<std::function<void()>> responders;
+    std::vector<PopupRecord> popups;
+};
+
+Script& script()
+{
+    static Script s;
+    return s;
+}
+
+std::string where(int panel, int ctrl)
+{
+    std::string s = "panel " + std::to_string(panel);
+    if (const model::Panel* p = model::panel(panel); p && !p->constName.empty())
+        s += " (" + p->constName + ")";
+    if (ctrl) {
+        s += ", control " + std::to_string(ctrl);
+        if (const model::Control* c = model::control(panel, ctrl); c && !c->constName.empty())
+            s += " (" + c->constName + ")";
+    }
+    return s;
+}
+
+bool isPageOf(const model::Panel& page)
+{
+    const model::Control* tab = model::control(page.hostPanel, page.hostTab);
+    if (!tab)
+        return false;
+    for (const auto& pg : tab->pages)
+        if (pg.panel == page.handle)
+            return true;
+    return false;
+}
+
+// Whether the operator can see the panel at all.
+bool panelShown(int handle)
+{
+    const model::Panel* p = model::panel(handle);
+    if (!p)
+        return false;
+    if (p->hostPanel)
+        return isPageOf(*p) && panelShown(p->hostPanel);
+    if (!p->visible)
+        return false;
+    return p->parent == 0 || panelShown(p->parent);
+}
+
+void requirePanel(int panel)
+{
+    if (!model::panel(panel))
+        throw Refused("no such panel: " + where(panel, 0));
+    if (!panelShown(panel))
+        throw Refused("the panel is not shown: " + where(panel, 0));
+}
+
+const model::Control& requireControl(int panel, int ctrl)
+{
+    requirePanel(panel);
+    const model::Control* c = model::control(panel, ctrl);
+    if (!c)
+        throw Refused("no such control: " + where(panel, ctrl));
+    if (!c->visible)
+        throw Refused("the control is hidden: " + where(panel, ctrl));
+    if (c->dimmed)
+        throw Refused("the control is dimmed: " + where(panel, ctrl));
+    return *c;
+}
+
+void requireIndex(const model::Control& c, int index, int panel)
+{
+    if (index < 0 || index >= static_cast<int>(c.items.size()))
+        throw Refused("no item " + std::to_string(index) + " in " + where(panel, c.id));
+}
+
+// Turns one scripted action into what the operator's input does: the value
+// goes into the model, the event into the core's queue.
+void perform(const Action& act)
+{
+    using T = Action::Type;
+    using E = core::InputEvent::Type;
+    if (act.type == T::Menu) {
+        const model::MenuBar* m = model::menuBar(act.panel);
+        if (!m)
+            throw Refused("no such menu bar: " + std::to_string(act.panel));
+        requirePanel(m->panel);
+        const model::MenuItem* item = nullptr;
+        for (const auto& i : m->items)
+            if (i.id == act.a)
+                item = &i;
+        if (!item || item->isMenu || item->separator)
+            throw Refused("no menu item " + std::to_string(act.a) + " to choose");
+        if (item->dimmed)
+            throw Refused("the menu item is dimmed: " + std::to_string(act.a) + " " + item->constName);
+        core::queue({E::Menu, act.panel, 0, act.a, 0});
+        return;
+    }
+    if (act.type == T::Close) {
+        requirePanel(act.panel);
+        core::queue({E::Close, act.panel, 0, 0, 0});
+        return;
+    }
+    const model::Control& c = requireControl(act.panel, act.ctrl);
+    switch (act.type) {
+    case T::Press: break;
+    case T::Number: core::storeValue(act.panel, act.ctrl, act.number); break;
+    case T::Text: core::storeText(act.panel, act.ctrl, act.text); break;
+    case T::Toggle:
+        if (c.kind == Kind::BinarySwitch)
+            core::storeIndex(act.panel, act.ctrl, act.a);
+        else
+            core::storeValue(act.panel, act.ctrl, act.a);
+        break;
+    case T::Pick: requireIndex(c, act.a, act.panel); core::storeIndex(act.panel, act.ctrl, act.a); break;
+    case T::DoubleClickItem:
+        requireIndex(c, act.a, act.panel);
+        core::storeIndex(act.panel, act.ctrl, act.a);
+        core::queue({E::DoubleClick, act.panel, act.ctrl, act.a, 0});
+        return;
+    case T::DoubleClickCell:
+        if (c.kind != Kind::Table || act.a < 1 || act.a > static_cast<int>(c.cells.size()) || act.b < 1
+            || act.b > static_cast<int>(c.columns.size()))
+            throw Refused("no cell (" + std::to_string(act.a) + ", " + std::to_string(act.b) + ") in "
+                          + where(act.panel, act.ctrl));
+        core::queue({E::DoubleClick, act.panel, act.ctrl, act.a, act.b});
+        return;
+    case T::Tab:
+        if (c.kind != Kind::Tab || act.a < 0 || act.a >= static_cast<int>(c.pages.size()))
+            throw Refused("no tab page " + std::to_string(act.a) + " in " + where(act.panel, act.ctrl));
+        core::storeActivePage(act.panel, act.ctrl, act.a);
+        core::queue({E::TabChanged, act.panel, act.ctrl, act.a, 0});
+        return;
+    default: break;
+    }
+    core::queue({E::Commit, act.panel, act.ctrl, 0, 0});
+}
+
+class HeadlessBackend final : public Backend {
+public:
+    HeadlessBackend() { script().popups.clear(); }
+    ~HeadlessBackend() override
+    {
+        Script& s = script();
+        s.actions.clear();
+        s.answers.clear();
+        s.responders.clear();
+    }
+
+    void pump(bool mainLoop) override
+    {
+        if (core::queued() > 0)
+            return;
+        Script& s = script();
+        if (s.actions.empty() && !s.responders.empty()) {
+            auto responder = std::move(s.responders.front());
+            s.responders.pop_front();
+            responder();
+        }
+        if (s.actions.empty()) {
+            if (mainLoop)
+                throw MainLoopIdle("the program waits for the operator");
+            throw Starved("an operation pumps events, and no action is queued for it");
+        }
+        // One action per pump, so that a wait loop sees each action's effect before the next.
+        const Action act = std::move(s.actions.front());
+        s.actions.pop_front();
+        perform(act);
+    }
+
+    void messagePopup(std::string_view title, std::string_view text) override
+    {
+        script().popups.push_back({PopupKind::Message, std::string(title), std::string(text)});
+    }
+
+    int confirmPopup(std::string_view title, std::string_view text) override
+    {
+        Script& s = script();
+        s.popups.push_back({PopupKind::Confirm, std::string(title), std::string(text)});
+        if (s.answers.empty() || !std::holds_alternative<ConfirmAnswer>(s.answers.front()))
+            throw Unanswered("no scripted answer for the question \"" + std::string(title) + "\": \""
+                             + std::string(text) + "\"");
+        const bool yes = std::get<ConfirmAnswer>(s.answers.front()).yes;
+        s.answers.pop_front();
+        return yes ? 1 : 0;
+    }
+
+    int fileSelectPopup(std::string_view directory, std::string_view defaultName, std::string_view filter,
+                        std::string_view title, bool save, std::string& path) override
+    {
+        Script& s = script();
+        s.popups.push_back({PopupKind::FileSelect, std::string(title), std::string(defaultName)});
+        if (s.answers.empty() || !std::holds_alternative<FileAnswer>(s.answers.front()))
+            throw Unanswered("no scripted file for the file pop-up \"" + std::string(title) + "\"");
+        FileAnswer a = std::get<FileAnswer>(std::move(s.answers.front()));
+        s.answers.pop_front();
+        path = a.path;
+        if (a.path.empty())
+            return FILE_NONE;
+        return a.isNew ? FILE_NEW : FILE_EXISTING;
+    }
+};
+
+void add(Action a)
+{
+    script().actions.push_back(std::move(a));
+}
+
+} // namespace
+
+std::unique_ptr<Backend> makeBackend()
+{
+    return std::make_unique<HeadlessBackend>();
+}
+
+using T = Action::Type;
+
+namespace {
+void add(T type, int panel, int ctrl = 0, int a = 0, int b = 0, double number = 0, std::string text = {})
+{
+    add(Action{type, panel, ctrl, a, b, number, std::move(text)});
+}
+} // namespace
+
+void press(int panel, int ctrl) { add(T::Press, panel, ctrl); }
+void setNumber(int panel, int ctrl, double value) { add(T::Number, panel, ctrl, 0, 0, value); }
+void setText(int panel, int ctrl, std::string_view text) { add(T::Text, panel, ctrl, 0, 0, 0, std::string(text)); }
+void setToggle(int panel, int ctrl, bool on) { add(T::Toggle, panel, ctrl, on ? 1 : 0); }
+void pickItem(int panel, int ctrl, int index) { add(T::Pick, panel, ctrl, index); }
+void doubleClickItem(int panel, int ctrl, int index) { add(T::DoubleClickItem, panel, ctrl, index); }
+void doubleClickCell(int panel, int ctrl, int row, int col) { add(T::DoubleClickCell, panel, ctrl, row, col); }
+void closeWindow(int panel) { add(T::Close, panel); }
+void changeTab(int panel, int tabCtrl, int index) { add(T::Tab, panel, tabCtrl, index); }
+void chooseMenu(int menuBar, int item) { add(T::Menu, menuBar, 0, item); }
+
+void answerConfirm(bool yes) { script().answers.emplace_back(ConfirmAnswer{yes}); }
+void answerFile(std::string path, bool isNew) { script().answers.emplace_back(FileAnswer{std::move(path), isNew}); }
+const std::vector<PopupRecord>& popups() { return script().popups; }
+void clearPopups() { script().popups.clear(); }
+size_t pendingAnswers() { return script().answers.size(); }
+
+size_t pendingActions() { return script().actions.size(); }
+void clearActions() { script().actions.clear(); }
+
+void respondWhenIdle(std::function<void()> responder) { script().responders.push_back(std::move(responder)); }
+size_t pendingResponders() { return script().responders.size(); }
+
+} // namespace tk::headless
