@@ -44,8 +44,9 @@ TEST(Process, ArgumentsArriveLiterally)
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "injected"));
 }
 
-TEST(Process, MissingProgramFailsCleanly)
+TEST(Process, FoundOnThePathOrFailsCleanly)
 {
+    EXPECT_EQ(platform::startProgram("true", {"ignored"}), 0);
     EXPECT_LT(platform::startProgram("/nonexistent/folder/program", {"x"}), 0);
     EXPECT_LT(platform::startProgram("no-such-program-on-path-zq", {}), 0);
     EXPECT_LT(platform::startProgram("", {}), 0);
