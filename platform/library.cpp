@@ -32,6 +32,20 @@ std::string loaderMessage()
     return msg ? msg : "unknown loader error";
 }
 
+// Folder holding this library. Libraries loaded by name normally sit beside
+// it (same run path); the folder is tried explicitly when the loader's own
+// search fails, which happens when a sanitizer's dlopen wrapper hides our run
+// path from the loader.
+std::string ownFolder()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ownFolder), &info) == 0 || !info.dli_fname)
+        return {};
+    const std::string_view self = info.dli_fname;
+    const auto slash = self.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(self.substr(0, slash + 1));
+}
+
 void setError(std::string* error, std::string text)
 {
     if (error)
@@ -81,7 +95,16 @@ std::optional<Library> Library::open(std::string_view name, std::string* error)
     dlerror();
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        setError(error, "cannot load " + file + ": " + loaderMessage());
+        const std::string message = loaderMessage();
+        const std::string beside = ownFolder() + file;
+        if (libraryDirs.empty() && file.find('/') == std::string::npos && ::access(beside.c_str(), F_OK) == 0) {
+            handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (handle)
+                return Library(handle, beside);
+            setError(error, "cannot load " + file + ": " + loaderMessage());
+            return std::nullopt;
+        }
+        setError(error, "cannot load " + file + ": " + message);
         return std::nullopt;
     }
     return Library(handle, path);
