@@ -1,0 +1,350 @@
+// Panels: a window for each top-level panel (menu bar on top, the panel's
+// surface below it), tab pages moved into their host's QTabWidget, child
+// panels embedded in their parent's surface.
+#include "toolkit/qt/qt_backend.h"
+#include "toolkit/qt/widgets.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include <algorithm>
+
+namespace tk::qtui {
+
+namespace {
+
+QString objectNameOf(const model::Panel& p)
+{
+    return p.constName.empty() ? QStringLiteral("panel%1").arg(p.handle) : toQString(p.constName);
+}
+
+// The window the operator is looking at, to centre a pop-up over it.
+QWidget* frontWindow(const QWidget* except)
+{
+    QWidget* active = QApplication::activeWindow();
+    if (active && active != except)
+        return active;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != except && w->isVisible() && dynamic_cast<PanelWindow*>(w))
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+PanelUi* QtBackend::ui(int panel)
+{
+    auto it = panels_.find(panel);
+    return it == panels_.end() ? nullptr : &it->second;
+}
+
+QWidget* QtBackend::panelContent(int panel) const
+{
+    auto it = panels_.find(panel);
+    return it == panels_.end() ? nullptr : it->second.content.data();
+}
+
+QWidget* QtBackend::panelWindow(int panel) const
+{
+    auto it = panels_.find(panel);
+    return it == panels_.end() ? nullptr : it->second.window.data();
+}
+
+void QtBackend::panelCreated(int panel)
+{
+    buildPanel(panel);
+    repaintIfStarved();
+}
+
+void QtBackend::panelDiscarded(int panel)
+{
+    PanelUi* u = ui(panel);
+    if (!u)
+        return;
+    Syncing guard(*this);
+    // Deleting the window or the surface takes the controls (and any tab pages
+    // hosted on it) along.
+    if (u->window)
+        delete u->window.data();
+    else if (u->content)
+        delete u->content.data();
+    panels_.erase(panel);
+}
+
+void QtBackend::panelChanged(int panel)
+{
+    if (!ui(panel)) {
+        buildPanel(panel);
+        return;
+    }
+    reconcileControls(panel);
+    hostPanel(panel);
+    applyPanel(panel);
+    repaintIfStarved();
+}
+
+void QtBackend::buildPanel(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    if (!p)
+        return;
+    PanelUi& u = panels_[panel];
+    if (!u.content) {
+        auto* content = new QWidget;
+        content->setObjectName(objectNameOf(*p));
+        content->setProperty("tkPanel", panel);
+        content->resize(p->width, p->height);
+        if (!p->fontFamily.empty()) {
+            QFont f = content->font();
+            f.setFamily(toQString(p->fontFamily));
+            content->setFont(f);
+        }
+        u.content = content;
+    }
+    for (const model::Control& c : p->controls)
+        if (!u.controls.count(c.id))
+            buildControl(panel, c.id);
+    restack(panel);
+    hostPanel(panel);
+    applyPanel(panel);
+}
+
+// Puts the panel's surface where it belongs: its own window, a page of the
+// host's tab control (done by syncPages), or the parent's surface.
+void QtBackend::hostPanel(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u || !u->content)
+        return;
+    if (p->hostPanel != 0) {
+        PanelUi* host = ui(p->hostPanel);
+        if (host) {
+            auto it = host->controls.find(p->hostTab);
+            if (it != host->controls.end() && it->second.field)
+                syncPages(p->hostPanel, p->hostTab);
+        }
+        return;
+    }
+    if (p->parent != 0) {
+        PanelUi* parent = ui(p->parent);
+        if (!parent || !parent->content)
+            return;
+        if (u->content->parentWidget() != parent->content)
+            u->content->setParent(parent->content);
+        if (u->window) {
+            delete u->window.data();
+            u->menuBar = nullptr;
+        }
+        u->content->setGeometry(p->left, p->top, p->width, p->height);
+        return;
+    }
+    if (!u->window) {
+        auto* w = new PanelWindow([panel] { core::queue({core::InputEvent::Type::Close, panel, 0, 0, 0}); });
+        w->setObjectName(objectNameOf(*p) + QStringLiteral("_window"));
+        w->setProperty("tkPanel", panel);
+        // The panels have a fixed layout: no maximise button.
+        w->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+        u->content->setParent(w);
+        u->content->show();
+        u->window = w;
+    }
+    layoutWindow(panel);
+}
+
+void QtBackend::layoutWindow(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u || !u->window || !u->content)
+        return;
+    int menuHeight = 0;
+    if (u->menuBar) {
+        menuHeight = u->menuBar->sizeHint().height();
+        u->menuBar->setGeometry(0, 0, p->width, menuHeight);
+    }
+    // The menu bar takes its own strip, so no control is covered by it.
+    u->content->setGeometry(0, menuHeight, p->width, p->height);
+    u->window->setFixedSize(p->width, p->height + menuHeight);
+}
+
+void QtBackend::applyPanel(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u || !u->content)
+        return;
+    Syncing guard(*this);
+    QPalette pal = u->content->palette();
+    pal.setColor(QPalette::Window, toQColor(p->backColor));
+    u->content->setPalette(pal);
+    u->content->setAutoFillBackground(true);
+    if (u->content->size() != QSize(p->width, p->height) && !p->hostPanel)
+        u->content->resize(p->width, p->height);
+
+    if (p->hostPanel != 0) {
+        PanelUi* host = ui(p->hostPanel);
+        if (!host)
+            return;
+        auto it = host->controls.find(p->hostTab);
+        if (it == host->controls.end())
+            return;
+        if (auto* tabs = qobject_cast<QTabWidget*>(it->second.field.data())) {
+            const int index = tabs->indexOf(u->content);
+            if (index >= 0)
+                tabs->setTabText(index, plainLabel(p->title));
+        }
+        return;
+    }
+    if (u->window) {
+        u->window->setWindowTitle(toQString(p->title));
+        showWindow(*p, *u);
+    } else if (p->parent != 0) {
+        u->content->setVisible(p->visible);
+    }
+}
+
+void QtBackend::showWindow(const model::Panel& p, PanelUi& u)
+{
+    QWidget* w = u.window;
+    if (!p.visible) {
+        if (w->isVisible())
+            w->hide();
+        return;
+    }
+    // Modality can only change while the window is hidden.
+    if (w->isVisible() && u.shownModal != p.popup)
+        w->hide();
+    const bool moved = u.placed && (p.top != u.placedTop || p.left != u.placedLeft);
+    if (w->isVisible()) {
+        if (moved && p.top != kCentered && p.left != kCentered)
+            w->move(p.left, p.top);
+        u.placedTop = p.top;
+        u.placedLeft = p.left;
+        return;
+    }
+    w->setWindowModality(p.popup ? Qt::ApplicationModal : Qt::NonModal);
+    u.shownModal = p.popup;
+    if (!u.placed || p.popup || moved) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+        QPoint pos(p.left, p.top);
+        if (p.top == kCentered || p.left == kCentered || p.popup) {
+            const QWidget* over = p.popup ? frontWindow(w) : nullptr;
+            const QRect around = over ? over->frameGeometry() : area;
+            pos = around.center() - QPoint(w->width() / 2, w->height() / 2);
+        }
+        pos.setX(std::clamp(pos.x(), area.left(), std::max(area.left(), area.right() - w->width())));
+        pos.setY(std::clamp(pos.y(), area.top(), std::max(area.top(), area.bottom() - w->height())));
+        w->move(pos);
+        u.placed = true;
+        u.placedTop = p.top;
+        u.placedLeft = p.left;
+    }
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+// Builds the widgets of controls the model has gained and drops those of
+// controls it no longer has.
+void QtBackend::reconcileControls(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u)
+        return;
+    bool changed = false;
+    for (auto it = u->controls.begin(); it != u->controls.end();) {
+        const model::Control* c = model::control(panel, it->first);
+        if (!c) {
+            const int id = it->first;
+            ++it;
+            destroyControl(*u, id);
+            changed = true;
+        } else {
+            ++it;
+        }
+    }
+    for (const model::Control& c : p->controls) {
+        auto it = u->controls.find(c.id);
+        if (it == u->controls.end() || it->second.kind != c.kind || !it->second.field) {
+            buildControl(panel, c.id);
+            changed = true;
+        }
+    }
+    if (changed)
+        restack(panel);
+}
+
+// Decorations lie under everything, pictures above them, the other controls on top.
+void QtBackend::restack(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u)
+        return;
+    auto lowerAll = [&](Kind kind) {
+        for (auto it = p->controls.rbegin(); it != p->controls.rend(); ++it) {
+            if (it->kind != kind)
+                continue;
+            auto cu = u->controls.find(it->id);
+            if (cu != u->controls.end() && cu->second.field)
+                cu->second.field->lower();
+        }
+    };
+    lowerAll(Kind::Picture);
+    lowerAll(Kind::Decoration);
+}
+
+// Makes the tab widget hold exactly the model's pages, in order, with their
+// titles and the active page.
+void QtBackend::syncPages(int panel, int ctrl)
+{
+    const model::Control* c = model::control(panel, ctrl);
+    PanelUi* u = ui(panel);
+    if (!c || !u)
+        return;
+    auto it = u->controls.find(ctrl);
+    if (it == u->controls.end())
+        return;
+    auto* tabs = qobject_cast<QTabWidget*>(it->second.field.data());
+    if (!tabs)
+        return;
+    Syncing guard(*this);
+    const QSignalBlocker block(tabs);
+    int index = 0;
+    for (const model::TabPage& page : c->pages) {
+        PanelUi* pu = ui(page.panel);
+        const model::Panel* pp = model::panel(page.panel);
+        if (!pu || !pp || !pu->content)
+            continue;
+        QWidget* content = pu->content;
+        if (tabs->widget(index) != content) {
+            const int at = tabs->indexOf(content);
+            if (at >= 0)
+                tabs->removeTab(at);
+            tabs->insertTab(index, content, plainLabel(pp->title));
+            if (pu->window) {
+                delete pu->window.data();
+                pu->menuBar = nullptr;
+            }
+        } else {
+            tabs->setTabText(index, plainLabel(pp->title));
+        }
+        ++index;
+    }
+    while (tabs->count() > index) {
+        QWidget* gone = tabs->widget(index);
+        tabs->removeTab(index);
+        if (gone)
+            gone->hide();
+    }
+    if (c->activePage >= 0 && c->activePage < tabs->count())
+        tabs->setCurrentIndex(c->activePage);
+}
+
+} // namespace tk::qtui

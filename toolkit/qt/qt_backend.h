@@ -1,0 +1,131 @@
+// The Qt Widgets presentation of the toolkit model. Each top-level panel is a
+// window, each tab page a page of its host's QTabWidget, each control its
+// natural widget. The model is only read here; the operator's input is stored
+// in the core and queued as an event, so callbacks run only when the core
+// dispatches them from the program's pump.
+#pragma once
+
+#include "toolkit/backend.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <map>
+
+namespace tk::qtui {
+
+struct CtrlUi {
+    Kind kind = Kind::Command;
+    QPointer<QLabel> caption; // the label outside the field (null where the label is on the widget)
+    QPointer<QWidget> field;
+};
+
+struct PanelUi {
+    QPointer<QWidget> window;  // top-level panels only
+    QPointer<QWidget> content; // the panel's surface; the controls are its children
+    QPointer<QMenuBar> menuBar;
+    int menuBarHandle = 0;
+    std::map<int, QPointer<QAction>> menuActions; // menu item id -> action
+    std::map<int, CtrlUi> controls;
+    bool placed = false; // the window has been put at its position once
+    int placedTop = 0, placedLeft = 0;
+    bool shownModal = false;
+};
+
+class QtBackend final : public Backend {
+public:
+    QtBackend();
+    ~QtBackend() override;
+
+    void panelCreated(int panel) override;
+    void panelDiscarded(int panel) override;
+    void panelChanged(int panel) override;
+    void controlCreated(int panel, int ctrl) override;
+    void controlChanged(int panel, int ctrl, Change what, int a, int b) override;
+    void menuBarCreated(int menuBar) override;
+    void menuChanged(int menuBar, int item) override;
+    void waitCursorChanged(bool on) override;
+    void pump(bool mainLoop) override;
+    void messagePopup(std::string_view title, std::string_view text) override;
+    int confirmPopup(std::string_view title, std::string_view text) override;
+    int fileSelectPopup(std::string_view directory, std::string_view defaultName,
+                        std::string_view filter, std::string_view title, bool save,
+                        std::string& path) override;
+
+    // The widgets presenting a panel and a control (null when unknown).
+    QWidget* panelContent(int panel) const;
+    QWidget* panelWindow(int panel) const;
+    QWidget* controlField(int panel, int ctrl) const;
+    QLabel* controlCaption(int panel, int ctrl) const;
+
+    bool syncing() const { return syncing_ > 0; }
+
+private:
+    friend struct Syncing;
+
+    // panels.cpp
+    PanelUi* ui(int panel);
+    void buildPanel(int panel);
+    void hostPanel(int panel);
+    void applyPanel(int panel);
+    void showWindow(const model::Panel& p, PanelUi& u);
+    void layoutWindow(int panel);
+    void reconcileControls(int panel);
+    void restack(int panel);
+    void syncPages(int panel, int ctrl);
+
+    // controls.cpp
+    void buildControl(int panel, int ctrl);
+    void destroyControl(PanelUi& u, int ctrl);
+    void applyAll(int panel, const model::Control& c, CtrlUi& cu);
+    void applyValue(int panel, const model::Control& c, CtrlUi& cu);
+    void applyAttributes(int panel, const model::Control& c, CtrlUi& cu);
+    void applyItems(const model::Control& c, CtrlUi& cu);
+    void placeCaption(const model::Control& c, CtrlUi& cu);
+    void connectInput(int panel, const model::Control& c, CtrlUi& cu);
+
+    // text.cpp: text boxes and tables
+    void applyTextBox(const model::Control& c, QWidget* field);
+    void appendLines(const model::Control& c, QWidget* field, int from);
+    void scrollTextBox(const model::Control& c, QWidget* field);
+    void applyTable(const model::Control& c, QWidget* field);
+    void applyCell(const model::Control& c, QWidget* field, int row, int col);
+    void syncRows(const model::Control& c, QWidget* field, int a, int b);
+    void scrollTable(const model::Control& c, QWidget* field);
+
+    // menu.cpp
+    void buildMenuBar(int menuBar);
+    void applyMenuItem(int menuBar, int item);
+
+    // Repaint during a long operation that pumps no events.
+    void repaintIfStarved();
+
+    std::map<int, PanelUi> panels_;
+    int syncing_ = 0;
+    int waitCursors_ = 0;
+    QTimer wake_; // bounds the main loop's wait for events
+    std::chrono::steady_clock::time_point lastPump_;
+    std::chrono::steady_clock::time_point lastRepaint_;
+    bool repainting_ = false;
+};
+
+// While alive, widget signals caused by the program's own updates are ignored.
+struct Syncing {
+    explicit Syncing(QtBackend& b) : b_(b) { ++b_.syncing_; }
+    ~Syncing() { --b_.syncing_; }
+    Syncing(const Syncing&) = delete;
+    Syncing& operator=(const Syncing&) = delete;
+
+private:
+    QtBackend& b_;
+};
+
+// The backend installed by initQt, or null.
+QtBackend* current();
+
+} // namespace tk::qtui

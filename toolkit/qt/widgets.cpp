@@ -1,0 +1,193 @@
+#include "toolkit/qt/widgets.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPainter>
+#include <QRadialGradient>
+
+#include <cmath>
+#include <limits>
+
+namespace tk::qtui {
+
+QColor toQColor(int rgb)
+{
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString mnemonicText(std::string_view label)
+{
+    QString out;
+    const QString in = toQString(label);
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == u'_' && i + 2 < in.size() && in[i + 1] == u'_') {
+            out += u'&';
+            ++i;
+        } else if (in[i] == u'&') {
+            out += QStringLiteral("&&");
+        } else {
+            out += in[i];
+        }
+    }
+    return out;
+}
+
+QString plainLabel(std::string_view label)
+{
+    QString text = toQString(label);
+    for (qsizetype i = text.indexOf(QStringLiteral("__")); i >= 0 && i + 2 < text.size();
+         i = text.indexOf(QStringLiteral("__"), i))
+        text.remove(i, 2);
+    return text;
+}
+
+QString formatNumber(double value)
+{
+    if (std::isnan(value) || std::isinf(value))
+        return QString::number(value);
+    return QLocale::c().toString(value, 'g', 10);
+}
+
+// --- PanelWindow ---------------------------------------------------------------
+
+PanelWindow::PanelWindow(std::function<void()> onClose) : onClose_(std::move(onClose)) {}
+
+void PanelWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (onClose_)
+        onClose_();
+}
+
+// --- LedLamp -------------------------------------------------------------------
+
+LedLamp::LedLamp(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void LedLamp::setState(bool on, QColor onColor)
+{
+    if (on == on_ && onColor == onColor_)
+        return;
+    on_ = on;
+    onColor_ = onColor;
+    update();
+}
+
+void LedLamp::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int d = std::max(4, std::min(width(), height()) - 2);
+    const QRectF r((width() - d) / 2.0, (height() - d) / 2.0, d, d);
+    const QColor base = on_ ? onColor_ : onColor_.darker(400);
+    QRadialGradient g(r.center() - QPointF(d / 6.0, d / 6.0), d / 1.6);
+    g.setColorAt(0, on_ ? base.lighter(160) : base.lighter(140));
+    g.setColorAt(1, base);
+    p.setBrush(g);
+    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+    p.drawEllipse(r);
+}
+
+// --- NumField ------------------------------------------------------------------
+
+namespace {
+
+struct Range {
+    double lo, hi;
+};
+
+Range typeRange(DataType type)
+{
+    switch (type) {
+    case DataType::Int16: return {-32768, 32767};
+    case DataType::UInt16: return {0, 65535};
+    case DataType::Int32: return {-2147483648.0, 2147483647.0};
+    case DataType::UInt32: return {0, 4294967295.0};
+    default: return {-1e15, 1e15};
+    }
+}
+
+bool isInteger(DataType type)
+{
+    return type == DataType::Int16 || type == DataType::UInt16 || type == DataType::Int32 ||
+           type == DataType::UInt32;
+}
+
+} // namespace
+
+NumField::NumField(QWidget* parent, DataType type) : QDoubleSpinBox(parent), type_(type)
+{
+    setLocale(QLocale::c());
+    setDecimals(isInteger(type) ? 0 : 10);
+    const Range r = typeRange(type);
+    setRange(r.lo, r.hi);
+    // The value is committed on Enter, on leaving the field and on the arrows,
+    // not on every keystroke.
+    setKeyboardTracking(false);
+    setAccelerated(true);
+}
+
+QString NumField::textFromValue(double value) const
+{
+    if (isInteger(type_))
+        return QString::number(static_cast<qint64>(std::llround(value)));
+    return formatNumber(value);
+}
+
+// --- TableField ----------------------------------------------------------------
+
+TableField::TableField(QWidget* parent) : QTableWidget(parent), corner_(new QLabel(this))
+{
+    corner_->setAlignment(Qt::AlignCenter);
+    corner_->setTextFormat(Qt::PlainText);
+    corner_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    corner_->hide();
+}
+
+void TableField::setCornerText(const QString& text)
+{
+    corner_->setText(text);
+    corner_->setVisible(!text.isEmpty());
+    updateGeometries();
+}
+
+QString TableField::cornerText() const
+{
+    return corner_->text();
+}
+
+void TableField::updateGeometries()
+{
+    QTableWidget::updateGeometries();
+    // The corner sits where the two headers meet; the label covers it.
+    const int w = verticalHeader()->isVisible() ? verticalHeader()->width() : 0;
+    const int h = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
+    corner_->setGeometry(frameWidth(), frameWidth(), w, h);
+    corner_->raise();
+}
+
+// --- PictureFrame --------------------------------------------------------------
+
+PictureFrame::PictureFrame(QWidget* parent) : QWidget(parent) {}
+
+void PictureFrame::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QRect r = rect().adjusted(0, 0, -1, -1);
+    QLinearGradient g(r.topLeft(), r.bottomRight());
+    g.setColorAt(0, palette().color(QPalette::Window).lighter(115));
+    g.setColorAt(1, palette().color(QPalette::Window).darker(115));
+    p.fillRect(r, g);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(r);
+}
+
+} // namespace tk::qtui

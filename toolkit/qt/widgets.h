@@ -1,0 +1,96 @@
+// Small widgets the Qt backend needs beyond the stock ones: the panel window
+// that hands its close box to the core, an LED lamp, a numeric field that
+// shows numbers without padding zeros, a table with a corner label.
+#pragma once
+
+#include "toolkit/toolkit.h"
+
+#include <QColor>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPointer>
+#include <QTableWidget>
+#include <QWidget>
+
+#include <functional>
+#include <string_view>
+
+class QCloseEvent;
+class QPaintEvent;
+
+namespace tk::qtui {
+
+QColor toQColor(int rgb);
+QString toQString(std::string_view text);
+// "__X" marks X as the mnemonic: "&X" for Qt; a literal '&' is doubled.
+QString mnemonicText(std::string_view label);
+// The label as displayed where no mnemonic applies: the "__" markers removed.
+QString plainLabel(std::string_view label);
+// Numbers as the operator reads them: up to 10 significant digits, no padding.
+QString formatNumber(double value);
+
+// A top-level panel window. The close box never closes it: the core decides.
+class PanelWindow : public QWidget {
+public:
+    explicit PanelWindow(std::function<void()> onClose);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<void()> onClose_;
+};
+
+// A round lamp: its on-colour when on, a dark shade of it when off.
+class LedLamp : public QWidget {
+public:
+    explicit LedLamp(QWidget* parent);
+    void setState(bool on, QColor onColor);
+    bool isOn() const { return on_; }
+    QColor onColor() const { return onColor_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool on_ = false;
+    QColor onColor_{Qt::green};
+};
+
+// A spin box for every numeric data type; integers show no decimals, doubles
+// show their significant digits only.
+class NumField : public QDoubleSpinBox {
+public:
+    NumField(QWidget* parent, DataType type);
+
+protected:
+    QString textFromValue(double value) const override;
+
+private:
+    DataType type_;
+};
+
+// A table whose top-left corner carries a label.
+class TableField : public QTableWidget {
+public:
+    explicit TableField(QWidget* parent);
+    void setCornerText(const QString& text);
+    QString cornerText() const;
+
+protected:
+    void updateGeometries() override;
+
+private:
+    QLabel* corner_;
+};
+
+// A framed area standing in for an image stored with the panel.
+class PictureFrame : public QWidget {
+public:
+    explicit PictureFrame(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace tk::qtui
