@@ -1,0 +1,75 @@
+// Resource loads that fail: a negative handle, nothing added to the model,
+// and one line naming the file and the problem.
+#include "fixture.h"
+
+#include "toolkit/model.h"
+
+using namespace tktest;
+
+namespace {
+
+class LoadFailure : public ToolkitTest {
+protected:
+    // Loads panel id from a resource text; expects failure and returns the message.
+    std::string failPanel(std::string_view text, int id = 1)
+    {
+        const auto before = tk::model::panelHandles().size();
+        EXPECT_EQ(tk::loadPanel(0, write("bad.uir", text), id), tk::ERR_RESOURCE);
+        EXPECT_EQ(tk::model::panelHandles().size(), before);
+        const std::string& msg = tk::lastError();
+        EXPECT_EQ(msg.find('\n'), std::string::npos) << msg;
+        return msg;
+    }
+};
+
+TEST_F(LoadFailure, FileAndDocumentProblems)
+{
+    EXPECT_EQ(tk::loadPanel(0, (dir / "absent.uir").string(), 1), tk::ERR_RESOURCE);
+    EXPECT_EQ(tk::lastError(), "absent.uir: cannot open the file");
+
+    EXPECT_EQ(failPanel(R"({"panels": [ {"id": 1,)").rfind("bad.uir: invalid JSON: ", 0), 0u)
+        << tk::lastError();
+    EXPECT_EQ(failPanel("[1, 2]"), "bad.uir: not a resource: the document is not a JSON object");
+
+    EXPECT_EQ(tk::loadPanel(0, file, 42), tk::ERR_RESOURCE);
+    EXPECT_EQ(tk::lastError(), "test.uir: no panel 42");
+    const int p = loadShown();
+    EXPECT_EQ(tk::loadMenuBar(p, file, 2), tk::ERR_RESOURCE);
+    EXPECT_EQ(tk::lastError(), "test.uir: no menu bar 2");
+}
+
+TEST_F(LoadFailure, ControlProblemsNameThePanelAndControl)
+{
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 5, "controls": [
+        {"id": 2, "kind": "command"}, {"id": 12, "name": "X"}]}]})", 5),
+              "bad.uir: panel 5: control 12 has no kind");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 3, "kind": "slider"}]}]})"),
+              "bad.uir: panel 1: control 3 has unknown kind \"slider\"");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
+        {"id": 2, "kind": "command", "callback": "nobodyRegisteredMe"}]}]})"),
+              "bad.uir: panel 1: control 2: callback \"nobodyRegisteredMe\" is not registered");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "callback": "noSuchPanelCB"}]})"),
+              "bad.uir: panel 1: callback \"noSuchPanelCB\" is not registered");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
+        {"id": 2, "kind": "numeric", "value": "many"}]}]})").rfind("bad.uir: malformed entry: ", 0), 0u);
+
+    const int p = loadShown();
+    EXPECT_EQ(tk::loadMenuBar(p, write("menu.uir", R"({"menubars": [{"id": 1, "items": [
+        {"id": 2, "text": "x", "callback": "unknownMenuCB"}]}]})"), 1), tk::ERR_RESOURCE);
+    EXPECT_EQ(tk::lastError(), "menu.uir: menu bar 1: item 2: callback \"unknownMenuCB\" is not registered");
+    EXPECT_EQ(tk::model::panel(p)->menuBar, 0);
+}
+
+TEST_F(LoadFailure, NullCallbackIsKnownAndDoesNothing)
+{
+    tk::registerCallback("pendingCB", nullptr);
+    const int p = tk::loadPanel(0, write("ok.uir", R"({"panels": [{"id": 1, "controls": [
+        {"id": 2, "kind": "command", "callback": "pendingCB"}]}]})"), 1);
+    ASSERT_GT(p, 0) << tk::lastError();
+    tk::displayPanel(p);
+    tk::headless::press(p, 2);
+    EXPECT_THROW(while (true) tk::pollMainLoop(), tk::headless::MainLoopIdle);
+    EXPECT_TRUE(calls.empty());
+}
+
+} // namespace
