@@ -11,18 +11,14 @@ namespace {
 
 std::vector<std::string> libraryDirs;
 
-// Windows library names end in ".dll" (in any case).
-bool endsWithDll(std::string_view name)
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
-    constexpr std::string_view ext = ".dll";
-    if (name.size() <= ext.size())
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size())
         return false;
-    const std::string_view tail = name.substr(name.size() - ext.size());
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
-        if (c != ext[i])
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
             return false;
-    }
     return true;
 }
 
@@ -46,6 +42,23 @@ std::string ownFolder()
     return slash == std::string_view::npos ? std::string() : std::string(self.substr(0, slash + 1));
 }
 
+// First folder of the override list holding file.
+std::optional<std::string> findInLibraryDirs(const std::string& file)
+{
+    for (const std::string& dir : libraryDirs) {
+        std::string candidate = dir.empty() || dir.back() == '/' ? dir + file : dir + "/" + file;
+        if (::access(candidate.c_str(), F_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+void* load(const std::string& path)
+{
+    dlerror();
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 void setError(std::string* error, std::string text)
 {
     if (error)
@@ -56,11 +69,12 @@ void setError(std::string* error, std::string text)
 
 std::string libraryFileName(std::string_view name)
 {
-    if (!endsWithDll(name))
+    constexpr std::string_view ext = ".dll";
+    if (name.size() <= ext.size() || !equalsIgnoreCase(name.substr(name.size() - ext.size()), ext))
         return std::string(name);
-    std::string_view base = name.substr(0, name.size() - 4);
+    std::string_view base = name.substr(0, name.size() - ext.size());
     // The VISA library carries the bitness in its Windows name only.
-    if (base == "visa32" || base == "VISA32")
+    if (equalsIgnoreCase(base, "visa32"))
         base = "visa";
     return "lib" + std::string(base) + ".so";
 }
@@ -73,41 +87,35 @@ void setLibraryDirs(std::vector<std::string> dirs)
 std::optional<Library> Library::open(std::string_view name, std::string* error)
 {
     const std::string file = libraryFileName(name);
-    std::string path = file;
+
     if (!libraryDirs.empty()) {
-        path.clear();
-        for (const std::string& dir : libraryDirs) {
-            std::string candidate = dir.empty() || dir.back() == '/' ? dir + file : dir + "/" + file;
-            if (::access(candidate.c_str(), F_OK) == 0) {
-                path = std::move(candidate);
-                break;
-            }
-        }
-        if (path.empty()) {
+        const auto path = findInLibraryDirs(file);
+        if (!path) {
             std::string dirs;
             for (const std::string& dir : libraryDirs)
                 dirs += (dirs.empty() ? "" : ", ") + dir;
             setError(error, "cannot load " + file + ": not found in " + dirs);
             return std::nullopt;
         }
-    }
-
-    dlerror();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const std::string message = loaderMessage();
-        const std::string beside = ownFolder() + file;
-        if (libraryDirs.empty() && file.find('/') == std::string::npos && ::access(beside.c_str(), F_OK) == 0) {
-            handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle)
-                return Library(handle, beside);
-            setError(error, "cannot load " + file + ": " + loaderMessage());
-            return std::nullopt;
-        }
-        setError(error, "cannot load " + file + ": " + message);
+        if (void* handle = load(*path))
+            return Library(handle, *path);
+        setError(error, "cannot load " + file + ": " + loaderMessage());
         return std::nullopt;
     }
-    return Library(handle, path);
+
+    if (void* handle = load(file))
+        return Library(handle, file);
+    std::string message = loaderMessage();
+    if (file.find('/') == std::string::npos) {
+        const std::string beside = ownFolder() + file;
+        if (::access(beside.c_str(), F_OK) == 0) {
+            if (void* handle = load(beside))
+                return Library(handle, beside);
+            message = loaderMessage();
+        }
+    }
+    setError(error, "cannot load " + file + ": " + message);
+    return std::nullopt;
 }
 
 Library::Library(Library&& other) noexcept : handle_(other.handle_), file_(std::move(other.file_))
