@@ -2,7 +2,11 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
+#include "platform/clock.h"
 #include "toolkit/toolkit.h"
+
+#include <memory>
+#include <new>
 
 namespace {
 constexpr int kStages = 18;
@@ -25,4 +29,48 @@ void resetCalTable()
 {
     tk::setValue(hMP, MP_VER, 1.0);
     tk::defaultCtrl(hCP, CP_TABLE);
+}
+
+namespace {
+constexpr int kFlashReadAttempts = 5;
+constexpr double kFlashReadWait = 0.5; // the module's flash answers only after a pause
+
+struct WaitCursor {
+    WaitCursor() { tk::setWaitCursor(true); }
+    ~WaitCursor() { tk::setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+} // namespace
+
+int readFlash(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    tvksil2_device_data* record = nullptr;
+    if (mvi != 0)
+        tvksil2_get_attribute(mvi, &record);
+    std::unique_ptr<tvksil2_device_data> fallback;
+    if (!record) {
+        fallback.reset(new (std::nothrow) tvksil2_device_data{});
+        record = fallback.get();
+        if (!record) {
+            reportStatus("calloc memory for device data", lastStatus);
+            return 0;
+        }
+    }
+    WaitCursor busy;
+    for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
+        Delay(kFlashReadWait);
+        if (mvi != 0) {
+            lastStatus = tvksil2_readFlash(record);
+            if (lastStatus == 0)
+                break;
+        }
+    }
+    if (lastStatus == 0)
+        showCalTable(*record);
+    else
+        reportStatus("tvksil2_readFlash", lastStatus);
+    return 0;
 }

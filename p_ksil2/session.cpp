@@ -30,10 +30,6 @@ bool isOurModule(std::int32_t model) { return model == KSIL2_MODEL || model == K
 
 void clearStatusLine() { tk::setValue(hMP, MP_MSG, ""); }
 
-// The flash is read into the table when a КСИЛ2-4Л is opened; reading the flash
-// is not built yet, so the table keeps what the session code put there.
-void readFlashOnOpen() {}
-
 void readCarrierPlace(ViSession carrier)
 {
     const platform::VisaApi* visa = platform::visa();
@@ -170,7 +166,7 @@ int selMezonin(int, int, int event, void*, int, int)
 
     const std::int32_t model = record ? record->model : 0;
     if (model == KSIL2_MODEL)
-        readFlashOnOpen();
+        readFlash(hCP, CP_READ, tk::EVENT_COMMIT, nullptr, 0, 0);
     moduleModel = model;
     return 0;
 }

@@ -27,5 +27,7 @@ ViInt16 selftestAsk(ViInt32 arg1, ViInt32 arg2, ViInt32 code, const char* text);
 int selMezonin(int panel, int control, int event, void* data, int e1, int e2);
 int ResetCB(int panel, int control, int event, void* data, int e1, int e2);
 int SelftestCB(int panel, int control, int event, void* data, int e1, int e2);
+// CP's READ: reads the module's flash into the table (5 attempts, 0.5 s apart).
+int readFlash(int panel, int control, int event, void* data, int e1, int e2);
 int continueSelftest(int panel, int control, int event, void* data, int e1, int e2);
 int stopSelftest(int panel, int control, int event, void* data, int e1, int e2);
