@@ -78,8 +78,12 @@ QWidget* makeField(const model::Control& c, QWidget* parent)
         t->setReadOnly(true);
         t->setLineWrapMode(QPlainTextEdit::NoWrap);
         t->setUndoRedoEnabled(false);
-        if (c.monospace)
-            t->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        if (c.monospace) {
+            QFont mono(QStringLiteral("DejaVu Sans Mono"));
+            mono.setStyleHint(QFont::Monospace);
+            mono.setFixedPitch(true);
+            t->setFont(mono);
+        }
         return t;
     }
     case Kind::Table: {

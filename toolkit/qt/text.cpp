@@ -173,11 +173,10 @@ void QtBackend::syncRows(const model::Control& c, QWidget* field, int a, int b)
 
 void QtBackend::scrollTable(const model::Control& c, QWidget* field)
 {
-    auto* t = qobject_cast<QTableWidget*>(field);
+    auto* t = dynamic_cast<TableField*>(field);
     if (!t || c.firstVisibleLine < 1 || c.firstVisibleLine > t->rowCount())
         return;
-    // Scrolling per item: the scroll bar's value is the index of the top row.
-    t->verticalScrollBar()->setValue(c.firstVisibleLine - 1);
+    t->setTopRow(c.firstVisibleLine - 1);
 }
 
 } // namespace tk::qtui

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QScrollBar>
 
 #include <cmath>
 #include <limits>
@@ -172,6 +173,21 @@ void TableField::updateGeometries()
     const int h = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
     corner_->setGeometry(frameWidth(), frameWidth(), w, h);
     corner_->raise();
+    if (pendingTopRow_ >= 0 && isVisible()) {
+        verticalScrollBar()->setValue(pendingTopRow_);
+        pendingTopRow_ = -1;
+    }
+}
+
+void TableField::setTopRow(int row)
+{
+    // Scrolling per item: the scroll bar's value is the index of the top row.
+    if (isVisible()) {
+        verticalScrollBar()->setValue(row);
+        pendingTopRow_ = -1;
+    } else {
+        pendingTopRow_ = row;
+    }
 }
 
 // --- PictureFrame --------------------------------------------------------------

@@ -76,12 +76,16 @@ public:
     explicit TableField(QWidget* parent);
     void setCornerText(const QString& text);
     QString cornerText() const;
+    // Scrolls so that row (0-based) is the top row; a table not yet laid out
+    // (on a hidden tab page) scrolls when it is.
+    void setTopRow(int row);
 
 protected:
     void updateGeometries() override;
 
 private:
     QLabel* corner_;
+    int pendingTopRow_ = -1;
 };
 
 // A framed area standing in for an image stored with the panel.
