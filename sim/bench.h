@@ -181,9 +181,18 @@ struct Instrument {
     std::optional<Meter> meter;
 };
 
+// A fault the bench file plans (see failCall).
+struct FaultSpec {
+    std::string entry;
+    ViStatus status = 0;
+    int times = 1;
+    int from = 1;
+};
+
 struct Bench {
     std::string source;          // where it came from, for messages
     std::vector<Instrument> instruments;
+    std::vector<FaultSpec> faults; // applied when the bench is loaded
 };
 
 // Loading and resetting.

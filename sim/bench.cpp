@@ -1,0 +1,140 @@
+// The loaded bench: loading, resetting, lookups and the physics of channels
+// and meters.
+#include "sim/core.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace sim {
+namespace {
+
+std::optional<Bench> current;
+Bench emptyBench;
+
+} // namespace
+
+namespace detail {
+
+void clearLoaded() { current.reset(); }
+
+void initMeterState(Meter& m)
+{
+    m.state = Meter::State{};
+    m.state.rng.seed(m.seed);
+}
+
+std::array<double, kStages> nominalStages()
+{
+    std::array<double, kStages> n{};
+    for (int k = 0; k < kStages; ++k) n[k] = std::ldexp(1.0, k);
+    return n;
+}
+
+// Everything but the state folder, which outlives bench loads.
+void clearRun()
+{
+    core::clearSessions();
+    resetCalls();
+    clearInterruptedWrite();
+    current.reset();
+}
+
+bool loadFrom(std::string_view text, std::string_view source, std::string* error)
+{
+    clearRun();
+    std::optional<Bench> b = parseBench(text, source, error);
+    if (!b) return false;
+    for (Instrument& in : b->instruments) {
+        if (in.meter) initMeterState(*in.meter);
+        for (Mezzanine& mz : in.mezzanines)
+            if (mz.meter) initMeterState(*mz.meter);
+    }
+    current = std::move(b);
+    for (const FaultSpec& f : current->faults) failCall(f.entry, f.status, f.times, f.from);
+    return true;
+}
+
+} // namespace detail
+
+bool loadDefault(std::string* error) { return detail::loadFrom(defaultBenchJson(), "built-in bench", error); }
+
+bool loadJson(std::string_view text, std::string* error) { return detail::loadFrom(text, "JSON text", error); }
+
+bool loadFile(const std::string& path, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        detail::clearRun();
+        if (error) *error = path + ": cannot open the bench file";
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return detail::loadFrom(text.str(), path, error);
+}
+
+bool loaded() { return current.has_value(); }
+
+void reset()
+{
+    detail::clearRun();
+    detail::resetFlashState();
+}
+
+Bench& bench()
+{
+    if (!core::ensureLoaded()) {
+        emptyBench = Bench{};
+        return emptyBench;
+    }
+    return *current;
+}
+
+Instrument* instrument(std::string_view address)
+{
+    if (!current) return nullptr;
+    for (Instrument& in : current->instruments)
+        if (core::sameAddress(in.address, address)) return &in;
+    return nullptr;
+}
+
+Mezzanine* mezzanine(std::string_view carrierAddress, int position)
+{
+    Instrument* in = instrument(carrierAddress);
+    if (!in) return nullptr;
+    for (Mezzanine& mz : in->mezzanines)
+        if (mz.position == position) return &mz;
+    return nullptr;
+}
+
+Channel* channel(std::string_view carrierAddress, int position, int ch)
+{
+    Mezzanine* mz = mezzanine(carrierAddress, position);
+    if (!mz || ch < 1 || ch > static_cast<int>(mz->channels.size())) return nullptr;
+    return &mz->channels[static_cast<std::size_t>(ch - 1)];
+}
+
+double chainResistance(const Channel& ch, std::int32_t code)
+{
+    double r = 0.0;
+    for (int k = 0; k < kStages; ++k) r += (code >> k) & 1 ? ch.stage[k] : ch.r0;
+    return r;
+}
+
+double presentedResistance(std::string_view carrierAddress, int position, int ch)
+{
+    const Mezzanine* mz = mezzanine(carrierAddress, position);
+    const Channel* c = channel(carrierAddress, position, ch);
+    if (!mz || !c || !c->on) return kOpenCircuit;
+    return mz->model == kModelKsil2 ? chainResistance(*c, c->code) : c->setting;
+}
+
+double meterTrueResistance(const Meter& meter)
+{
+    if (meter.wiredCarrier.empty()) return kOpenCircuit;
+    return presentedResistance(meter.wiredCarrier, meter.wiredPosition, meter.wiredChannel);
+}
+
+} // namespace sim

@@ -1,0 +1,128 @@
+// The call gate every stand-in entry point passes: lazy bench loading, the
+// journal, per-entry call counts and the fault plan.
+#include "sim/core.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace sim {
+namespace {
+
+struct Fault {
+    std::string entry;
+    ViStatus status;
+    int times;
+    int from;
+};
+
+std::vector<std::string> journalLines;
+std::map<std::string, int, std::less<>> counts;
+std::vector<Fault> faults;
+bool loadFailed = false;   // the lazy load failed; reported once
+
+} // namespace
+
+namespace detail {
+void resetCalls()
+{
+    journalLines.clear();
+    counts.clear();
+    faults.clear();
+    loadFailed = false;
+}
+} // namespace detail
+
+void failCall(std::string entry, ViStatus status, int times, int from)
+{
+    faults.push_back({std::move(entry), status, times, from < 1 ? 1 : from});
+}
+
+void clearFaults() { faults.clear(); }
+
+int callCount(std::string_view entry)
+{
+    auto it = counts.find(entry);
+    return it == counts.end() ? 0 : it->second;
+}
+
+const std::vector<std::string>& journal() { return journalLines; }
+
+std::vector<std::string> journal(std::string_view prefix)
+{
+    std::vector<std::string> out;
+    for (const std::string& line : journalLines)
+        if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
+    return out;
+}
+
+void clearJournal() { journalLines.clear(); }
+
+namespace core {
+
+bool ensureLoaded()
+{
+    if (loaded()) return true;
+    if (loadFailed) return false;
+    std::string error;
+    const char* file = std::getenv("KSIL_BENCH");
+    bool ok = (file && *file) ? loadFile(file, &error) : loadDefault(&error);
+    if (!ok) {
+        loadFailed = true;
+        std::fprintf(stderr, "simulated bench: %s\n", error.c_str());
+    }
+    return ok;
+}
+
+std::optional<ViStatus> gate(std::string_view entry, std::string line)
+{
+    if (!ensureLoaded()) return kStatusNoBench;
+    // Loading replaced the journal; the call that triggered it is its first line.
+    journalLines.push_back(std::move(line));
+    auto it = counts.find(entry);
+    if (it == counts.end()) it = counts.emplace(std::string(entry), 0).first;
+    const int n = ++it->second;
+    for (const Fault& f : faults)
+        if (f.entry == entry && n >= f.from && (f.times < 0 || n < f.from + f.times)) return f.status;
+    return std::nullopt;
+}
+
+void appendArg(std::string& out, std::int64_t v) { out += std::to_string(v); }
+void appendArg(std::string& out, std::uint64_t v) { out += std::to_string(v); }
+
+void appendArg(std::string& out, double v)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.12g", v);
+    out += buf;
+}
+
+void appendArg(std::string& out, const char* s)
+{
+    if (!s) {
+        out += "null";
+        return;
+    }
+    out += '"';
+    for (; *s; ++s) {
+        switch (*s) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        default: out += *s;
+        }
+    }
+    out += '"';
+}
+
+void appendArg(std::string& out, RecordArg r)
+{
+    out += r.owner ? "record(" + std::to_string(r.owner) + ")" : std::string("record(none)");
+}
+
+void appendArg(std::string& out, CallbackArg c) { out += c.fn ? "callback" : "null"; }
+
+} // namespace core
+} // namespace sim

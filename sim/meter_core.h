@@ -1,0 +1,41 @@
+// The multimeter behaviour the five family stand-ins share; each family maps
+// its own entry points and function codes onto these.
+#pragma once
+
+#include "gauge/families.h"
+#include "sim/core.h"
+
+#include <functional>
+
+namespace sim::meters {
+
+enum class Quantity { Resistance, VoltDc, CurrDc };
+
+// Function codes of a family for four-wire resistance, DC voltage, DC current.
+using Codes = gauge::FunctionCodes;
+std::optional<Quantity> quantityOf(const Codes& codes, int function);
+
+// Opens a session on the meter of that family at the resource. The mezzanine
+// meter (family 32) opens on its carrier and finds its meter at connect.
+ViStatus init(int family, ViConstString rsrcName, ViSession* vi);
+ViStatus connect(ViSession vi, ViSession baseSession, ViUInt16 mezNum);
+ViStatus close(int family, ViSession vi);
+// Runs change on the session's meter; statuses of a bad session are returned.
+ViStatus with(int family, ViSession vi, const std::function<ViStatus(Meter&)>& change);
+// Takes one reading of the quantity: spends the conversion time on the
+// platform clock, applies gain error and noise, reports an open circuit or
+// an overload (above 1.2 × a fixed range) as kOpenCircuit.
+double reading(Meter& m, Quantity q);
+ViStatus errorMessage(ViStatus status, ViChar message[256]);
+
+// Helpers for the common entry points.
+ViStatus setRange(int family, ViSession vi, double Meter::State::*field, ViBoolean autoRange, double range);
+ViStatus setValue(int family, ViSession vi, double Meter::State::*field, double value);
+ViStatus setFunction(int family, ViSession vi, const Codes& codes, int function);
+ViStatus setTrigCount(int family, ViSession vi, ViInt32 count);
+// One reading of the quantity of function (a family code) into *value.
+ViStatus measure(int family, ViSession vi, const Codes& codes, int function, ViReal64* value);
+// Accepts a call that changes nothing the bench models, on a valid session.
+ViStatus accept(int family, ViSession vi);
+
+} // namespace sim::meters

@@ -1,0 +1,90 @@
+// Stand-in HP 3458A driver (hp3458a): one measure call takes a whole reading.
+#include "gauge/meter_api.h"
+#include "sim/meter_core.h"
+
+using namespace sim;
+using namespace sim::core;
+namespace mt = sim::meters;
+
+namespace {
+constexpr int kFamily = gauge::kModelHp3458;
+constexpr mt::Codes kCodes = gauge::kHp3458Functions;
+} // namespace
+
+extern "C" {
+
+ViStatus hp3458a_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
+{
+    if (vi) *vi = 0;
+    if (auto st = enter("hp3458a_init", rsrcName, idQuery, reset)) return *st;
+    return mt::init(kFamily, rsrcName, vi);
+}
+
+ViStatus hp3458a_close(ViSession vi)
+{
+    if (auto st = enter("hp3458a_close", vi)) return *st;
+    return mt::close(kFamily, vi);
+}
+
+ViStatus hp3458a_reset(ViSession vi)
+{
+    if (auto st = enter("hp3458a_reset", vi)) return *st;
+    return mt::with(kFamily, vi, [](Meter& m) {
+        detail::initMeterState(m);
+        return VI_SUCCESS;
+    });
+}
+
+ViStatus hp3458a_error_message(ViSession vi, ViStatus status, ViChar message[256])
+{
+    if (auto st = enter("hp3458a_error_message", vi, status)) return *st;
+    return mt::errorMessage(status, message);
+}
+
+// One integration time for every function on this meter.
+ViStatus hp3458a_nplc(ViSession vi, ViReal64 nplc)
+{
+    if (auto st = enter("hp3458a_nplc", vi, nplc)) return *st;
+    ViStatus status = mt::setValue(kFamily, vi, &Meter::State::voltNplc, nplc);
+    return status == VI_SUCCESS ? mt::setValue(kFamily, vi, &Meter::State::currNplc, nplc) : status;
+}
+
+ViStatus hp3458a_currDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
+{
+    if (auto st = enter("hp3458a_currDcRang", vi, autoRange, range)) return *st;
+    return mt::setRange(kFamily, vi, &Meter::State::currRange, autoRange, range);
+}
+
+ViStatus hp3458a_func(ViSession vi, ViInt16 function)
+{
+    if (auto st = enter("hp3458a_func", vi, function)) return *st;
+    return mt::setFunction(kFamily, vi, kCodes, function);
+}
+
+ViStatus hp3458a_voltDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
+{
+    if (auto st = enter("hp3458a_voltDcRang", vi, autoRange, range)) return *st;
+    return mt::setRange(kFamily, vi, &Meter::State::voltRange, autoRange, range);
+}
+
+ViStatus hp3458a_resRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
+{
+    if (auto st = enter("hp3458a_resRang", vi, autoRange, range)) return *st;
+    return mt::setRange(kFamily, vi, &Meter::State::resRange, autoRange, range);
+}
+
+#ifndef SIM_BROKEN
+ViStatus hp3458a_measure_Q(ViSession vi, ViInt16 function, ViReal64* reading)
+{
+    if (auto st = enter("hp3458a_measure_Q", vi, function)) return *st;
+    return mt::measure(kFamily, vi, kCodes, function, reading);
+}
+#endif
+
+ViStatus hp3458a_trigCoun(ViSession vi, ViInt32 count)
+{
+    if (auto st = enter("hp3458a_trigCoun", vi, count)) return *st;
+    return mt::setTrigCount(kFamily, vi, count);
+}
+
+} // extern "C"

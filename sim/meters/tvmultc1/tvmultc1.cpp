@@ -1,0 +1,134 @@
+// Stand-in driver of the maker's second standalone multimeter (tvmultc1).
+#include "gauge/meter_api.h"
+#include "sim/meter_core.h"
+
+using namespace sim;
+using namespace sim::core;
+namespace mt = sim::meters;
+
+namespace {
+constexpr int kFamily = gauge::kModelDmm1;
+constexpr mt::Codes kCodes = gauge::kDmm1Functions;
+} // namespace
+
+extern "C" {
+
+ViStatus tvmultc1_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
+{
+    if (vi) *vi = 0;
+    if (auto st = enter("tvmultc1_init", rsrcName, idQuery, reset)) return *st;
+    return mt::init(kFamily, rsrcName, vi);
+}
+
+ViStatus tvmultc1_close(ViSession vi)
+{
+    if (auto st = enter("tvmultc1_close", vi)) return *st;
+    return mt::close(kFamily, vi);
+}
+
+ViStatus tvmultc1_reset(ViSession vi)
+{
+    if (auto st = enter("tvmultc1_reset", vi)) return *st;
+    return mt::with(kFamily, vi, [](Meter& m) {
+        detail::initMeterState(m);
+        return VI_SUCCESS;
+    });
+}
+
+ViStatus tvmultc1_error_message(ViSession vi, ViStatus status, ViChar message[256])
+{
+    if (auto st = enter("tvmultc1_error_message", vi, status)) return *st;
+    return mt::errorMessage(status, message);
+}
+
+ViStatus tvmultc1_measure_Q(ViSession vi, ViInt16 function, ViReal64* reading)
+{
+    if (auto st = enter("tvmultc1_measure_Q", vi, function)) return *st;
+    return mt::measure(kFamily, vi, kCodes, function, reading);
+}
+
+// Sets the function that later readings take.
+ViStatus tvmultc1_configure(ViSession vi, ViInt16 function)
+{
+    if (auto st = enter("tvmultc1_configure", vi, function)) return *st;
+    return mt::setFunction(kFamily, vi, kCodes, function);
+}
+
+ViStatus tvmultc1_reconfig(ViSession vi)
+{
+    if (auto st = enter("tvmultc1_reconfig", vi)) return *st;
+    return mt::accept(kFamily, vi);
+}
+
+ViStatus tvmultc1_conf_func(ViSession vi, ViInt16 function)
+{
+    if (auto st = enter("tvmultc1_conf_func", vi, function)) return *st;
+    return mt::setFunction(kFamily, vi, kCodes, function);
+}
+
+ViStatus tvmultc1_currDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
+{
+    if (auto st = enter("tvmultc1_currDcRang", vi, autoRange, range)) return *st;
+    return mt::setRange(kFamily, vi, &Meter::State::currRange, autoRange, range);
+}
+
+ViStatus tvmultc1_voltDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
+{
+    if (auto st = enter("tvmultc1_voltDcRang", vi, autoRange, range)) return *st;
+    return mt::setRange(kFamily, vi, &Meter::State::voltRange, autoRange, range);
+}
+
+ViStatus tvmultc1_fresRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
+{
+    if (auto st = enter("tvmultc1_fresRang", vi, autoRange, range)) return *st;
+    return mt::setRange(kFamily, vi, &Meter::State::resRange, autoRange, range);
+}
+
+ViStatus tvmultc1_currDcNplc(ViSession vi, ViReal64 nplc)
+{
+    if (auto st = enter("tvmultc1_currDcNplc", vi, nplc)) return *st;
+    return mt::setValue(kFamily, vi, &Meter::State::currNplc, nplc);
+}
+
+ViStatus tvmultc1_voltDcNplc(ViSession vi, ViReal64 nplc)
+{
+    if (auto st = enter("tvmultc1_voltDcNplc", vi, nplc)) return *st;
+    return mt::setValue(kFamily, vi, &Meter::State::voltNplc, nplc);
+}
+
+ViStatus tvmultc1_trigCoun(ViSession vi, ViInt32 count)
+{
+    if (auto st = enter("tvmultc1_trigCoun", vi, count)) return *st;
+    return mt::setTrigCount(kFamily, vi, count);
+}
+
+// Trigger delay and source are accepted; readings are taken at once.
+ViStatus tvmultc1_trigDel(ViSession vi, ViInt16 mode, ViReal64 delay)
+{
+    if (auto st = enter("tvmultc1_trigDel", vi, mode, delay)) return *st;
+    return delay < 0.0 ? kStatusBadParameter : mt::accept(kFamily, vi);
+}
+
+ViStatus tvmultc1_trigSour(ViSession vi, ViInt16 source, ViInt16 slope)
+{
+    if (auto st = enter("tvmultc1_trigSour", vi, source, slope)) return *st;
+    return mt::accept(kFamily, vi);
+}
+
+#ifndef SIM_BROKEN
+// One reading of the configured function (four-wire resistance until configured).
+ViStatus tvmultc1_read_Q(ViSession vi, ViInt32* count, ViReal64* reading)
+{
+    if (auto st = enter("tvmultc1_read_Q", vi)) return *st;
+    return mt::with(kFamily, vi, [&](Meter& m) {
+        if (!reading) return kStatusBadParameter;
+        const auto q = mt::quantityOf(kCodes, m.state.function).value_or(mt::Quantity::Resistance);
+        *reading = mt::reading(m, q);
+        if (count) *count = 1;
+        return VI_SUCCESS;
+    });
+}
+#endif
+
+
+} // extern "C"
