@@ -90,7 +90,7 @@ QWidget* makeField(const model::Control& c, QWidget* parent)
         auto* t = new TableField(parent);
         t->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
         t->setSelectionMode(QAbstractItemView::SingleSelection);
-        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        t->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
         t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         return t;

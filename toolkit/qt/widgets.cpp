@@ -7,7 +7,9 @@
 #include <QRadialGradient>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <limits>
 
 namespace tk::qtui {
@@ -157,6 +159,9 @@ void TableField::setCornerText(const QString& text)
 {
     corner_->setText(text);
     corner_->setVisible(!text.isEmpty());
+    // The row labels' column is as wide as the corner label needs.
+    const int need = text.isEmpty() ? 0 : corner_->fontMetrics().horizontalAdvance(text) + 10;
+    verticalHeader()->setMinimumWidth(need);
     updateGeometries();
 }
 
@@ -168,6 +173,7 @@ QString TableField::cornerText() const
 void TableField::updateGeometries()
 {
     QTableWidget::updateGeometries();
+    fitColumns();
     // The corner sits where the two headers meet; the label covers it.
     const int w = verticalHeader()->isVisible() ? verticalHeader()->width() : 0;
     const int h = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
@@ -177,6 +183,33 @@ void TableField::updateGeometries()
         verticalScrollBar()->setValue(pendingTopRow_);
         pendingTopRow_ = -1;
     }
+}
+
+// Every column as wide as its heading needs; the room left over is shared
+// out so that the columns fill the table.
+void TableField::fitColumns()
+{
+    const int n = columnCount();
+    if (n == 0 || fitting_)
+        return;
+    fitting_ = true;
+    QHeaderView* header = horizontalHeader();
+    const QFontMetrics fm(header->font());
+    std::vector<int> need(static_cast<size_t>(n));
+    int sum = 0;
+    for (int i = 0; i < n; ++i) {
+        const QTableWidgetItem* h = horizontalHeaderItem(i);
+        const QString text = h ? h->text() : QString::number(i + 1);
+        need[static_cast<size_t>(i)] = std::max(fm.horizontalAdvance(text) + 16, 48);
+        sum += need[static_cast<size_t>(i)];
+    }
+    const int extra = std::max(0, viewport()->width() - sum);
+    for (int i = 0; i < n; ++i) {
+        const int w = need[static_cast<size_t>(i)] + extra / n + (i == n - 1 ? extra % n : 0);
+        if (header->sectionSize(i) != w)
+            header->resizeSection(i, w);
+    }
+    fitting_ = false;
 }
 
 void TableField::setTopRow(int row)

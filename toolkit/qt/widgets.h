@@ -84,7 +84,10 @@ protected:
     void updateGeometries() override;
 
 private:
+    void fitColumns();
+
     QLabel* corner_;
+    bool fitting_ = false;
     int pendingTopRow_ = -1;
 };
 

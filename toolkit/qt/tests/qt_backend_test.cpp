@@ -55,7 +55,9 @@ TEST_F(QtPanels, MainWindowHasTitleSizeMenuBarAndThreeTabPages)
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Поверка"));
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("Поверка КСИЛ5"));
     EXPECT_EQ(tabs->widget(1), qt().panelContent(pp));
-    EXPECT_EQ(tabs->geometry(), QRect(4, 80, 560, 446)); // where the canvas was
+    const tk::model::Control* canvas = tk::model::control(mp, tab);
+    EXPECT_EQ(tabs->geometry(), QRect(canvas->left, canvas->top, canvas->width, canvas->height));
+    EXPECT_EQ(canvas->left, 4); // where the canvas was
     // A page is not a window of its own.
     EXPECT_EQ(qt().panelWindow(pp), nullptr);
     // The other panels are loaded but not shown.
