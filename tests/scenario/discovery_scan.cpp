@@ -189,7 +189,7 @@ TEST(DiscoveryScan, FailuresOfVisaLeaveTheTable)
     EXPECT_EQ(published(), 4);
     EXPECT_EQ(instrTable[0].Kind, KIND_CARRIER);
 
-    sim::failCall("viOpenDefaultRM", VI_ERROR_ALLOC);
+    sim::failCall("viOpenDefaultRM", VI_ERROR_ALLOC, 1, sim::callCount("viOpenDefaultRM") + 1);
     EXPECT_EQ(findInstruments(), VI_ERROR_ALLOC);
 }
 

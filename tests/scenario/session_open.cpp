@@ -3,6 +3,7 @@
 #include "session_bench.h"
 
 #include "p_ksil2/session.h"
+#include "si/discovery.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,7 @@ TEST(SessionOpen, MenuSelectClosesBothAndStartsAgain)
 
     // queryModuleTypes stops at a failing position and returns its status.
     std::array<std::int32_t, 4> types{9, 9, 9, 9};
-    sim::failCall("tvbase_m_type_q", -3, 1, sim::callCount("tvbase_m_type_q") + 2);
+    sim::failCall("tvbase_m_type_q", -3, 1, sim::callCount("tvbase_m_type_q") + 3); // position 3
     EXPECT_EQ(queryModuleTypes(baseSession, types), -3);
     EXPECT_EQ(types, (std::array<std::int32_t, 4>{64, 0, 9, 9}));
 }
