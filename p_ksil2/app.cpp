@@ -67,15 +67,14 @@ bool buildTabPages(const std::string& file)
     return true;
 }
 
-// Removes the tab page hosting the given panel; the handle is cleared so that
-// later calls on it reach no panel at all.
-void removeTabPage(int& pageHandle)
+// Removes the tab page hosting the given panel. The page panel itself stays
+// loaded (hidden), so code that still holds its handle keeps working.
+void removeTabPage(int pageHandle)
 {
     const int count = tk::numTabPages(hMP, hTab);
     for (int i = 0; i < count; ++i) {
         if (tk::tabPagePanel(hMP, hTab, i) == pageHandle) {
             tk::deleteTabPage(hMP, hTab, i, 1);
-            pageHandle = 0;
             return;
         }
     }

@@ -5,4 +5,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "run.sh: no display; the panel runs on a virtual X server (xvfb-run)" >&2
+    exec xvfb-run -a build/default/bin/p_ksil2 "$@"
+fi
 exec build/default/bin/p_ksil2 "$@"

@@ -23,7 +23,6 @@ std::filesystem::path makeTempFolder()
 
 void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 {
-    // BENCH_API: adapt to sim/bench.h
     sim::reset();
     sim::setStateDir(stateDir.string());
     std::string error;

@@ -147,6 +147,6 @@ private:
     State state_ = State::Fresh;
     std::filesystem::path previousFolder_;
     std::filesystem::path folder_;
-    platform::VirtualClock clock_;
+    mutable platform::VirtualClock clock_; // now() is not const
     double startTime_ = 0.0;
 };
