@@ -13,6 +13,10 @@
 // An action on a hidden or dimmed control, or on a hidden panel, throws
 // Refused when it is dispatched: the operator could not have done it.
 // A confirm or file pop-up with no scripted answer throws Unanswered.
+//
+// The script (actions, answers, responders) may be prepared before tk::initHeadless;
+// tk::shutdown drops what is left of it. tk::initHeadless clears the pop-up record,
+// which stays readable after tk::shutdown.
 #pragma once
 
 #include "toolkit/toolkit.h"
