@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <chrono>
 #include <map>
 
 namespace tk::qtui {
@@ -109,8 +108,8 @@ private:
     int syncing_ = 0;
     int waitCursors_ = 0;
     QTimer wake_; // bounds the main loop's wait for events
-    std::chrono::steady_clock::time_point lastPump_;
-    std::chrono::steady_clock::time_point lastRepaint_;
+    double lastPump_ = 0;    // platform clock, seconds
+    double lastRepaint_ = 0;
     bool repainting_ = false;
 };
 

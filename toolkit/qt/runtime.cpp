@@ -2,6 +2,8 @@
 // of a display that no pump refreshes while a long operation runs.
 #include "toolkit/qt/qt_backend.h"
 
+#include "platform/clock.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -14,11 +16,15 @@ namespace tk::qtui {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-// Without a pump for this long, the program is busy inside one callback.
-constexpr auto kStarved = std::chrono::milliseconds(50);
+// Without a pump for this long (seconds), the program is busy inside one callback.
+constexpr double kStarved = 0.050;
 // Repaints of a busy program at most this often (about 25 per second).
-constexpr auto kRepaintEvery = std::chrono::milliseconds(40);
+constexpr double kRepaintEvery = 0.040;
+
+double now()
+{
+    return platform::clock().now();
+}
 // Upper bound of the main loop's wait for new events, so an idle program
 // sleeps instead of spinning and still returns to its exit check quickly.
 constexpr int kIdleWaitMs = 25;
@@ -77,7 +83,7 @@ QtBackend* current()
 QtBackend::QtBackend()
 {
     wake_.setSingleShot(true);
-    lastPump_ = lastRepaint_ = Clock::now();
+    lastPump_ = lastRepaint_ = now();
 }
 
 QtBackend::~QtBackend()
@@ -110,7 +116,7 @@ void QtBackend::pump(bool mainLoop)
             wake_.stop();
         }
     }
-    lastPump_ = Clock::now();
+    lastPump_ = now();
 }
 
 // Called after every change the program makes. A program that pumps no
@@ -119,11 +125,13 @@ void QtBackend::pump(bool mainLoop)
 // core's queue, so no callback can run from here.
 void QtBackend::repaintIfStarved()
 {
-    const auto now = Clock::now();
-    if (repainting_ || now - lastPump_ < kStarved || now - lastRepaint_ < kRepaintEvery)
+    const double t = now();
+    // A clock that went back (another clock installed) counts as long ago.
+    auto since = [t](double then) { return t >= then ? t - then : 1.0; };
+    if (repainting_ || since(lastPump_) < kStarved || since(lastRepaint_) < kRepaintEvery)
         return;
     repainting_ = true;
-    lastRepaint_ = now;
+    lastRepaint_ = t;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     repainting_ = false;
 }

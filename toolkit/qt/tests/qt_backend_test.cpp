@@ -1,6 +1,8 @@
 // Panels, windows, tab pages, the menu bar and the way input reaches the core.
 #include "qt_fixture.h"
 
+#include "platform/clock.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
@@ -12,6 +14,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace qttest {
 namespace {
@@ -195,6 +198,42 @@ TEST_F(QtPanels, PanelBuiltInCodeIsCentredGreyAndTakesInput)
     ASSERT_FALSE(calls().empty());
     EXPECT_EQ(calls().back().event, tk::EVENT_LEFT_DOUBLE_CLICK);
     EXPECT_EQ(calls().back().data1, 1);
+}
+
+// A calibration run inside one callback pumps no events: the display is
+// still refreshed (pending non-input events run), at most every 40 ms, while
+// the operator's input stays queued until the program pumps.
+TEST_F(QtPanels, LongOperationRefreshesDisplayWithoutRunningCallbacks)
+{
+    platform::VirtualClock clock;
+    struct Restore {
+        ~Restore() { platform::setClock(nullptr); }
+    } restore;
+    platform::setClock(&clock);
+    tk::processEvents();
+
+    qt().panelContent(mp)->findChild<QPushButton*>("EXIT")->click();
+    int refreshes = 0;
+    QTimer::singleShot(0, [&] { ++refreshes; });
+    tk::appendTextBoxLine(pp5, PP5_BOX_PROT, "только что был цикл событий");
+    EXPECT_EQ(refreshes, 0);
+
+    clock.advance(0.1);
+    tk::appendTextBoxLine(pp5, PP5_BOX_PROT, "долгая операция");
+    EXPECT_EQ(refreshes, 1);
+
+    QTimer::singleShot(0, [&] { ++refreshes; });
+    clock.advance(0.01);
+    tk::setCell(cp, CP_TABLE, 1, 1, 1.0);
+    EXPECT_EQ(refreshes, 1);
+    clock.advance(0.05);
+    tk::setCell(cp, CP_TABLE, 2, 1, 2.0);
+    EXPECT_EQ(refreshes, 2);
+
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(tk::core::queued(), 1u);
+    tk::processEvents();
+    EXPECT_EQ(callsOf("exitCB").size(), 1u);
 }
 
 TEST_F(QtPanels, DiscardedPanelTakesItsWindowAway)
