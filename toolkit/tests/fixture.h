@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -79,8 +81,10 @@ protected:
         calls.clear();
         menuCalls.clear();
         onCall = nullptr;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::filesystem::temp_directory_path()
-            / ("tk_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            / ("tk_test_" + std::string(info->test_suite_name()) + "_" + info->name() + "_"
+               + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         tk::registerCallback("rec", record);
         tk::registerMenuCallback("menuRec", recordMenu);
