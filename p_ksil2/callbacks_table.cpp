@@ -24,12 +24,12 @@ constexpr std::array kCallbacks{
     NamedCallback{"SelftestCB", SelftestCB},
     NamedCallback{"continueSelftest", continueSelftest},
     NamedCallback{"stopSelftest", stopSelftest},
+    NamedCallback{"readFlash", readFlash},
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
     NamedCallback{"defaultFlash", nullptr},
     NamedCallback{"writeFlash", nullptr},
-    NamedCallback{"readFlash", nullptr},
     NamedCallback{"selectR", nullptr},
     NamedCallback{"inputVal", nullptr},
     NamedCallback{"closePopup", nullptr},

@@ -22,7 +22,7 @@ std::string_view defaultBenchJson()
     {
       "_comment": "LXI chassis with a second module",
       "address": "TCPIP0::192.168.0.10::INSTR", "interface": "TCPIP",
-      "idn": "VELTRONA,TVBASE-LXI,0001234,1.05",
+      "idn": "VELTRONA,TVBASE,0001234,1.05",
       "mezzanines": [ { "position": 2, "model": 64, "seed": 202 } ]
     },
     {

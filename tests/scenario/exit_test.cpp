@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -13,6 +14,12 @@ struct ExitPath {
     const char* name;
     std::function<void(Harness&)> request;
 };
+
+// Keeps the test list readable: a path prints as its name.
+void PrintTo(const ExitPath& path, std::ostream* os)
+{
+    *os << path.name;
+}
 
 class ExitPaths : public testing::TestWithParam<ExitPath> {};
 

@@ -110,11 +110,14 @@ void QtBackend::pump(bool mainLoop)
     if (mainLoop) {
         // Objects released with deleteLater outside any event loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (core::queued() == 0) {
-            wake_.start(kIdleWaitMs);
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-            wake_.stop();
-        }
+    }
+    // The main loop and the wait loops of operations (a dialog waiting for a
+    // choice) only go on after input, so with nothing queued they wait for it,
+    // briefly, instead of spinning.
+    if (core::queued() == 0) {
+        wake_.start(mainLoop ? kIdleWaitMs : kIdleWaitMs / 2);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        wake_.stop();
     }
     lastPump_ = now();
 }
