@@ -88,6 +88,16 @@ int Harness::guarded(const std::function<int()>& step, const char* what)
 
 int Harness::start()
 {
+    return startWith(true);
+}
+
+int Harness::startWithQt()
+{
+    return startWith(false);
+}
+
+int Harness::startWith(bool headless)
+{
     if (state_ != State::Fresh) {
         ADD_FAILURE() << "start() called twice";
         return kStuck;
@@ -95,7 +105,7 @@ int Harness::start()
     static char programName[] = "p_ksil2";
     static char* argv[] = {programName, nullptr};
     static int argc = 1;
-    const int result = guarded([] { return appStart(argc, argv, StartOptions{.headless = true}); },
+    const int result = guarded([headless] { return appStart(argc, argv, StartOptions{.headless = headless}); },
                                "start-up");
     if (result == kStuck)
         return result;

@@ -74,6 +74,10 @@ public:
 
     // Start-up (headless). Returns appStart's result (0 or -1), or kStuck.
     int start();
+    // Start-up on the Qt backend (QT_QPA_PLATFORM=offscreen in tests): for the
+    // few tests that check the real widgets. Actions are then made on the
+    // widgets and reach the program through tk::processEvents.
+    int startWithQt();
     // Runs the main loop until it is idle (kRunning) or ends; on its end the
     // program is shut down as main() does and its exit code returned.
     int run();
@@ -143,6 +147,7 @@ public:
 private:
     enum class State { Fresh, Running, Ended, Failed };
     int guarded(const std::function<int()>& step, const char* what);
+    int startWith(bool headless);
 
     State state_ = State::Fresh;
     std::filesystem::path previousFolder_;
