@@ -27,9 +27,11 @@ inline std::function<void(const Call&)> onCall;    // run inside the recording c
 
 inline int record(int panel, int ctrl, int event, void*, int d1, int d2)
 {
-    calls.push_back({panel, ctrl, event, d1, d2});
+    // A copy: a nested callback may grow the vector while onCall runs.
+    const Call call{panel, ctrl, event, d1, d2};
+    calls.push_back(call);
     if (onCall)
-        onCall(calls.back());
+        onCall(call);
     return 0;
 }
 
