@@ -79,8 +79,9 @@ TEST(Resource, ConstantsOfTheHeaderMatchTheResource)
             if (c.contains("callback"))
                 callbacks[name] = c["callback"];
         }
-        if (p.contains("callback"))
+        if (p.contains("callback")) {
             EXPECT_EQ(panel == "MP" ? h.mpCallback : "", p["callback"].get<std::string>()) << panel;
+        }
     }
     ASSERT_EQ(doc["menubars"].size(), 1u);
     const auto& bar = doc["menubars"][0];
@@ -94,8 +95,9 @@ TEST(Resource, ConstantsOfTheHeaderMatchTheResource)
             menu = "MENUBAR_" + name;
         const std::string full = item.value("menu", false) ? menu : menu + "_" + name;
         ids[full] = item["id"];
-        if (!item.value("menu", false) && !item.value("separator", false))
+        if (!item.value("menu", false) && !item.value("separator", false)) {
             EXPECT_EQ(item.value("callback", ""), "MenuCallback") << full;
+        }
     }
     EXPECT_EQ(ids, h.ids);
     EXPECT_EQ(callbacks, h.callbacks);
