@@ -174,7 +174,7 @@ model::Control readControl(const json& j, const std::string& where)
         if (c.kind == Kind::BinarySwitch && c.items.size() != 2)
             throw LoadError{at + ": a binary switch needs two items"};
         c.index = c.items.empty() ? -1 : field<int>(j, "index", 0);
-        if (c.index >= static_cast<int>(c.items.size()))
+        if (c.index >= static_cast<int>(c.items.size()) || (!c.items.empty() && c.index < 0))
             throw LoadError{at + ": item index out of range"};
         if (c.index >= 0)
             c.num = c.items[static_cast<size_t>(c.index)].value;
@@ -192,8 +192,13 @@ model::Control readControl(const json& j, const std::string& where)
         }
         for (const auto& label : j.value("rows", json::array()))
             c.rowLabels.push_back(label.get<std::string>());
-        const size_t n = c.rowLabels.empty() ? static_cast<size_t>(field<int>(j, "numRows", 0))
-                                             : c.rowLabels.size();
+        // Rows are added at run time; a resource that starts with more than this is broken.
+        constexpr int kMaxRowsAtLoad = 10000;
+        const int numRows = field<int>(j, "numRows", 0);
+        if (numRows < 0 || numRows > kMaxRowsAtLoad)
+            throw LoadError{at + ": number of rows " + std::to_string(numRows) + " out of range 0.."
+                            + std::to_string(kMaxRowsAtLoad)};
+        const size_t n = c.rowLabels.empty() ? static_cast<size_t>(numRows) : c.rowLabels.size();
         c.cells.assign(n, std::vector<model::Cell>(c.columns.size()));
         c.firstVisibleLine = 1;
         break;
@@ -300,6 +305,9 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
         state().lastError = baseName(file) + ": " + e.message;
     } catch (const json::exception& e) {
         state().lastError = baseName(file) + ": malformed entry: " + e.what();
+    } catch (const std::exception& e) {
+        // Whatever else a broken document provokes ends here, not in a crash.
+        state().lastError = baseName(file) + ": cannot be loaded: " + e.what();
     }
     return nullptr;
 }

@@ -53,6 +53,17 @@ TEST_F(LoadFailure, ControlProblemsNameThePanelAndControl)
     EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
         {"id": 2, "kind": "numeric", "value": "many"}]}]})").rfind("bad.uir: malformed entry: ", 0), 0u);
 
+    // Sizes and indexes a resource cannot mean: refused, never a crash or a bad current item.
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
+        {"id": 2, "kind": "table", "numRows": -1, "columns": [{"label": "a"}]}]}]})"),
+              "bad.uir: panel 1: control 2: number of rows -1 out of range 0..10000");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
+        {"id": 2, "kind": "table", "numRows": 2000000000, "columns": [{"label": "a"}]}]}]})"),
+              "bad.uir: panel 1: control 2: number of rows 2000000000 out of range 0..10000");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
+        {"id": 2, "kind": "ring", "items": [{"label": "a", "value": 4}], "index": -3}]}]})"),
+              "bad.uir: panel 1: control 2: item index out of range");
+
     const int p = loadShown();
     EXPECT_EQ(tk::loadMenuBar(p, write("menu.uir", R"({"menubars": [{"id": 1, "items": [
         {"id": 2, "text": "x", "callback": "unknownMenuCB"}]}]})"), 1), tk::ERR_RESOURCE);
