@@ -123,5 +123,6 @@ const Panel* panel(int handle);
 const Control* control(int panel, int ctrl);
 const MenuBar* menuBar(int handle);
 std::vector<int> panelHandles(); // every live panel, in creation order
+int topPopup();                  // the modal pop-up on top of the stack, 0 when none
 
 } // namespace tk::model

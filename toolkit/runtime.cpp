@@ -499,4 +499,10 @@ std::vector<int> panelHandles()
     return detail::state().order;
 }
 
+int topPopup()
+{
+    const auto& stack = detail::state().popups;
+    return stack.empty() ? 0 : stack.back();
+}
+
 } // namespace tk::model

@@ -84,12 +84,27 @@ bool panelShown(int handle)
     return p->parent == 0 || panelShown(p->parent);
 }
 
+// Whether the panel is `outer` or lies on it (a tab page or a child panel).
+bool partOf(int panel, int outer)
+{
+    for (const model::Panel* p = model::panel(panel); p; ) {
+        if (p->handle == outer)
+            return true;
+        const int up = p->hostPanel ? p->hostPanel : p->parent;
+        p = up ? model::panel(up) : nullptr;
+    }
+    return false;
+}
+
 void requirePanel(int panel)
 {
     if (!model::panel(panel))
         throw Refused("no such panel: " + where(panel, 0));
     if (!panelShown(panel))
         throw Refused("the panel is not shown: " + where(panel, 0));
+    // A modal pop-up takes all input until it is removed.
+    if (const int top = model::topPopup(); top && !partOf(panel, top))
+        throw Refused("a modal pop-up (" + where(top, 0) + ") holds the input: " + where(panel, 0));
 }
 
 const model::Control& requireControl(int panel, int ctrl)

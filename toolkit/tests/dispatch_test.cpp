@@ -117,6 +117,29 @@ TEST_F(DispatchTest, ActionsTheOperatorCouldNotDoAreRefused)
     EXPECT_TRUE(calls.empty());
 }
 
+TEST_F(DispatchTest, ModalPopupTakesAllInputUntilRemoved)
+{
+    const int bar = tk::loadMenuBar(p, file, 1);
+    const int popup = tk::loadPanel(0, file, 2);
+    tk::installPopup(popup);
+    hl::press(p, 9);
+    EXPECT_THROW(tk::pollMainLoop(), hl::Refused);
+    hl::chooseMenu(bar, 5);
+    EXPECT_THROW(tk::pollMainLoop(), hl::Refused);
+    hl::closeWindow(p);
+    EXPECT_THROW(tk::pollMainLoop(), hl::Refused);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(menuCalls.empty());
+
+    hl::press(popup, 2);
+    tk::pollMainLoop();
+    tk::removePopup(1);
+    hl::press(p, 9);
+    runIdle();
+    const std::vector<Call> want = {{popup, 2, tk::EVENT_COMMIT, 0, 0}, {p, 9, tk::EVENT_COMMIT, 0, 0}};
+    EXPECT_EQ(calls, want);
+}
+
 TEST_F(DispatchTest, WaitLoopsNestInsideCallbacks)
 {
     // The button's callback waits, pumping, until the toggle's callback runs;
