@@ -46,7 +46,13 @@ int SelftestCB(int, int, int event, void*, int, int)
     tk::installPopup(hST);
 
     if (mvi != 0) {
-        tvksil2_self_test(mvi, &code, text.data()); // the text and code are shown as they come back
+        // The text and code are shown as they come back, but a failed call must
+        // not leave the pre-filled success text standing: it shows why it failed.
+        const ViStatus status = tvksil2_self_test(mvi, &code, text.data());
+        if (status < 0) {
+            tvksil2_error_message(0, status, text.data());
+            reportStatus("tvksil2_self_test (mvi, &result, text)", status);
+        }
     } else {
         Delay(kNoSessionWait);
         std::snprintf(text.data(), text.size(), "%s", kNoSessionText);

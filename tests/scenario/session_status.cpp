@@ -187,3 +187,18 @@ TEST(SelfTest, TextLeftUntouchedByTheDriver)
     EXPECT_EQ(h.text(hST, ST_MSG), "Самоконтроль завершен успешно");
     EXPECT_DOUBLE_EQ(h.elapsed() - before, 0.0); // the one-second wait is only for no session
 }
+
+TEST(SelfTest, FailedCallIsNotShownAsSuccess)
+{
+    Harness h{Bench::empty()};
+    startWithModule(h);
+    sim::failCall("tvksil2_self_test", sim::kStatusNotConnected);
+
+    h.press(hMP, MP_SELFTEST);
+    EXPECT_EQ(h.run(), Harness::kRunning);
+    EXPECT_EQ(h.text(hST, ST_MSG), sim::statusText(sim::kStatusNotConnected));
+    EXPECT_EQ(h.text(hMP, MP_MSG),
+              sim::statusText(sim::kStatusNotConnected) + " tvksil2_self_test (mvi, &result, text)");
+    EXPECT_EQ(h.textColor(hMP, MP_MSG), tk::kRed);
+    EXPECT_FALSE(h.dimmed(hST, ST_CLOSE));
+}
