@@ -60,14 +60,20 @@ int readFlash(int, int, int event, void*, int, int)
         }
     }
     WaitCursor busy;
+    bool read = false;
     for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
         Delay(kFlashReadWait);
         if (mvi != 0) {
+            read = true;
             lastStatus = tvksil2_readFlash(record);
             if (lastStatus == 0)
                 break;
         }
     }
+    // With no session nothing was read: the empty fallback record is no flash
+    // content, and lastStatus belongs to an earlier call. The table stays.
+    if (!read)
+        return 0;
     if (lastStatus == 0)
         showCalTable(*record);
     else

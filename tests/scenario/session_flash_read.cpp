@@ -56,3 +56,25 @@ TEST(FlashRead, FiveFailuresAreReportedAndTheTableKept)
     EXPECT_DOUBLE_EQ(h.cell(hCP, CP_TABLE, 1, 1), 1.25);
     EXPECT_EQ(lastStatus, sim::kStatusFlashRead);
 }
+
+TEST(FlashRead, WithoutASessionTheTableStays)
+{
+    Harness h{Bench::empty()};
+    add({carrier(kCarrier, 5, {{1, 64}})});
+    sim::failCall("tvksil2_init", sim::kStatusNoModule);
+    h.chooseFromSelection(0);
+    ASSERT_EQ(h.start(), 0);
+    ASSERT_EQ(mvi, 0u);
+
+    lastStatus = 0;
+    tk::setValue(hMP, MP_MSG, "");
+    tk::setCell(hCP, CP_TABLE, 1, 1, 1.25);
+    tk::setCell(hCP, CP_TABLE, 19, 2, 0.07);
+    readFlash(hCP, CP_READ, tk::EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(sim::callCount("tvksil2_readFlash"), 0);
+    // No zeros from the empty fallback record, and no stale status on the line.
+    EXPECT_DOUBLE_EQ(h.cell(hCP, CP_TABLE, 1, 1), 1.25);
+    EXPECT_DOUBLE_EQ(h.cell(hCP, CP_TABLE, 19, 2), 0.07);
+    EXPECT_EQ(h.text(hMP, MP_MSG), "");
+    EXPECT_FALSE(tk::waitCursor());
+}
