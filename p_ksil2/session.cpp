@@ -98,6 +98,9 @@ void reselectInstrument()
 {
     closeSessions(false);
     selectInstrument();
+    // The choice may end without a module (cancelled, carrier busy, none of
+    // ours): the LED must not go on showing the session just closed.
+    updateLinkLed();
 }
 
 int selMezonin(int, int, int event, void*, int, int)
@@ -176,6 +179,7 @@ void closeSessions(bool withMultimeter)
     if (mvi != 0) {
         tvksil2_close(mvi);
         mvi = 0;
+        moduleModel = 0;
     }
     if (baseSession != 0) {
         tvbase_close(baseSession);

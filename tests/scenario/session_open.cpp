@@ -135,6 +135,7 @@ TEST(SessionOpen, CarrierWithoutOurModules)
 {
     Harness h{Bench::empty()};
     startOn(h, {{2, 32}});
+    EXPECT_FALSE(h.ledOn(hMP, MP_LED));
     EXPECT_EQ(h.lastPopup().title, "");
     EXPECT_EQ(h.lastPopup().text, "нет наших мезонинов на базе");
     EXPECT_NE(baseSession, 0u);
@@ -158,6 +159,9 @@ TEST(SessionOpen, MenuSelectClosesBothAndStartsAgain)
                                         "tvbase_close(" + std::to_string(carrierSession) + ")"}));
     EXPECT_EQ(mvi, 0u);
     EXPECT_EQ(baseSession, 0u);
+    // Nothing is open any more: neither the LED nor the model may say otherwise.
+    EXPECT_FALSE(h.ledOn(hMP, MP_LED));
+    EXPECT_EQ(moduleModel, 0);
 
     h.chooseFromSelection(0);
     h.chooseMenu(MENUBAR_INSTR_SELECT);
