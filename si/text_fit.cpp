@@ -78,7 +78,8 @@ bool parseChassisIdn(std::string_view reply, InstrInfo& record)
     while (n < rest.size() && n < kSerialMax && rest[n] != ',')
         ++n;
     const bool stoppedAtComma = n < rest.size() && rest[n] == ',';
-    copyField(record.Serial, rest.substr(0, n));
+    const bool cut = n < rest.size() && !stoppedAtComma;
+    copyField(record.Serial, rest.substr(0, cut ? utf8Boundary(rest.data(), n) : n));
 
     if (stoppedAtComma) {
         std::string_view fw = rest.substr(n + 1);

@@ -62,6 +62,14 @@ TEST(ChassisReply, LongFieldsAreCut)
     EXPECT_EQ(std::string(rec.Serial), serial31);
     EXPECT_STREQ(rec.Firmware, "9.9");
 
+    // Cut at the limit without splitting a letter: 16 two-byte letters do not fit in 31 bytes.
+    std::string cyrillic;
+    for (int i = 0; i < 16; ++i)
+        cyrillic += "Ж";
+    rec = parsed("VELTRONA,TVBASE," + cyrillic + ",1.0");
+    EXPECT_EQ(std::string(rec.Serial), cyrillic.substr(0, 30));
+    EXPECT_STREQ(rec.Firmware, "n/a");
+
     const std::string longFw(60, 'F');
     rec = parsed("VELTRONA,TVBASE,1," + longFw);
     EXPECT_EQ(std::string(rec.Firmware), longFw.substr(0, 33));
