@@ -33,6 +33,7 @@ public:
     virtual void controlChanged(int /*panel*/, int /*ctrl*/, Change /*what*/, int /*a*/, int /*b*/) {}
     virtual void menuBarCreated(int /*menuBar*/) {}
     virtual void menuChanged(int /*menuBar*/, int /*item*/) {}
+    virtual void activeCtrlChanged(int /*panel*/, int /*ctrl*/) {} // the control takes the keyboard focus
     virtual void waitCursorChanged(bool /*on*/) {}
 
     // Gives the backend a chance to collect input; must not block.

@@ -194,7 +194,8 @@ int setActiveCtrl(int panel, int ctrl)
     if (!findControl(*p, ctrl))
         return ERR_CONTROL;
     p->activeCtrl = ctrl;
-    notifyPanel(panel);
+    if (Backend* b = state().backend.get())
+        b->activeCtrlChanged(panel, ctrl);
     return OK;
 }
 

@@ -226,6 +226,14 @@ void QtBackend::controlChanged(int panel, int ctrl, Change what, int a, int b)
     repaintIfStarved();
 }
 
+// The operator's keyboard cycle (a value typed, the focus on the button that
+// uses it) depends on the program moving the focus.
+void QtBackend::activeCtrlChanged(int panel, int ctrl)
+{
+    if (QWidget* f = controlField(panel, ctrl))
+        f->setFocus(Qt::OtherFocusReason);
+}
+
 void QtBackend::destroyControl(PanelUi& u, int ctrl)
 {
     auto it = u.controls.find(ctrl);

@@ -48,6 +48,7 @@ public:
     void controlChanged(int panel, int ctrl, Change what, int a, int b) override;
     void menuBarCreated(int menuBar) override;
     void menuChanged(int menuBar, int item) override;
+    void activeCtrlChanged(int panel, int ctrl) override;
     void waitCursorChanged(bool on) override;
     void pump(bool mainLoop) override;
     void messagePopup(std::string_view title, std::string_view text) override;

@@ -226,6 +226,13 @@ TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
     EXPECT_EQ(cal->item(4, 0)->text(), QStringLiteral("5.125"));
     EXPECT_EQ(tk::cellNum(cp, CP_TABLE, 5, 1), 5.125);
 
+    // The program moves the keyboard focus: R_Z, then SET, on the page shown.
+    tk::setActiveTabPage(mp, tab, 1);
+    tk::setActiveCtrl(pp, PP_R_Z);
+    EXPECT_EQ(rz->window()->focusWidget(), rz);
+    tk::setActiveCtrl(pp, PP_SET);
+    EXPECT_EQ(rz->window()->focusWidget(), field<QPushButton>(pp, PP_SET));
+
     // Ring: the operator's choice of another item.
     auto* ring = field<QComboBox>(pp5, PP5_CHAN);
     tk::setActiveTabPage(mp, tab, 2);
