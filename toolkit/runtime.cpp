@@ -443,10 +443,8 @@ int fileSelectPopup(std::string_view directory, std::string_view defaultName, st
                     std::string_view title, bool save, std::string& path)
 {
     Backend* b = state().backend.get();
-    if (!b) {
-        path.clear();
+    if (!b)
         return FILE_NONE;
-    }
     return b->fileSelectPopup(directory, defaultName, filter, title, save, path);
 }
 

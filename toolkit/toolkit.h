@@ -177,7 +177,7 @@ std::string menuItemText(int menuBar, int item);
 void messagePopup(std::string_view title, std::string_view text);
 int confirmPopup(std::string_view title, std::string_view text); // 1 yes, 0 no
 inline constexpr int FILE_NONE = 0, FILE_EXISTING = 1, FILE_NEW = 2;
-// Returns FILE_NONE when cancelled, else FILE_EXISTING / FILE_NEW with the path.
+// Returns FILE_NONE when cancelled (path unchanged), else FILE_EXISTING / FILE_NEW with the path.
 int fileSelectPopup(std::string_view directory, std::string_view defaultName, std::string_view filter,
                     std::string_view title, bool save, std::string& path);
 void setWaitCursor(bool on);

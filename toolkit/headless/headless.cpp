@@ -246,9 +246,9 @@ public:
             throw Unanswered("no scripted file for the file pop-up \"" + std::string(title) + "\"");
         FileAnswer a = std::get<FileAnswer>(std::move(s.answers.front()));
         s.answers.pop_front();
-        path = a.path;
         if (a.path.empty())
-            return FILE_NONE;
+            return FILE_NONE; // path unchanged, as the Qt dialog leaves it
+        path = a.path;
         return a.isNew ? FILE_NEW : FILE_EXISTING;
     }
 };

@@ -191,6 +191,7 @@ TEST_F(DispatchTest, PopupsAreRecordedAndAnsweredFromTheScript)
     EXPECT_EQ(tk::fileSelectPopup(".", "ksil2.log", "*.log", "Файл", true, path), tk::FILE_NEW);
     EXPECT_EQ(path, "/tmp/x.log");
     EXPECT_EQ(tk::fileSelectPopup(".", "ksil2.log", "*.log", "Файл", false, path), tk::FILE_NONE);
+    EXPECT_EQ(path, "/tmp/x.log"); // a cancel leaves the path alone, as on the Qt backend
     EXPECT_THROW(tk::confirmPopup("Вопрос", "Ещё?"), hl::Unanswered);
     hl::answerFile("/tmp/y");
     EXPECT_THROW(tk::confirmPopup("Вопрос", "Ещё?"), hl::Unanswered); // a file answer is no yes/no
