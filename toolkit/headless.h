@@ -10,7 +10,8 @@
 //    the operator (the harness catches it and returns to the test);
 //  - tk::processEvents throws Starved: an operation waits for an answer the
 //    test never queued; the test fails instead of hanging.
-// An action on a hidden or dimmed control, on a hidden panel, or on any panel
+// An action on a hidden or dimmed control, on a hidden panel or a tab page not
+// on top (changeTab first, as the operator would), or on any panel
 // but the top one while modal pop-ups are installed (tk::installPopup), throws
 // Refused when it is dispatched: the operator could not have done it.
 // A confirm or file pop-up with no scripted answer throws Unanswered.

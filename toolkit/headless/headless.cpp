@@ -60,15 +60,13 @@ std::string where(int panel, int ctrl)
     return s;
 }
 
-bool isPageOf(const model::Panel& page)
+// Only the page on top of its tab control can be seen and used.
+bool isActivePageOf(const model::Panel& page)
 {
     const model::Control* tab = model::control(page.hostPanel, page.hostTab);
-    if (!tab)
+    if (!tab || tab->activePage < 0 || tab->activePage >= static_cast<int>(tab->pages.size()))
         return false;
-    for (const auto& pg : tab->pages)
-        if (pg.panel == page.handle)
-            return true;
-    return false;
+    return tab->pages[static_cast<size_t>(tab->activePage)].panel == page.handle;
 }
 
 // Whether the operator can see the panel at all.
@@ -78,7 +76,7 @@ bool panelShown(int handle)
     if (!p)
         return false;
     if (p->hostPanel)
-        return isPageOf(*p) && panelShown(p->hostPanel);
+        return isActivePageOf(*p) && panelShown(p->hostPanel);
     if (!p->visible)
         return false;
     return p->parent == 0 || panelShown(p->parent);

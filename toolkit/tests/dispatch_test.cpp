@@ -77,11 +77,18 @@ TEST_F(DispatchTest, TabChangeReportsNewAndOldPage)
     const int page = tk::loadPanelAsTabPage(p, tab, -1, file, 2);
     tk::loadPanelAsTabPage(p, tab, -1, file, 3);
     hl::changeTab(p, tab, 1);
-    hl::press(page, 2); // a page counts as shown while its host is
     runIdle();
-    const std::vector<Call> want = {{p, 12, tk::EVENT_TAB_CHANGED, 1, 0}, {page, 2, tk::EVENT_COMMIT, 0, 0}};
-    EXPECT_EQ(calls, want);
     EXPECT_EQ(tk::activeTabPage(p, tab), 1);
+    // The first page lies under the second now: its button cannot be reached.
+    hl::press(page, 2);
+    EXPECT_THROW(tk::pollMainLoop(), hl::Refused);
+    hl::changeTab(p, tab, 0);
+    hl::press(page, 2);
+    runIdle();
+    const std::vector<Call> want = {{p, 12, tk::EVENT_TAB_CHANGED, 1, 0},
+                                    {p, 12, tk::EVENT_TAB_CHANGED, 0, 1},
+                                    {page, 2, tk::EVENT_COMMIT, 0, 0}};
+    EXPECT_EQ(calls, want);
 
     // A removed page cannot be reached any more.
     tk::deleteTabPage(p, tab, 0, 1);
