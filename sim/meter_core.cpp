@@ -157,4 +157,12 @@ ViStatus accept(int family, ViSession vi)
     return with(family, vi, [](Meter&) { return VI_SUCCESS; });
 }
 
+ViStatus reset(int family, ViSession vi)
+{
+    return with(family, vi, [](Meter& m) {
+        detail::initMeterState(m);
+        return VI_SUCCESS;
+    });
+}
+
 } // namespace sim::meters

@@ -37,5 +37,34 @@ ViStatus setTrigCount(int family, ViSession vi, ViInt32 count);
 ViStatus measure(int family, ViSession vi, const Codes& codes, int function, ViReal64* value);
 // Accepts a call that changes nothing the bench models, on a valid session.
 ViStatus accept(int family, ViSession vi);
+// Puts the session's meter back to its power-on state.
+ViStatus reset(int family, ViSession vi);
 
 } // namespace sim::meters
+
+// The four session entry points every family exports under its own prefix:
+// <prefix>_init, <prefix>_close, <prefix>_reset, <prefix>_error_message.
+// Used inside extern "C" in each family's file; each call is journalled and
+// passes the fault plan under its own name.
+#define SIM_METER_SESSION_ENTRIES(prefix, family)                                                    \
+    ViStatus prefix##_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi) \
+    {                                                                                                \
+        if (vi) *vi = 0;                                                                             \
+        if (auto st = sim::core::enter(#prefix "_init", rsrcName, idQuery, reset)) return *st;       \
+        return sim::meters::init(family, rsrcName, vi);                                              \
+    }                                                                                                \
+    ViStatus prefix##_close(ViSession vi)                                                            \
+    {                                                                                                \
+        if (auto st = sim::core::enter(#prefix "_close", vi)) return *st;                            \
+        return sim::meters::close(family, vi);                                                       \
+    }                                                                                                \
+    ViStatus prefix##_reset(ViSession vi)                                                            \
+    {                                                                                                \
+        if (auto st = sim::core::enter(#prefix "_reset", vi)) return *st;                            \
+        return sim::meters::reset(family, vi);                                                       \
+    }                                                                                                \
+    ViStatus prefix##_error_message(ViSession vi, ViStatus status, ViChar message[256])              \
+    {                                                                                                \
+        if (auto st = sim::core::enter(#prefix "_error_message", vi, status)) return *st;            \
+        return sim::meters::errorMessage(status, message);                                           \
+    }

@@ -13,33 +13,7 @@ constexpr mt::Codes kCodes = gauge::kHp3458Functions;
 
 extern "C" {
 
-ViStatus hp3458a_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
-{
-    if (vi) *vi = 0;
-    if (auto st = enter("hp3458a_init", rsrcName, idQuery, reset)) return *st;
-    return mt::init(kFamily, rsrcName, vi);
-}
-
-ViStatus hp3458a_close(ViSession vi)
-{
-    if (auto st = enter("hp3458a_close", vi)) return *st;
-    return mt::close(kFamily, vi);
-}
-
-ViStatus hp3458a_reset(ViSession vi)
-{
-    if (auto st = enter("hp3458a_reset", vi)) return *st;
-    return mt::with(kFamily, vi, [](Meter& m) {
-        detail::initMeterState(m);
-        return VI_SUCCESS;
-    });
-}
-
-ViStatus hp3458a_error_message(ViSession vi, ViStatus status, ViChar message[256])
-{
-    if (auto st = enter("hp3458a_error_message", vi, status)) return *st;
-    return mt::errorMessage(status, message);
-}
+SIM_METER_SESSION_ENTRIES(hp3458a, kFamily)
 
 // One integration time for every function on this meter.
 ViStatus hp3458a_nplc(ViSession vi, ViReal64 nplc)

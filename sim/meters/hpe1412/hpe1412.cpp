@@ -15,33 +15,7 @@ constexpr mt::Codes kCodes = gauge::kHpE1412Functions;
 
 extern "C" {
 
-ViStatus hpe1412_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
-{
-    if (vi) *vi = 0;
-    if (auto st = enter("hpe1412_init", rsrcName, idQuery, reset)) return *st;
-    return mt::init(kFamily, rsrcName, vi);
-}
-
-ViStatus hpe1412_close(ViSession vi)
-{
-    if (auto st = enter("hpe1412_close", vi)) return *st;
-    return mt::close(kFamily, vi);
-}
-
-ViStatus hpe1412_reset(ViSession vi)
-{
-    if (auto st = enter("hpe1412_reset", vi)) return *st;
-    return mt::with(kFamily, vi, [](Meter& m) {
-        detail::initMeterState(m);
-        return VI_SUCCESS;
-    });
-}
-
-ViStatus hpe1412_error_message(ViSession vi, ViStatus status, ViChar message[256])
-{
-    if (auto st = enter("hpe1412_error_message", vi, status)) return *st;
-    return mt::errorMessage(status, message);
-}
+SIM_METER_SESSION_ENTRIES(hpe1412, kFamily)
 
 ViStatus hpe1412_currDcNplc(ViSession vi, ViReal64 nplc)
 {

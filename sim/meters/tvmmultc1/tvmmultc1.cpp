@@ -13,12 +13,7 @@ constexpr mt::Codes kCodes = gauge::kMezDmmFunctions;
 
 extern "C" {
 
-ViStatus tvmmultc1_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
-{
-    if (vi) *vi = 0;
-    if (auto st = enter("tvmmultc1_init", rsrcName, idQuery, reset)) return *st;
-    return mt::init(kFamily, rsrcName, vi);
-}
+SIM_METER_SESSION_ENTRIES(tvmmultc1, kFamily)
 
 #ifndef SIM_BROKEN
 // Binds the meter session to the mezzanine meter at that position of the carrier session.
@@ -28,27 +23,6 @@ ViStatus tvmmultc1_connect(ViSession vi, ViSession baseSession, ViUInt16 mezNum,
     return mt::connect(vi, baseSession, mezNum);
 }
 #endif
-
-ViStatus tvmmultc1_close(ViSession vi)
-{
-    if (auto st = enter("tvmmultc1_close", vi)) return *st;
-    return mt::close(kFamily, vi);
-}
-
-ViStatus tvmmultc1_reset(ViSession vi)
-{
-    if (auto st = enter("tvmmultc1_reset", vi)) return *st;
-    return mt::with(kFamily, vi, [](Meter& m) {
-        detail::initMeterState(m);
-        return VI_SUCCESS;
-    });
-}
-
-ViStatus tvmmultc1_error_message(ViSession vi, ViStatus status, ViChar message[256])
-{
-    if (auto st = enter("tvmmultc1_error_message", vi, status)) return *st;
-    return mt::errorMessage(status, message);
-}
 
 ViStatus tvmmultc1_measure_Q(ViSession vi, ViInt16 function, ViReal64* reading)
 {

@@ -13,33 +13,7 @@ constexpr mt::Codes kCodes = gauge::kDmmFunctions;
 
 extern "C" {
 
-ViStatus tvmult_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
-{
-    if (vi) *vi = 0;
-    if (auto st = enter("tvmult_init", rsrcName, idQuery, reset)) return *st;
-    return mt::init(kFamily, rsrcName, vi);
-}
-
-ViStatus tvmult_close(ViSession vi)
-{
-    if (auto st = enter("tvmult_close", vi)) return *st;
-    return mt::close(kFamily, vi);
-}
-
-ViStatus tvmult_reset(ViSession vi)
-{
-    if (auto st = enter("tvmult_reset", vi)) return *st;
-    return mt::with(kFamily, vi, [](Meter& m) {
-        detail::initMeterState(m);
-        return VI_SUCCESS;
-    });
-}
-
-ViStatus tvmult_error_message(ViSession vi, ViStatus status, ViChar message[256])
-{
-    if (auto st = enter("tvmult_error_message", vi, status)) return *st;
-    return mt::errorMessage(status, message);
-}
+SIM_METER_SESSION_ENTRIES(tvmult, kFamily)
 
 ViStatus tvmult_voltDcNplc(ViSession vi, ViReal64 nplc)
 {

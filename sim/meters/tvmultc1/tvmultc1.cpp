@@ -13,33 +13,7 @@ constexpr mt::Codes kCodes = gauge::kDmm1Functions;
 
 extern "C" {
 
-ViStatus tvmultc1_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
-{
-    if (vi) *vi = 0;
-    if (auto st = enter("tvmultc1_init", rsrcName, idQuery, reset)) return *st;
-    return mt::init(kFamily, rsrcName, vi);
-}
-
-ViStatus tvmultc1_close(ViSession vi)
-{
-    if (auto st = enter("tvmultc1_close", vi)) return *st;
-    return mt::close(kFamily, vi);
-}
-
-ViStatus tvmultc1_reset(ViSession vi)
-{
-    if (auto st = enter("tvmultc1_reset", vi)) return *st;
-    return mt::with(kFamily, vi, [](Meter& m) {
-        detail::initMeterState(m);
-        return VI_SUCCESS;
-    });
-}
-
-ViStatus tvmultc1_error_message(ViSession vi, ViStatus status, ViChar message[256])
-{
-    if (auto st = enter("tvmultc1_error_message", vi, status)) return *st;
-    return mt::errorMessage(status, message);
-}
+SIM_METER_SESSION_ENTRIES(tvmultc1, kFamily)
 
 ViStatus tvmultc1_measure_Q(ViSession vi, ViInt16 function, ViReal64* reading)
 {
