@@ -9,18 +9,8 @@ using namespace simtest;
 
 namespace {
 
-class Flash : public BenchTest {
+class Flash : public OpenModuleTest {
 protected:
-    Module m;
-    ViSession base = 0;
-    tvksil2_device_data* record = nullptr;
-    ViSession vi = 0;
-    void SetUp() override
-    {
-        BenchTest::SetUp();
-        vi = m.open(kCarrier, 1, &base, &record);
-        ASSERT_NE(record, nullptr);
-    }
     // Simulates a new process: the bench forgotten, then loaded from scratch.
     void restart()
     {

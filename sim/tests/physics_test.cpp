@@ -10,18 +10,8 @@ using namespace simtest;
 
 namespace {
 
-class Physics : public BenchTest {
+class Physics : public OpenModuleTest {
 protected:
-    Module m;
-    ViSession base = 0;
-    tvksil2_device_data* record = nullptr;
-    ViSession vi = 0;
-    void SetUp() override
-    {
-        BenchTest::SetUp();
-        vi = m.open(kCarrier, 1, &base, &record);
-        ASSERT_NE(record, nullptr);
-    }
     sim::Channel& ch(int n) { return *sim::channel(kCarrier, 1, n); }
 };
 

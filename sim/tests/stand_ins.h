@@ -108,4 +108,19 @@ protected:
 
 inline constexpr const char* kCarrier = "VXI0::2::INSTR";
 
+// A bench with the module at position 1 of the default VXI carrier open.
+class OpenModuleTest : public BenchTest {
+protected:
+    Module m;
+    ViSession base = 0;
+    tvksil2_device_data* record = nullptr;
+    ViSession vi = 0;
+    void SetUp() override
+    {
+        BenchTest::SetUp();
+        vi = m.open(kCarrier, 1, &base, &record);
+        ASSERT_NE(record, nullptr);
+    }
+};
+
 } // namespace simtest
