@@ -2,13 +2,13 @@
 // routines other parts call (per-model set-up, link LED, ABOUT).
 #include "p_ksil2/app.h"
 
+#include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
-#include "p_ksil2/tvksil2.h"
 #include "si/discovery.h"
 #include "toolkit/toolkit.h"
 
@@ -174,9 +174,7 @@ void applyModelSetup()
     if (moduleModel == KSIL2_MODEL) {
         if (mvi != 0)
             findMultimeter();
-        const int open = isMultimeterOpen();
-        tk::setAttr(hMP, MP_AUTO_POV, tk::Attr::Visible, open);
-        tk::setAttr(hPP, PP_AUTO_POV, tk::Attr::Dimmed, open ? 0 : 1);
+        showMeterControls();
     }
     // No module opened at start-up: the question of the main model.
     exitQuestionText = kExitQuestionKsil2;
@@ -185,13 +183,6 @@ void applyModelSetup()
 const char* exitQuestion()
 {
     return exitQuestionText;
-}
-
-void updateLinkLed()
-{
-    tk::setValue(hMP, MP_LED, mvi != 0 ? 1.0 : 0.0);
-    const bool meter = mvi != 0 && isMultimeterOpen();
-    tk::setAttr(hMP, MP_LED, tk::Attr::OnColor, meter ? tk::kYellow : tk::kGreen);
 }
 
 void refreshAbout()

@@ -2,6 +2,8 @@
 // the main window that other parts of the program call.
 #pragma once
 
+#include "p_ksil2/link_state.h"
+
 struct StartOptions {
     bool headless = false; // headless toolkit (tests) instead of Qt
 };
@@ -19,8 +21,5 @@ void applyModelSetup();
 // The exit question for the model chosen at start-up.
 const char* exitQuestion();
 
-// MP's "Связь" LED: on while a module session is open; yellow when a multimeter
-// is open too, green otherwise.
-void updateLinkLed();
 // Driver revision and program version on ABOUT.
 void refreshAbout();

@@ -11,15 +11,6 @@
 
 namespace platform {
 
-// The nine entry points visa() binds, in binding order.
-inline constexpr const char* kVisaEntryPoints[] = {
-    "viOpenDefaultRM", "viFindRsrc", "viFindNext",     "viOpen",   "viClose",
-    "viGetAttribute",  "viLock",     "viUnlock",       "viQueryf",
-};
-
-// The VISA library name used in the code.
-inline constexpr const char* kVisaLibraryName = "visa32.dll";
-
 struct VisaBinding {
     Library library;
     VisaApi api;

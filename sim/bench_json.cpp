@@ -2,9 +2,11 @@
 // Keys starting with "_" are comments; any other unknown key is an error, so
 // a misspelt field does not silently fall back to its default.
 #include "sim/core.h"
+#include "drivers/tvbase.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <set>
@@ -199,7 +201,8 @@ Mezzanine parseMezzanine(const json& j, const std::string& where, std::uint32_t 
 bool isCarrierModel(const Instrument& in)
 {
     const int m = in.model & 0xFFF;
-    return in.manufacturer == 3702 && (m == 0x10D || m == 0x155 || m == 0x177);
+    return in.manufacturer == kCarrierManufacturer &&
+           std::find(kCarrierModels.begin(), kCarrierModels.end(), m) != kCarrierModels.end();
 }
 
 Instrument parseInstrument(const json& j, const std::string& where, std::uint32_t index)

@@ -1,16 +1,14 @@
 // Switch code for a target resistance from one channel's calibration table.
 //
-// Table layout (39 doubles): entry 1 + 18*a + k is the step value of stage k of
-// channel a, entry 37 + a is that channel's residual resistance R0; entry 0 is
-// never read. A bypassed stage still adds R0, so the increment of a set stage
-// is its step value minus R0, and R(code) = 18*R0 + sum of increments of set bits.
+// Table layout in drivers/tvksil2_math.h. A bypassed stage still adds R0, so
+// the increment of a set stage is its step value minus R0, and
+// R(code) = kStages*R0 + sum of increments of set bits.
 #include "tvksil2_math/tvksil2_math.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr int kStages = 18;
 constexpr std::int32_t kAllSet = (1 << kStages) - 1;
 
 } // namespace
@@ -18,11 +16,11 @@ constexpr std::int32_t kAllSet = (1 << kStages) - 1;
 extern "C" std::int32_t tvksil2_countR(std::uint32_t /*vi*/, const double* table, std::int32_t channel,
                                        double target)
 {
-    const double* steps = table + 1 + kStages * channel;
-    const double* r0 = table + 37 + channel;
+    const double* steps = table + kStepEntry + kStages * channel;
+    const double* r0 = table + kR0Entry + channel;
 
     // Remainder x - R(code1), starting from the all-bypassed resistance.
-    double r = target - 18.0 * *r0;
+    double r = target - double(kStages) * *r0;
 
     // Greedy pass, coarsest stage first. A stage whose increment equals the
     // remainder is not taken, so code1 ends strictly below the target and the

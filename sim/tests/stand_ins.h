@@ -2,11 +2,11 @@
 // platform layer, kept loaded, entry points looked up with their C types.
 #pragma once
 
-#include "gauge/meter_api.h"
-#include "p_ksil2/tvksil2.h"
+#include "drivers/meters.h"
+#include "drivers/tvbase.h"
+#include "drivers/tvksil2.h"
 #include "platform/clock.h"
 #include "platform/library.h"
-#include "si/tvbase.h"
 #include "sim/bench.h"
 
 #include <gtest/gtest.h>
