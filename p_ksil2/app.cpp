@@ -24,7 +24,7 @@ int loadFailed()
     return -1;
 }
 
-// Step 2: the nine panels in resource order, then the menu bar onto MP.
+// Panel loading: the nine panels in resource order, then the menu bar onto MP.
 bool loadPanels(const std::string& file)
 {
     struct PanelSlot {
@@ -45,7 +45,7 @@ bool loadPanels(const std::string& file)
     return hMenuBar >= 0;
 }
 
-// Step 4: MP's canvas becomes the tab control holding CP, PP and PP5. The page
+// Tab pages: MP's canvas becomes the tab control holding CP, PP and PP5. The page
 // handles take the place of the separately loaded panels, which are discarded.
 bool buildTabPages(const std::string& file)
 {
@@ -84,45 +84,41 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
-    // 1. Run-time.
+    // Run-time.
     const bool started = options.headless ? tk::initHeadless() : tk::initQt(argc, argv);
     if (!started) {
         std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start\n");
         return -1;
     }
 
-    // 2. Panels and menu bar.
+    // Panels and menu bar.
     registerCallbacks();
     const std::string file = resourceFile();
     if (!loadPanels(file))
         return loadFailed();
 
-    // 3. No frame option on the main window.
+    // No frame option on the main window.
     tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
 
-    // 4. Tab pages.
+    // Tab pages.
     if (!buildTabPages(file))
         return loadFailed();
 
-    // 5.
     tk::displayPanel(hMP);
 
-    // 6. The check of the switch-code library file comes here (with the file
-    //    integrity utilities); refreshAbout repeats it.
-
-    // 7.
+    // The library check of the switch-code library file comes here (with the
+    // file integrity utilities); refreshAbout repeats it.
     refreshAbout();
 
-    // 8. Instrument discovery; the table it fills lives for the whole run.
+    // Instrument discovery; the table it fills lives for the whole run.
     findInstruments();
 
-    // 9. The operator chooses the carrier; the first module found is opened.
+    // Carrier choice: the operator chooses the carrier; the first module found is opened.
     reselectInstrument();
 
-    // 10. The window is adapted once, to the first module opened.
+    // Per-model set-up: the window is adapted once, to the first module opened.
     applyModelSetup();
 
-    // 11.
     updateLinkLed();
     return 0;
 }

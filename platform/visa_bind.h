@@ -20,4 +20,17 @@ struct VisaBinding {
 // line in error naming the library, or the first missing entry point and the file.
 std::optional<VisaBinding> bindVisa(std::string_view libraryName, std::string* error = nullptr);
 
+// VISA bound on the first successful call and kept loaded for the rest of the
+// process; a failed attempt is not remembered, so a later call tries again.
+// visa() holds the one for the system's VISA library.
+class VisaOnce {
+public:
+    explicit VisaOnce(std::string_view libraryName) : name_(libraryName) {}
+    const VisaApi* get(std::string* error = nullptr);
+
+private:
+    std::string name_;
+    std::optional<VisaApi> bound_;
+};
+
 } // namespace platform
