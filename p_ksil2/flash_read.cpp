@@ -1,4 +1,4 @@
-// CP's calibration table as the session code fills and resets it.
+// The module's flash read into CP's calibration table, and the table's fill and reset.
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"

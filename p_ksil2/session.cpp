@@ -2,12 +2,12 @@
 // opening one of them, closing both, and the module's reset.
 #include "p_ksil2/session.h"
 
+#include "drivers/tvbase.h"
+#include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/p_ksil2.h"
-#include "drivers/tvbase.h"
-#include "drivers/tvksil2.h"
 #include "platform/visa.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
