@@ -1,8 +1,9 @@
 // Switch-code throughput: tvksil2_countR against a straightforward transcription
 // of its computation, on random targets over the whole range of a measured table.
 // Prints the calls per second of both, their ratio, and the number of targets on
-// which they differ. Exits with 1 when any result differs or the library is
-// slower than the transcription.
+// which they differ. Exits with 1 when any result differs or, in an optimised
+// build, when the library is slower than the transcription (the timings of an
+// unoptimised or sanitizer build say nothing about the library).
 //
 // Usage: countr_bench [calls per round]
 #include "tvksil2_math/tvksil2_math.h"
@@ -194,5 +195,11 @@ int main(int argc, char** argv)
     std::printf("ratio:            %12.2f\n", ratio);
     std::printf("differing results: %11ld\n", differing);
     std::printf("(checksum %ld)\n", sink);
-    return differing == 0 && ratio >= 1.0 ? 0 : 1;
+#if defined(__OPTIMIZE__)
+    const bool judged = true;
+#else
+    const bool judged = false;
+    std::printf("unoptimised build: the ratio is not judged\n");
+#endif
+    return differing == 0 && (!judged || ratio >= 1.0) ? 0 : 1;
 }
