@@ -37,7 +37,7 @@ TEST(Binding, BrokenVariantLacksExactlyOneEntryAndTheFailureNamesIt)
     const std::map<std::string_view, std::string_view> missing{
         {"hpe1412_32.dll", "hpe1412_timedFetch_Q"}, {"hp3458a.dll", "hp3458a_measure_Q"},
         {"tvmult.dll", "tvmult_fresRang"},           {"tvmultc1.dll", "tvmultc1_read_Q"},
-        {"tvmmultc1_32.dll", "tvmmultc1_connect"},   {"tvbase_32.dll", "tvbase_close"}};
+        {"tvmmultc1_32.dll", "tvmmultc1_connect"},   {kCarrierLibrary, "tvbase_close"}};
     platform::setLibraryDirs({KSIL_LIB_DIR "/broken", KSIL_LIB_DIR});
     for (const gauge::Family& f : gauge::kFamilies) {
         std::string error;
