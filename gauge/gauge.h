@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Meter sessions, 0 = not open; viNM is the carrier session of a mezzanine meter.
 extern ViSession viHP1412, viHP3458, viDMM, viDMM1, viM_DMM1, viNM;
@@ -65,7 +66,7 @@ struct OperatorHooks {
     // The selection pop-up offering the instruments of one model code.
     std::optional<Choice> (*choose)(const char* title, int modelCode) = nullptr;
     // The operator message panel, holding a wait text while a meter opens.
-    void (*showWait)(const char* text) = nullptr;
+    void (*showWait)(std::string_view text) = nullptr;
     void (*hideWait)() = nullptr;
     // Replaces the text of the main window's status line.
     void (*showStatus)(const char* text) = nullptr;

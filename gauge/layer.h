@@ -16,7 +16,7 @@ ViStatus checked(std::string_view label, ViStatus status);
 
 // The operator, through the hooks the program set.
 std::optional<Choice> choose(const char* title, int modelCode);
-void showWait(const char* text);
+void showWait(std::string_view text);
 void hideWait();
 void meterChanged();
 // The message box that ends a search which opened no meter.

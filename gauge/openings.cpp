@@ -93,7 +93,7 @@ int openM_DMM1()
         return finish(1);
     if (!bind(gauge::kModelMezDmm) || !bind(gauge::kModelCarrier))
         return finish(1);
-    gauge::showWait(waitText(gauge::kModelMezDmm).c_str());
+    gauge::showWait(waitText(gauge::kModelMezDmm));
 
     const char* address = choice->address.c_str();
     ViStatus st = gauge::checked(lb::kCarrierInit, p_tvbase_init(address, VI_ON, VI_ON, &viNM));
@@ -113,7 +113,7 @@ int openHP1412()
     if (!choice)
         return finish(1);
     // This family shows its wait text before binding, and a failed binding is reported.
-    gauge::showWait(waitText(gauge::kModelHpE1412).c_str());
+    gauge::showWait(waitText(gauge::kModelHpE1412));
     if (!bind(gauge::kModelHpE1412))
         return finish(gauge::checked(lb::kHpE1412Bind, -1));
 
@@ -141,7 +141,7 @@ int openDMM1()
         return finish(1);
     if (!bind(gauge::kModelDmm1))
         return finish(1);
-    gauge::showWait(waitText(gauge::kModelDmm1).c_str());
+    gauge::showWait(waitText(gauge::kModelDmm1));
     // Not reported: this meter is set up before each measurement series instead.
     meterStatus = p_tvmultc1_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM1);
     return finish(meterStatus);
@@ -155,7 +155,7 @@ int openDMM()
         return finish(1);
     if (!bind(gauge::kModelDmm))
         return finish(1);
-    gauge::showWait(waitText(gauge::kModelDmm).c_str());
+    gauge::showWait(waitText(gauge::kModelDmm));
 
     ViStatus st = gauge::checked(lb::kDmmInit, p_tvmult_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM));
     if (st < 0)
@@ -192,7 +192,7 @@ int openHP3458()
         return finish(st);
     if (!bind(gauge::kModelHp3458))
         return finish(1);
-    gauge::showWait(waitText(gauge::kModelHp3458).c_str());
+    gauge::showWait(waitText(gauge::kModelHp3458));
 
     st = gauge::checked(lb::kHp3458Init, p_hp3458a_init(descriptor.data(), VI_ON, VI_ON, &viHP3458));
     if (st < 0)

@@ -81,7 +81,7 @@ std::optional<Choice> choose(const char* title, int modelCode)
     return hooks.choose ? hooks.choose(title, modelCode) : std::nullopt;
 }
 
-void showWait(const char* text)
+void showWait(std::string_view text)
 {
     if (hooks.showWait)
         hooks.showWait(text);

@@ -76,7 +76,7 @@ inline gauge::OperatorHooks recordingHooks()
         current->answers.pop_front();
         return answer;
     };
-    h.showWait = [](const char* text) {
+    h.showWait = [](std::string_view text) {
         current->waits.emplace_back(text);
         ++current->shownWaits;
     };
