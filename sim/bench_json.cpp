@@ -2,6 +2,7 @@
 // Keys starting with "_" are comments; any other unknown key is an error, so
 // a misspelt field does not silently fall back to its default.
 #include "sim/core.h"
+#include "drivers/meters.h"
 #include "drivers/tvbase.h"
 
 #include <nlohmann/json.hpp>
@@ -112,7 +113,8 @@ Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
     Meter m;
     m.family = static_cast<int>(getInt(j, "family", onMezzanine ? kModelMezMeter : 0, where));
     const bool known = onMezzanine ? m.family == kModelMezMeter
-                                   : (m.family == 579 || m.family == 3458 || m.family == 324 || m.family == 356);
+                                   : (m.family == gauge::kModelHpE1412 || m.family == gauge::kModelHp3458 ||
+                                      m.family == gauge::kModelDmm || m.family == gauge::kModelDmm1);
     if (!known) fail(where, "unknown meter family " + std::to_string(m.family));
     if (auto w = j.find("wiredTo"); w != j.end()) {
         const std::string ww = where + " wiredTo";
