@@ -82,8 +82,9 @@ std::optional<ViStatus> gate(std::string_view entry, std::string line)
     auto it = counts.find(entry);
     if (it == counts.end()) it = counts.emplace(std::string(entry), 0).first;
     const int n = ++it->second;
+    // n - from cannot overflow where from + times could.
     for (const Fault& f : faults)
-        if (f.entry == entry && n >= f.from && (f.times < 0 || n < f.from + f.times)) return f.status;
+        if (f.entry == entry && n >= f.from && (f.times < 0 || n - f.from < f.times)) return f.status;
     return std::nullopt;
 }
 
