@@ -3,7 +3,9 @@
 #pragma once
 
 struct StartOptions {
-    bool headless = false; // headless toolkit (tests) instead of Qt
+    // Starts the toolkit's backend: tk::qt::start for the program, the
+    // headless one in tests. False when it cannot (tk::lastError says why).
+    bool (*startToolkit)(int& argc, char** argv) = nullptr;
 };
 
 // Start-up steps 1 to 11. Returns 0, or -1 when the run-time cannot start or a

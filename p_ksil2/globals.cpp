@@ -4,6 +4,7 @@
 
 #include "gauge/gauge.h"
 #include "si/discovery.h"
+#include "si/select.h"
 
 #include <filesystem>
 #include <system_error>
@@ -76,4 +77,5 @@ void resetGlobals()
 
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     instrTable = {};
+    forgetSelection();
 }

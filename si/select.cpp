@@ -155,10 +155,6 @@ InstrInfo* runDialog()
 
 bool prepare(const char* title)
 {
-    // A restarted toolkit (tests start the program again in one process) has
-    // forgotten the panel: build it anew.
-    if (panel != 0 && tk::attrText(panel, 0, tk::Attr::ConstantName) != kPanelConstant)
-        panel = 0;
     if (panel == 0 && !makeSelectPanel())
         return false;
     tk::setAttr(panel, 0, tk::Attr::Title, title ? title : "");
@@ -180,6 +176,13 @@ InstrInfo* selByModel(const char* title, int modelCode)
         return nullptr;
     WaitCursorOff normalCursor;
     return runDialog();
+}
+
+void forgetSelection()
+{
+    panel = 0;
+    okCtrl = cancelCtrl = listCtrl = 0;
+    selectedInstr = nullptr;
 }
 
 int selectionPanel() { return panel; }
