@@ -9,6 +9,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
 #include "si/discovery.h"
 #include "toolkit/toolkit.h"
@@ -85,10 +86,10 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
-    // Run-time.
-    const bool started = options.headless ? tk::initHeadless() : tk::initQt(argc, argv);
-    if (!started) {
-        std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start\n");
+    // Run-time: the backend the caller chose.
+    if (!options.startToolkit || !options.startToolkit(argc, argv)) {
+        std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start: %s\n",
+                     options.startToolkit ? tk::lastError().c_str() : "no toolkit backend given");
         return -1;
     }
 
@@ -140,6 +141,7 @@ int appRunLoop()
 void appShutdown()
 {
     closeSessions(true);
+    closeProtocols();
     for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
         if (*handle > 0)
             tk::discardPanel(*handle);

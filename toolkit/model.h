@@ -47,8 +47,10 @@ struct Control {
 
     bool visible = true;
     bool dimmed = false;
+    bool indicator = false;    // shows a value; the operator cannot change it
     int textColor = kBlack;
     int onColor = kGreen;
+    int backColor = kWhite;    // text box
     bool monospace = false;
     int top = 0, left = 0, height = 0, width = 0;
 
