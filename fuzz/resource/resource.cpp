@@ -1,6 +1,7 @@
 // The panel resource loader: any document either loads panels and a menu bar
 // that the toolkit can hold, or is refused with one short line naming the file.
 #include "fuzz/fuzz_util.h"
+#include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
 #include <nlohmann/json.hpp>
@@ -37,7 +38,7 @@ void registerProgramCallbacks()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    tk::initHeadless();
+    tk::headless::start();
     registerProgramCallbacks();
     return 0;
 }
