@@ -6,6 +6,7 @@
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/library_check.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -85,6 +87,13 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
+    // Library check, before anything is shown: without VISA or with a driver
+    // lacking an entry point the program could only fail later, less clearly.
+    if (std::string why; !checkLibraries(why)) {
+        std::fprintf(stderr, "p_ksil2: %s\n", why.c_str());
+        return kExitLibraries;
+    }
+
     // 1. Run-time.
     const bool started = options.headless ? tk::initHeadless() : tk::initQt(argc, argv);
     if (!started) {

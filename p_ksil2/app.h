@@ -6,8 +6,9 @@ struct StartOptions {
     bool headless = false; // headless toolkit (tests) instead of Qt
 };
 
-// Start-up steps 1 to 11. Returns 0, or -1 when the run-time cannot start or a
-// panel or the menu bar cannot be loaded (one line on standard error says why).
+// Start-up steps 1 to 11. Returns 0; -1 when the run-time cannot start or a
+// panel or the menu bar cannot be loaded; kExitLibraries when VISA or a linked
+// driver cannot be used. One line on standard error says why.
 int appStart(int& argc, char** argv, const StartOptions& options);
 // Event loop: returns 0 when the operator confirms the exit question.
 int appRunLoop();

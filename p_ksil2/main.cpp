@@ -4,8 +4,8 @@
 
 int main(int argc, char** argv)
 {
-    if (appStart(argc, argv, StartOptions{}) != 0)
-        return -1;
+    if (const int failed = appStart(argc, argv, StartOptions{}); failed != 0)
+        return failed;
     const int code = appRunLoop();
     appShutdown();
     return code;

@@ -30,13 +30,13 @@
 //
 // Every callback named must be registered before the load (tk::registerCallback,
 // tk::registerMenuCallback); a load that names an unknown one fails.
+#include "platform/files.h"
 #include "toolkit/core_state.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 namespace tk::detail {
 
@@ -54,15 +54,22 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file itself cannot be used: the message names its full path, so the
+// folder that was searched is seen too.
+struct FileError {
+    std::string message;
+};
+
 json readDocument(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw LoadError{"cannot open the file"};
-    std::stringstream ss;
-    ss << in.rdbuf();
+    std::string why;
+    const std::optional<std::string> text = platform::readRegularFile(file, &why);
+    if (!text)
+        throw FileError{file + ": cannot be read: " + why};
+    if (text->empty())
+        throw FileError{file + ": the file is empty"};
     try {
-        json doc = json::parse(ss.str());
+        json doc = json::parse(*text);
         if (!doc.is_object())
             throw LoadError{"not a resource: the document is not a JSON object"};
         return doc;
@@ -301,6 +308,8 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
     try {
         const json doc = readDocument(file);
         return build(doc);
+    } catch (const FileError& e) {
+        state().lastError = e.message;
     } catch (const LoadError& e) {
         state().lastError = baseName(file) + ": " + e.message;
     } catch (const json::exception& e) {
