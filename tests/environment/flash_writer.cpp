@@ -7,8 +7,8 @@
 // Write n puts n * 1000 + i into stage value i and n + 0.25, n + 0.5 into the
 // two R0; after it returns, the line "n" is written. Ends with 1 on a failed
 // driver call.
-#include "p_ksil2/tvksil2.h"
-#include "si/tvbase.h"
+#include "drivers/tvbase.h"
+#include "drivers/tvksil2.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -37,6 +37,8 @@ Station::Station()
     // Hard-linked, so that the program finds its resource beside the link.
     place(fs::path(KSIL_BIN_DIR) / "p_ksil2", root_ / "bin" / "p_ksil2");
     fs::copy_file(fs::path(KSIL_BIN_DIR) / "p_ksil2.uir", resource());
+    if (fs::exists(fs::path(KSIL_BIN_DIR) / "pictures"))
+        fs::copy(fs::path(KSIL_BIN_DIR) / "pictures", root_ / "bin" / "pictures", fs::copy_options::recursive);
     for (const auto& entry : fs::directory_iterator(KSIL_LIB_DIR))
         if (entry.is_regular_file()) // a version link becomes a link to its file
             place(fs::canonical(entry.path()), root_ / "lib" / entry.path().filename());
