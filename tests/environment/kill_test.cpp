@@ -8,6 +8,7 @@
 #include "tests/environment/child_process.h"
 
 #include "VeltrCRC32/marker.h"
+#include "platform/cp1251.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -138,6 +139,66 @@ TEST(KilledMidWrite, FlashHoldsTheOldOrTheNewRecordWhole)
     }
     std::printf("flash: %d kills, %d after the new record replaced the old before its acknowledgement\n",
                 kRounds, newRecordSeen);
+    fs::remove_all(dir);
+}
+
+std::vector<std::string> splitLines(const std::string& text, std::string* tail)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1)
+        lines.push_back(text.substr(start, lf - start));
+    *tail = text.substr(start);
+    return lines;
+}
+
+TEST(KilledMidWrite, ProtocolHoldsEveryLineLogShowed)
+{
+    const fs::path dir = testFolder();
+    const fs::path protocol = dir / "ksil2.log";
+    std::mt19937 random(3);
+    long stepsPerRow = 0;
+    int tornLast = 0;
+    constexpr int kRounds = 30;
+    for (int round = 0; round < kRounds; ++round) {
+        fs::remove(protocol);
+        Child writer({{KSIL_BIN_DIR "/protocol_writer", protocol.string(), "1"}, baseEnvironment()});
+        std::vector<std::string> shown;
+        // The date line, the title, the column header and the first row.
+        for (int i = 0; i < 4; ++i) {
+            auto line = writer.readLine();
+            ASSERT_TRUE(line) << writer.wait().err;
+            shown.push_back(*line);
+        }
+        if (round == 0) {
+            std::optional<std::string> line;
+            stepsPerRow = std::max(1L, stepsUntilLine(writer, &line));
+            ASSERT_TRUE(line);
+            shown.push_back(*line);
+        }
+        for (int rows = std::uniform_int_distribution<int>(0, 20)(random); rows > 0; --rows) {
+            auto line = writer.readLine();
+            ASSERT_TRUE(line);
+            shown.push_back(*line);
+        }
+        spin(kSpinStep * std::uniform_int_distribution<long>(0, stepsPerRow)(random));
+        writer.kill();
+        const Child::End end = writer.wait();
+        ASSERT_FALSE(end.exited) << end.err;
+        std::string unreadTail;
+        for (const std::string& line : splitLines(end.out, &unreadTail))
+            shown.push_back(line);
+
+        std::string torn;
+        const std::vector<std::string> lines = splitLines(platform::fromCp1251(readBytes(protocol)), &torn);
+        ASSERT_GE(lines.size(), shown.size()) << "round " << round << ": a line LOG showed is missing";
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            ASSERT_EQ(lines[i], shown[i]) << "round " << round << ", line " << i;
+        // Beyond what LOG showed, at most the row being written when the kill came.
+        ASSERT_LE(lines.size(), shown.size() + 1) << "round " << round;
+        tornLast += !torn.empty();
+    }
+    std::printf("protocol: %d kills, %d left a torn last line\n", kRounds, tornLast);
     fs::remove_all(dir);
 }
 
