@@ -1,10 +1,11 @@
 // The panel program: start-up, the event loop until the operator confirms the
 // exit, shutdown.
 #include "p_ksil2/app.h"
+#include "toolkit/qt/qt.h"
 
 int main(int argc, char** argv)
 {
-    if (const int failed = appStart(argc, argv, StartOptions{}); failed != 0)
+    if (const int failed = appStart(argc, argv, StartOptions{.startToolkit = tk::qt::start}); failed != 0)
         return failed;
     const int code = appRunLoop();
     appShutdown();

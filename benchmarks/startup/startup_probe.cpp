@@ -4,6 +4,7 @@
 // without offering the choice.
 #include "p_ksil2/app.h"
 #include "si/select.h"
+#include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
 
 #include <QCoreApplication>
@@ -39,7 +40,7 @@ Q_COREAPP_STARTUP_FUNCTION(watchForChoice)
 
 int main(int argc, char** argv)
 {
-    if (appStart(argc, argv, StartOptions{}) != 0)
+    if (appStart(argc, argv, StartOptions{.startToolkit = tk::qt::start}) != 0)
         return 2;
     std::fprintf(stderr, "startup_probe: the start ended without offering the carrier choice\n");
     return 1;

@@ -42,7 +42,7 @@ TEST(BadEnvironment, NoDisplay)
     Station station;
     const auto end = station.run({{"QT_QPA_PLATFORM", std::nullopt}, {"DISPLAY", std::nullopt},
                                   {"WAYLAND_DISPLAY", std::nullopt}});
-    expectOneLine(end, kExitUserInterface, {"p_ksil2: "});
+    expectOneLine(end, kExitUserInterface, {"p_ksil2: ", "DISPLAY"});
 }
 
 TEST(BadEnvironment, PanelResourceThatCannotBeLoaded)

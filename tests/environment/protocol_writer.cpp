@@ -11,6 +11,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
 #include <cstdlib>
@@ -37,7 +38,7 @@ bool sayNewLogLines()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || !tk::initHeadless())
+    if (argc != 3 || !tk::headless::start())
         return 2;
     registerCallbacks();
     hCHLP = tk::loadPanel(0, resourceFile(), CHLP);
