@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long kSpinStep = 2000;
+constexpr long kSpinStep = 20000; // large beside the checks between steps
 
 fs::path testFolder()
 {
@@ -206,7 +206,7 @@ TEST(KilledMidWrite, ProtocolHoldsEveryLineLogShowed)
 std::string stampableContent()
 {
     std::mt19937 random(7);
-    std::string content(4 << 20, '\0');
+    std::string content(1 << 20, '\0');
     for (char& c : content)
         c = static_cast<char>(random() & 0x7F);
     const std::string field = std::string(kCrcMarker) + "00000000" + '\0';
@@ -239,7 +239,8 @@ TEST(KilledMidWrite, StampedFileIsTheOldOrTheNewWhole)
     for (int round = 0; round < kRounds; ++round) {
         reset();
         auto child = stamp();
-        spin(kSpinStep * std::uniform_int_distribution<long>(0, stepsPerRun)(random));
+        // Up to half a run more than one takes, so that some kills come after it.
+        spin(kSpinStep * std::uniform_int_distribution<long>(0, stepsPerRun * 3 / 2)(random));
         child->kill();
         child->wait();
         const std::string now = readBytes(file);

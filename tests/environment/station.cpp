@@ -81,6 +81,7 @@ Child::End Station::run(const std::map<std::string, std::optional<std::string>>&
         // nobody owns a runtime folder of its own.
         const fs::path run = root_ / "run-nobody";
         fs::create_directories(run);
+        fs::permissions(run, fs::perms::owner_all);
         if (::chown(run.c_str(), 65534, 65534) != 0)
             ADD_FAILURE() << "cannot hand " << run << " to nobody";
         env["XDG_RUNTIME_DIR"] = run.string();
