@@ -7,6 +7,7 @@
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/driver_check.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -94,6 +96,13 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
+    // VISA and the linked drivers, before anything is shown: without them the
+    // program could only fail later, less clearly.
+    if (std::string why; !checkDrivers(why)) {
+        std::fprintf(stderr, "p_ksil2: %s\n", why.c_str());
+        return kExitLibraries;
+    }
+
     // Run-time: the backend the caller chose.
     if (!options.startToolkit || !options.startToolkit(argc, argv)) {
         std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start: %s\n",

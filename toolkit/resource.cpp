@@ -37,6 +37,7 @@
 // too, with one line naming the file, the panel or menu bar, the entry and the
 // problem.
 #include "toolkit/core_state.h"
+#include "platform/files.h"
 #include "platform/utf8.h"
 
 #include <nlohmann/json.hpp>
@@ -47,8 +48,7 @@
 #include <initializer_list>
 #include <limits>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 namespace tk::detail {
 
@@ -66,15 +66,22 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file itself cannot be used: the message names its full path, so the
+// folder that was searched is seen too.
+struct FileError {
+    std::string message;
+};
+
 json readDocument(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw LoadError{"cannot open the file"};
-    std::stringstream ss;
-    ss << in.rdbuf();
+    std::string why;
+    const std::optional<std::string> text = platform::readRegularFile(file, &why);
+    if (!text)
+        throw FileError{file + ": cannot be read: " + why};
+    if (text->empty())
+        throw FileError{file + ": the file is empty"};
     try {
-        json doc = json::parse(ss.str());
+        json doc = json::parse(*text);
         if (!doc.is_object())
             throw LoadError{"not a resource: the document is not a JSON object"};
         return doc;
@@ -468,6 +475,8 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
         const json doc = readDocument(file);
         checkKeys(doc, "the document", {"panels", "menubars"});
         return build(doc);
+    } catch (const FileError& e) {
+        state().lastError = oneLine(e.message, kMaxMessage);
     } catch (const LoadError& e) {
         state().lastError = oneLine(baseName(file) + ": " + e.message, kMaxMessage);
     } catch (const json::exception& e) {

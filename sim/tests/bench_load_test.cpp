@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <sys/stat.h>
+
 using namespace simtest;
 
 namespace {
@@ -58,9 +60,6 @@ TEST_F(Loading, BadBenchesGiveOneLineNamingSourceAndProblem)
         EXPECT_NE(error.find(c.problem), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
-    std::string error;
-    EXPECT_FALSE(sim::loadFile("/nonexistent/bench.json", &error));
-    EXPECT_EQ(error, "/nonexistent/bench.json: cannot open the bench file");
 }
 
 // Values the fields cannot hold, or that mean nothing on a bench, are refused
@@ -176,8 +175,33 @@ TEST_F(Loading, FaultPlanIsCheckedAndCountsWithoutOverflow)
     EXPECT_EQ(got, (std::vector<ViStatus>{0, 0, tmo, tmo, tmo}));
 }
 
-TEST_F(Loading, BadBenchFileMakesEveryEntryFailAndSaysSoOnce)
+// Only a regular file is read: a FIFO would block the program for good, a
+// folder is no "invalid JSON".
+TEST_F(Loading, BenchFileThatIsNoFileIsNamedWithWhatItIs)
 {
+    std::filesystem::create_directories(stateDir_);
+    const std::string fifo = (stateDir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string empty = (stateDir_ / "empty.json").string();
+    std::ofstream{empty};
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent/bench.json", "no such file"},
+        {stateDir_.string(), "it is a folder, not a file"},
+        {fifo, "it is not a regular file"},
+        {empty, "it is empty"},
+    };
+    for (const auto& [path, why] : cases) {
+        std::string error;
+        EXPECT_FALSE(sim::loadFile(path, &error));
+        EXPECT_EQ(error, path + ": cannot use it as the bench file: " + why);
+    }
+}
+
+// A bench named by KSIL_BENCH that cannot be loaded ends the process after one
+// line naming the file, the problem and the variable.
+TEST_F(Loading, BadBenchFileNamedByTheEnvironmentEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string path = (stateDir_ / "bad.json").string();
     std::filesystem::create_directories(stateDir_);
     std::ofstream(path) << R"({"instruments": [{"address": "A", "mezzanines": [{"position": 5, "model": 64}]}]})";
@@ -185,20 +209,14 @@ TEST_F(Loading, BadBenchFileMakesEveryEntryFailAndSaysSoOnce)
     sim::reset();
     Module m;
     ViSession vi = 77;
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(m.init(kCarrier, 1, 1, &vi), sim::kStatusNoBench);
-    EXPECT_EQ(vi, 0u);
-    EXPECT_EQ(m.baseInit(kCarrier, 1, 1, &vi), sim::kStatusNoBench);
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EXIT(m.init(kCarrier, 1, 1, &vi), ::testing::ExitedWithCode(sim::kExitBenchUnusable),
+                "^simulated bench: .*/bad.json: instrument 1 \\(A\\) mezzanine: mezzanine at position 5 "
+                "\\(positions are 1 to 4\\) \\(KSIL_BENCH\\)\n$");
     ::unsetenv("KSIL_BENCH");
-    EXPECT_EQ(err, "simulated bench: " + path + ": instrument 1 (A) mezzanine: mezzanine at position 5 "
-                   "(positions are 1 to 4)\n");
-    char text[256];
-    EXPECT_EQ(m.errorMessage(0, sim::kStatusNoBench, text), sim::kStatusNoBench);
-    EXPECT_STREQ(text, "Имитатор стенда не загружен");
 
     // With the variable gone, a reset lets the stand-ins fall back to the built-in bench.
     sim::reset();
+    sim::setStateDir(stateDir_.string());
     EXPECT_EQ(m.baseInit(kCarrier, 1, 1, &vi), VI_SUCCESS);
     EXPECT_EQ(sim::bench().source, "built-in bench");
 }

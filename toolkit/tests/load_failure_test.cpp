@@ -25,7 +25,10 @@ protected:
 TEST_F(LoadFailure, FileAndDocumentProblems)
 {
     EXPECT_EQ(tk::loadPanel(0, (dir / "absent.uir").string(), 1), tk::ERR_RESOURCE);
-    EXPECT_EQ(tk::lastError(), "absent.uir: cannot open the file");
+    EXPECT_EQ(tk::lastError(), (dir / "absent.uir").string() + ": cannot be read: no such file");
+    EXPECT_EQ(tk::loadPanel(0, dir.string(), 1), tk::ERR_RESOURCE);
+    EXPECT_EQ(tk::lastError(), dir.string() + ": cannot be read: it is a folder, not a file");
+    EXPECT_EQ(failPanel(""), (dir / "bad.uir").string() + ": the file is empty");
 
     EXPECT_EQ(failPanel(R"({"panels": [ {"id": 1,)").rfind("bad.uir: invalid JSON: ", 0), 0u)
         << tk::lastError();
