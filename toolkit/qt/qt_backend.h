@@ -51,6 +51,7 @@ public:
     void activeCtrlChanged(int panel, int ctrl) override;
     void waitCursorChanged(bool on) override;
     void pump(bool mainLoop) override;
+    void drawPending() override;
     void messagePopup(std::string_view title, std::string_view text) override;
     int confirmPopup(std::string_view title, std::string_view text) override;
     int fileSelectPopup(std::string_view directory, std::string_view defaultName,
