@@ -128,7 +128,9 @@ struct SelfTest {
 // (tvmmultc1_32).
 struct Meter {
     int family = 0;
-    // The module channel its four-wire inputs are wired to; empty carrier = not wired (reads open).
+    // Where its four-wire inputs are wired: a module's measuring output
+    // (wiredChannel 0: reads whichever channels are switched on, in parallel)
+    // or one channel of it. Empty carrier = not wired (reads open).
     std::string wiredCarrier;
     int wiredPosition = 0;
     int wiredChannel = 0;
@@ -231,6 +233,9 @@ Channel* channel(std::string_view carrierAddress, int position, int channel);
 double chainResistance(const Channel& ch, std::int32_t code);
 // What the channel presents at its terminals now: kOpenCircuit when it is off.
 double presentedResistance(std::string_view carrierAddress, int position, int channel);
+// What the module's measuring output presents now: the channels that are
+// switched on, in parallel; kOpenCircuit when none is.
+double outputResistance(std::string_view carrierAddress, int position);
 // What a meter's resistance function would read now, without gain error or noise.
 double meterTrueResistance(const Meter& meter);
 
