@@ -116,8 +116,9 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
         ASSERT_EQ(table->rowCount(), n);
         ASSERT_FALSE(table->item(n - 1, 2)->text().isEmpty());
         EXPECT_EQ(rows.painted, lastRow()) << "at row " << n;
-        if (n > 19)
+        if (n > 19) {
             EXPECT_EQ(line.painted, warningText);
+        }
     };
     // OK on the verdict.
     QTimer closer;

@@ -2,10 +2,13 @@
 // verification scenarios.
 #pragma once
 
+#include "gauge/gauge.h"
 #include "platform/cp1251.h"
 #include "platform/datetime.h"
 #include "sim/bench.h"
 #include "tests/harness/harness.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
