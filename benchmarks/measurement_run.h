@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -62,17 +63,39 @@ inline const char* kBenchJson = R"({"instruments": [
    "meter": {"family": 3458, "wiredTo": {"carrier": "VXI0::2::INSTR", "position": 1},
              "gainError": 1e-5, "noise": 1e-6, "seed": 3, "conversionTime": 0}}]})";
 
-// Starts the program as the operator would, on kBenchJson. Returns false (with
-// a line on standard error) when it cannot.
-inline bool startProgram(const char* name, int& argc, char** argv)
+// The temporary working folder of the run (protocols, module flash), removed at the end.
+class WorkFolder {
+public:
+    WorkFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ksil-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) && chdir(pattern.c_str()) == 0)
+            path_ = pattern;
+    }
+    ~WorkFolder()
+    {
+        std::error_code ec;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Starts the program as the operator would, on kBenchJson, in the folder.
+// Returns false (with a line on standard error) when it cannot.
+inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string folder = (std::filesystem::temp_directory_path() / "ksil-bench-XXXXXX").string();
-    if (!mkdtemp(folder.data()) || chdir(folder.c_str()) != 0) {
+    if (folder.path().empty()) {
         std::fprintf(stderr, "%s: no temporary folder\n", name);
         return false;
     }
-    sim::setStateDir(folder);
+    sim::setStateDir(folder.path());
     std::string error;
     if (!sim::loadJson(kBenchJson, &error)) {
         std::fprintf(stderr, "%s: %s\n", name, error.c_str());

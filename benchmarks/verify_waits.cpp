@@ -15,7 +15,8 @@ constexpr double kLimit = 1.02;
 
 int main(int argc, char** argv)
 {
-    if (!bench_run::startProgram("verify_waits", argc, argv))
+    const bench_run::WorkFolder folder;
+    if (!bench_run::startProgram("verify_waits", folder, argc, argv))
         return 2;
     // The operator shows PP (the protocol opens) and chooses automatic mode.
     tk::setActiveTabPage(hMP, hTab, 1);
