@@ -80,5 +80,6 @@ void resetGlobals()
     pp5WaitStep = 0;
 
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
+    meterStatus = 0;
     instrTable = {};
 }
