@@ -8,6 +8,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/tvksil2.h"
 #include "si/discovery.h"
@@ -144,6 +145,7 @@ int appRunLoop()
 void appShutdown()
 {
     closeSessions(true);
+    closeProtocols();
     for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
         if (*handle > 0)
             tk::discardPanel(*handle);

@@ -1,6 +1,7 @@
 // The one table of callback names the panel resource refers to.
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/manual.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/verify.h"
 #include "toolkit/toolkit.h"
@@ -37,6 +38,12 @@ constexpr std::array kCallbacks{
     NamedCallback{"auto_pov", auto_pov},
     NamedCallback{"start", start},
     NamedCallback{"next_step", next_step},
+    NamedCallback{"selFName", selFName},
+    NamedCallback{"writeLogCB", writeLogCB},
+    NamedCallback{"cancelP", cancelP},
+    NamedCallback{"tabCB", tabCB},
+    NamedCallback{"set_prot", set_prot},
+    NamedCallback{"open_prot", open_prot},
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
@@ -45,12 +52,6 @@ constexpr std::array kCallbacks{
     NamedCallback{"selectR", nullptr},
     NamedCallback{"inputVal", nullptr},
     NamedCallback{"closePopup", nullptr},
-    NamedCallback{"cancelP", nullptr},
-    NamedCallback{"tabCB", nullptr},
-    NamedCallback{"selFName", nullptr},
-    NamedCallback{"writeLogCB", nullptr},
-    NamedCallback{"set_prot", nullptr},
-    NamedCallback{"open_prot", nullptr},
     NamedCallback{"stopPov", nullptr},
     NamedCallback{"startPov", nullptr},
 };
