@@ -6,7 +6,9 @@
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/tvksil2.h"
 #include "si/discovery.h"
@@ -93,6 +95,7 @@ int appStart(int& argc, char** argv, const StartOptions& options)
 
     // 2. Panels and menu bar.
     registerCallbacks();
+    connectMeterLayer();
     const std::string file = resourceFile();
     if (!loadPanels(file))
         return loadFailed();
@@ -142,6 +145,7 @@ int appRunLoop()
 void appShutdown()
 {
     closeSessions(true);
+    closeProtocols();
     for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
         if (*handle > 0)
             tk::discardPanel(*handle);

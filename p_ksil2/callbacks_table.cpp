@@ -1,7 +1,10 @@
 // The one table of callback names the panel resource refers to.
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/callbacks.h"
+#include "p_ksil2/manual.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
+#include "p_ksil2/verify.h"
 #include "toolkit/toolkit.h"
 
 #include <array>
@@ -29,27 +32,27 @@ constexpr std::array kCallbacks{
     NamedCallback{"selectR", selectR},
     NamedCallback{"inputVal", inputVal},
     NamedCallback{"closePopup", closePopup},
+    NamedCallback{"setP", setP},
+    NamedCallback{"inputP", inputP},
+    NamedCallback{"setChan", setChan},
+    NamedCallback{"vavChgU_Z", vavChgU_Z},
+    NamedCallback{"vavChgU_I", vavChgU_I},
+    NamedCallback{"modeR", modeR},
+    NamedCallback{"auto_measureCB", auto_measureCB},
+    NamedCallback{"auto_pov", auto_pov},
+    NamedCallback{"start", start},
+    NamedCallback{"next_step", next_step},
+    NamedCallback{"selFName", selFName},
+    NamedCallback{"writeLogCB", writeLogCB},
+    NamedCallback{"cancelP", cancelP},
+    NamedCallback{"tabCB", tabCB},
+    NamedCallback{"set_prot", set_prot},
+    NamedCallback{"open_prot", open_prot},
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
     NamedCallback{"defaultFlash", nullptr},
     NamedCallback{"writeFlash", nullptr},
-    NamedCallback{"cancelP", nullptr},
-    NamedCallback{"modeR", nullptr},
-    NamedCallback{"auto_measureCB", nullptr},
-    NamedCallback{"tabCB", nullptr},
-    NamedCallback{"setChan", nullptr},
-    NamedCallback{"vavChgU_Z", nullptr},
-    NamedCallback{"setP", nullptr},
-    NamedCallback{"vavChgU_I", nullptr},
-    NamedCallback{"selFName", nullptr},
-    NamedCallback{"inputP", nullptr},
-    NamedCallback{"writeLogCB", nullptr},
-    NamedCallback{"auto_pov", nullptr},
-    NamedCallback{"start", nullptr},
-    NamedCallback{"set_prot", nullptr},
-    NamedCallback{"open_prot", nullptr},
-    NamedCallback{"next_step", nullptr},
     NamedCallback{"stopPov", nullptr},
     NamedCallback{"startPov", nullptr},
 };

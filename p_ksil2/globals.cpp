@@ -3,6 +3,9 @@
 #include "p_ksil2/app_state.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/manual.h"
+#include "p_ksil2/protocol.h"
+#include "p_ksil2/verify.h"
 #include "si/discovery.h"
 
 #include <filesystem>
@@ -20,6 +23,8 @@ std::array<double, 18> nominalR{};
 ViStatus lastStatus = 0;
 int exitRequest = 0;
 std::int32_t selftestAnswer = -1;
+int autoPovMode = 0;
+int povFault = 0;
 char driverRevision[256] = "";
 char instrumentRevision[256] = "";
 
@@ -70,10 +75,17 @@ void resetGlobals()
     lastStatus = 0;
     exitRequest = 0;
     selftestAnswer = -1;
+    autoPovMode = 0;
+    povFault = 0;
     driverRevision[0] = '\0';
     instrumentRevision[0] = '\0';
     exitQuestionText = kExitQuestionKsil2;
+    autoMeasure = 0;
+    pp5Running = 0;
+    pp5WaitStep = 0;
 
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
+    meterStatus = 0;
     instrTable = {};
+    resetProtocolState();
 }

@@ -20,6 +20,8 @@ extern std::array<double, 18> nominalR;          // nominal stage values, stage 
 extern ViStatus lastStatus;    // status of the last flash, reset or calibration call
 extern int exitRequest;        // set by every exit command
 extern std::int32_t selftestAnswer; // -1 waiting, 0 continue, 1 stop
+extern int autoPovMode;         // PP's automatic verification is chosen (AUTO_POV of PP)
+extern int povFault;            // a row of the current automatic verification was out of norm
 extern char driverRevision[256];
 extern char instrumentRevision[256];
 

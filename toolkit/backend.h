@@ -35,10 +35,14 @@ public:
     virtual void menuChanged(int /*menuBar*/, int /*item*/) {}
     virtual void activeCtrlChanged(int /*panel*/, int /*ctrl*/) {} // the control takes the keyboard focus
     virtual void waitCursorChanged(bool /*on*/) {}
+    // Height in pixels a text box needs to show `lines` lines of its text.
+    virtual int textBoxHeight(int /*panel*/, int /*ctrl*/, int lines) { return lines * 16; }
 
     // Gives the backend a chance to collect input; must not block.
     // mainLoop is true when called from tk::pollMainLoop.
     virtual void pump(bool mainLoop) = 0;
+    // Paints pending changes of the display; takes no input. Nothing to do where nothing is painted.
+    virtual void drawPending() {}
 
     virtual void messagePopup(std::string_view title, std::string_view text) = 0;
     virtual int confirmPopup(std::string_view title, std::string_view text) = 0;

@@ -49,6 +49,7 @@ struct Control {
     bool dimmed = false;
     int textColor = kBlack;
     int onColor = kGreen;
+    int backColor = kWhite;    // text box
     bool monospace = false;
     int top = 0, left = 0, height = 0, width = 0;
 

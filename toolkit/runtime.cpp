@@ -473,6 +473,12 @@ void pollMainLoop()
     pumpAndDispatch(true);
 }
 
+void processDrawEvents()
+{
+    if (Backend* b = state().backend.get())
+        b->drawPending();
+}
+
 } // namespace tk
 
 namespace tk::model {

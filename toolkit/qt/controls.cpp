@@ -411,6 +411,11 @@ void QtBackend::applyAttributes(int panel, const model::Control& c, CtrlUi& cu)
         break;
     case Kind::TextBox:
         scrollTextBox(c, f);
+        if (c.backColor != kWhite || f->testAttribute(Qt::WA_SetPalette)) {
+            QPalette pal = f->palette();
+            pal.setColor(QPalette::Base, toQColor(c.backColor));
+            f->setPalette(pal);
+        }
         break;
     case Kind::Table:
         scrollTable(c, f);

@@ -139,6 +139,16 @@ void QtBackend::repaintIfStarved()
     repainting_ = false;
 }
 
+void QtBackend::drawPending()
+{
+    if (repainting_)
+        return;
+    repainting_ = true;
+    lastRepaint_ = now();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repainting_ = false;
+}
+
 void QtBackend::waitCursorChanged(bool on)
 {
     if (on && waitCursors_ == 0) {
