@@ -104,7 +104,7 @@ TEST(QtCalibration, ResultsArriveOneByOneWhileInputWaits)
     });
     watcher.start();
     tk::core::queue({tk::core::InputEvent::Type::Menu, hMenuBar, 0, MENUBAR_EXE_CALIBR, 0});
-    tk::processEvents(); // dispatches the menu item: the whole run happens inside
+    tk::processEvents(); // dispatches the menu item (the whole run happens inside), then the press
     watcher.stop();
 
     ASSERT_EQ(calibratedCells(*table), 38);
@@ -125,9 +125,7 @@ TEST(QtCalibration, ResultsArriveOneByOneWhileInputWaits)
     EXPECT_TRUE(clicked);
     EXPECT_FALSE(qt->panelWindow(msgpPanel())->isVisible());
 
-    // The press waited in the queue; the next pump runs it.
-    ASSERT_EQ(exitRequest, 0);
-    tk::processEvents();
+    // The press waited in the queue and ran once the run had ended.
     EXPECT_EQ(exitRequest, 1);
 }
 
