@@ -14,7 +14,8 @@ constexpr double kLimit = 1.02;
 
 int main(int argc, char** argv)
 {
-    if (!bench_run::startProgram("calibrate_waits", argc, argv))
+    const bench_run::WorkFolder folder;
+    if (!bench_run::startProgram("calibrate_waits", folder, argc, argv))
         return 2;
     tk::processEvents();
 
