@@ -21,9 +21,11 @@ int main(int argc, char** argv)
 
     bench_run::CountingClock clock(platform::clock());
     platform::setClock(&clock);
+    const double cpu = bench_run::cpuSeconds();
     const double start = bench_run::seconds();
     const ViStatus status = autoCalibrate();
     const double elapsed = bench_run::seconds() - start;
+    const double work = bench_run::cpuSeconds() - cpu;
     platform::setClock(nullptr);
 
     int measured = 0;
@@ -32,8 +34,9 @@ int main(int argc, char** argv)
             if (tk::cellTextColor(hCP, CP_TABLE, row, col) != tk::kBlue)
                 ++measured;
     const double ratio = elapsed / clock.prescribed();
-    std::printf("automatic calibration: %d cells, elapsed %.4f s, prescribed waits %.4f s, ratio %.4f (limit %.2f)\n",
-                measured, elapsed, clock.prescribed(), ratio, kLimit);
+    std::printf("automatic calibration: %d cells, elapsed %.4f s, prescribed waits %.4f s, ratio %.4f (limit %.2f)\n"
+                "  woken late from waits %.4f s in all, processor time %.4f s\n",
+                measured, elapsed, clock.prescribed(), ratio, kLimit, clock.late(), work);
     appShutdown();
     if (status != 0 || measured != 38) {
         std::fprintf(stderr, "calibrate_waits: the run did not measure every cell (status %d)\n",

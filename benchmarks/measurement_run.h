@@ -17,7 +17,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,24 +31,37 @@
 
 namespace bench_run {
 
-// The real clock, counting the waits the program prescribes.
+// The real clock, counting the waits the program prescribes and how late the
+// system woke the program from them (on a busy machine, other programs' turn).
 class CountingClock : public platform::Clock {
 public:
     explicit CountingClock(platform::Clock& real) : real_(real) {}
     double now() override { return real_.now(); }
     void delay(double seconds) override
     {
-        if (seconds > 0)
-            prescribed_ += seconds;
+        if (seconds <= 0)
+            return;
+        const double start = real_.now();
         real_.delay(seconds);
+        prescribed_ += seconds;
+        late_ += std::max(0.0, real_.now() - start - seconds);
     }
     double prescribed() const { return prescribed_; }
-    void restart() { prescribed_ = 0.0; }
+    double late() const { return late_; }
 
 private:
     platform::Clock& real_;
     double prescribed_ = 0.0;
+    double late_ = 0.0;
 };
+
+// Processor time this process has used, in seconds.
+inline double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 inline double seconds()
 {

@@ -12,10 +12,6 @@
 
 namespace calibration {
 
-// Until the driver contracts name them: stages of a channel, channels of a module.
-inline constexpr int kStages = 18;
-inline constexpr int kChannels = 2;
-
 inline constexpr int kR0Row = kStages + 1; // row of R0 in CP's table; rows 1..18 are the stages
 inline constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
 

@@ -19,7 +19,7 @@ ViSession mvi = 0;
 ViSession baseSession = 0;
 std::int32_t moduleModel = 0;
 std::array<std::int32_t, 4> moduleTypes{};
-std::array<double, 18> nominalR{};
+std::array<double, kStages> nominalR{};
 ViStatus lastStatus = 0;
 int exitRequest = 0;
 std::int32_t selftestAnswer = -1;

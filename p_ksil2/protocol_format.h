@@ -45,7 +45,7 @@ void cutToBuffer(std::string& text, std::size_t limit);
 
 } // namespace protocol_detail
 
-// Formats in Windows-1251 and cuts the result to a buffer of `limit` bytes.
+// Formats in Windows-1251 and cuts the result to a buffer of `limit` bytes (0: no limit).
 template <class... Args>
 std::string formatCp1251(std::size_t limit, const char* format, const Args&... args)
 {

@@ -166,6 +166,7 @@ TEST(AutoVerification, MeterFailureAtTheFirstPointOfChannelTwo)
     const auto lines = protocol(h);
     auto run = runLines(true);
     run.resize(2 + 19);
+    ASSERT_GE(lines.size(), run.size());
     EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<long>(run.size()), lines.end()), run);
     EXPECT_FALSE(tk::waitCursor());
 }
@@ -251,12 +252,12 @@ TEST(AutoVerification, NonconformityOfAnEarlyEndedRunIsReportedByTheNextComplete
     runOnce(h);
     EXPECT_EQ(h.rows(hPP, PP_TABLE_R), 19 + kRows);
     EXPECT_EQ(h.lastPopup().text, kFaultLine);
-    EXPECT_EQ(protocol(h).back(), cp(kFaultLine));
+    EXPECT_EQ(last(protocol(h)), cp(kFaultLine));
     EXPECT_EQ(povFault, 0);
 
     runOnce(h);
     EXPECT_EQ(h.lastPopup().text, kPassText);
-    EXPECT_EQ(protocol(h).back(), cp(kPassLine));
+    EXPECT_EQ(last(protocol(h)), cp(kPassLine));
 }
 
 TEST(AutoVerification, ModeTogglesTheManualControlsAndNeedsASession)

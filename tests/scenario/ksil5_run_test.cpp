@@ -83,7 +83,7 @@ TEST(Ksil5Run, TwoCompleteRunsOfNinePoints)
     for (int p = 0; p < 9; ++p)
         expected.push_back(pointLine(setValue(p), entered[p], 0.6, std::fabs(entered[p] - setValue(p)) <= 0.6));
     EXPECT_EQ(fileLines(h.folder() / "ksil5.log"), expected);
-    EXPECT_EQ(h.textBoxLines(hPP5, PP5_BOX_PROT).back(), platform::fromCp1251(expected.back()));
+    EXPECT_EQ(last(h.textBoxLines(hPP5, PP5_BOX_PROT)), platform::fromCp1251(last(expected)));
 
     std::vector<std::string> calls{onModule(mvi, "tvksil2_switch", "3, 1")};
     for (int p = 0; p < 9; ++p)
@@ -112,8 +112,8 @@ TEST(Ksil5Run, TwoCompleteRunsOfNinePoints)
     ASSERT_EQ(h.run(), Harness::kRunning);
     const auto lines = fileLines(h.folder() / "ksil5.log");
     ASSERT_EQ(lines.size(), 2 * expected.size());
-    EXPECT_EQ(lines.back(), pointLine(255, 255.7, 0.6, false));
-    EXPECT_EQ(h.textBoxLines(hPP5, PP5_BOX_PROT).back(), platform::fromCp1251(lines.back()));
+    EXPECT_EQ(last(lines), pointLine(255, 255.7, 0.6, false));
+    EXPECT_EQ(last(h.textBoxLines(hPP5, PP5_BOX_PROT)), platform::fromCp1251(last(lines)));
 }
 
 TEST(Ksil5Run, TheLookWhileWaitingAndStopAtPointThree)
@@ -172,7 +172,7 @@ TEST(Ksil5Run, OtherTemperature)
     enter(h, 1.64);
     h.press(hPP5, PP5_START);
     ASSERT_EQ(h.run(), Harness::kRunning);
-    EXPECT_EQ(fileLines(h.folder() / "ksil5.log").back(), pointLine(1, 1.64, 0.64, true));
+    EXPECT_EQ(last(fileLines(h.folder() / "ksil5.log")), pointLine(1, 1.64, 0.64, true));
 
     h.setNumber(hPP5, PP5_NUMERIC_TEMP, 20);
     h.setToggle(hPP5, PP5_MEAS_MODE, true);
@@ -180,7 +180,7 @@ TEST(Ksil5Run, OtherTemperature)
     enter(h, 2.6);
     h.press(hPP5, PP5_START);
     ASSERT_EQ(h.run(), Harness::kRunning);
-    EXPECT_EQ(fileLines(h.folder() / "ksil5.log").back(), pointLine(1, 2.6, 1.5, false));
+    EXPECT_EQ(last(fileLines(h.folder() / "ksil5.log")), pointLine(1, 2.6, 1.5, false));
 }
 
 TEST(Ksil5Run, AProtocolThatCannotBeOpenedStopsTheRun)

@@ -136,7 +136,7 @@ TEST(ManualControl, AutomaticMeasurementRecordsTheReadingAtSet)
     EXPECT_DOUBLE_EQ(h.number(hPP, PP_R_I), reading(4096));
     EXPECT_TRUE(channel(1).on); // stays on after the automatic measurement
     // The range for the set value is chosen before the reading.
-    EXPECT_EQ(sim::journal("hp3458a_resRang").back(), "hp3458a_resRang(" + std::to_string(viHP3458) + ", 0, 10000)");
+    EXPECT_EQ(last(sim::journal("hp3458a_resRang")), "hp3458a_resRang(" + std::to_string(viHP3458) + ", 0, 10000)");
 
     // INPUT afterwards records the same pair once more.
     h.press(hPP, PP_INPUT);

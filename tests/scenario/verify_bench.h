@@ -100,6 +100,12 @@ inline std::vector<std::string> fileLines(const std::filesystem::path& path)
     return lines;
 }
 
+// The last of the lines, or "" when there are none.
+inline std::string last(const std::vector<std::string>& lines)
+{
+    return lines.empty() ? std::string() : lines.back();
+}
+
 // A line as the protocol holds it: UTF-8 text of the test, in Windows-1251.
 inline std::string cp(const std::string& utf8)
 {

@@ -121,7 +121,7 @@ QWidget* makeField(const model::Control& c, QWidget* parent)
         return f;
     }
     case Kind::Picture:
-        return new PictureFrame(parent);
+        return new PictureFrame(parent, toQString(c.image));
     case Kind::Canvas: {
         auto* f = new QFrame(parent);
         f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

@@ -1,15 +1,15 @@
-// CP's calibration table as the session code fills and resets it.
+// The module's flash read into CP's calibration table, and the table's fill and reset.
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
 
 #include <memory>
 #include <new>
 
 namespace {
-constexpr int kStages = 18;
 constexpr int kR0Row = kStages + 1;
 } // namespace
 
@@ -35,12 +35,6 @@ namespace {
 constexpr int kFlashReadAttempts = 5;
 constexpr double kFlashReadWait = 0.5; // the module's flash answers only after a pause
 
-struct WaitCursor {
-    WaitCursor() { tk::setWaitCursor(true); }
-    ~WaitCursor() { tk::setWaitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 } // namespace
 
 int readFlash(int, int, int event, void*, int, int)
@@ -59,7 +53,7 @@ int readFlash(int, int, int event, void*, int, int)
             return 0;
         }
     }
-    WaitCursor busy;
+    tk::WaitCursor busy;
     bool read = false;
     for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
         Delay(kFlashReadWait);
