@@ -7,6 +7,7 @@
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/verify.h"
 #include "si/discovery.h"
+#include "si/select.h"
 
 #include <filesystem>
 #include <system_error>
@@ -88,4 +89,5 @@ void resetGlobals()
     meterStatus = 0;
     instrTable = {};
     resetProtocolState();
+    forgetSelection();
 }
