@@ -11,6 +11,7 @@
 #include "si/select.h"
 #include "sim/bench.h"
 #include "toolkit/backend.h"
+#include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
 
 #include <QApplication>
@@ -128,7 +129,7 @@ inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, 
         }
     });
     chooser.start(0);
-    if (appStart(argc, argv, StartOptions{}) != 0 || mvi == 0) {
+    if (appStart(argc, argv, StartOptions{tk::qt::start}) != 0 || mvi == 0) {
         std::fprintf(stderr, "%s: the program did not open the module\n", name);
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include "gauge/gauge.h"
 #include "p_ksil2/manual.h"
+#include "p_ksil2/msgp.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/verify.h"
 #include "si/discovery.h"
@@ -90,4 +91,5 @@ void resetGlobals()
     instrTable = {};
     resetProtocolState();
     forgetSelection();
+    msgpForget();
 }

@@ -2,14 +2,15 @@
 // the point, and the focus moves that make the operator's keyboard cycle.
 #include "p_ksil2/manual.h"
 
+#include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
-#include "p_ksil2/tvksil2.h"
 #include "p_ksil2/verify.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
 
 int autoMeasure = 0;
 
@@ -18,13 +19,6 @@ namespace {
 constexpr double kSettle = 0.05;       // after choosing the channel and after switching it on
 constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
 
-struct BusyCursor {
-    BusyCursor() { tk::setWaitCursor(true); }
-    ~BusyCursor() { tk::setWaitCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 // One manual point: every channel off, the chosen one set to R_Z and switched
 // on; with automatic measurements the multimeter reads it and the row is
 // recorded, otherwise the operator measures and types R_I.
@@ -32,7 +26,7 @@ void setManualPoint()
 {
     if (mvi == 0)
         return;
-    BusyCursor busy;
+    const tk::WaitCursor busy;
     ViStatus status = tvksil2_switch(mvi, 0, 0);
     if (status != 0)
         reportStatus("tvksil2_switch (mvi, 0, 0)", status);

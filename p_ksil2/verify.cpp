@@ -2,15 +2,16 @@
 // control) and the automatic run over both channels with its verdict.
 #include "p_ksil2/verify.h"
 
+#include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
-#include "p_ksil2/tvksil2.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
 
 #include <cmath>
 
@@ -25,24 +26,6 @@ constexpr const char* kVerdictTitle = "КСИЛ2-4Л";
 constexpr const char* kFaultText = "При выполнении поверки были обнаружены несоответствия норме.";
 constexpr const char* kPassLine = "Автоповерка завершена, неисправностей не обнаружено.\n";
 constexpr const char* kPassText = "Автоповерка завершена,\nнеисправностей не обнаружено.";
-
-// The wait cursor while the run works; taken down before a pop-up that waits for the operator.
-class BusyCursor {
-public:
-    BusyCursor() { tk::setWaitCursor(true); }
-    ~BusyCursor() { release(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    void release()
-    {
-        if (on_)
-            tk::setWaitCursor(false);
-        on_ = false;
-    }
-
-private:
-    bool on_ = true;
-};
 
 // Switches one channel on or off; a failure is reported, and a negative status
 // resets the module. Returns false when the run must end.
@@ -60,7 +43,7 @@ bool switchChannel(ViUInt16 channel, ViUInt16 state)
 
 // Measures every test point on a channel that is switched on. False when the
 // run must end (a driver error, or a multimeter failure after its pop-up).
-bool verifyPoints(ViUInt16 channel, BusyCursor& busy)
+bool verifyPoints(ViUInt16 channel)
 {
     for (const double point : povPoints) {
         tk::setValue(hPP, PP_R_Z, point);
@@ -74,8 +57,10 @@ bool verifyPoints(ViUInt16 channel, BusyCursor& busy)
         Delay(kSettle);
         double measured = 0.0;
         if (measureFres(&measured) != 0) {
-            busy.release();
-            tk::messagePopup(kMeterFailTitle, kMeterFailText);
+            {
+                const tk::WaitCursor normal(false); // the operator reads the pop-up
+                tk::messagePopup(kMeterFailTitle, kMeterFailText);
+            }
             switchChannel(channel, 0);
             return false;
         }
@@ -83,6 +68,37 @@ bool verifyPoints(ViUInt16 channel, BusyCursor& busy)
         // The reading itself is recorded: R_I holds it only within its limits.
         addPovRowValues(channel, point, measured);
         tk::processDrawEvents();
+    }
+    return true;
+}
+
+// Prepares the module and measures both channels. False when the run ended
+// early: a driver error, or a multimeter failure after its pop-up.
+bool verifyChannels()
+{
+    ViStatus status = tvksil2_switch(mvi, 0, 0);
+    if (status != 0)
+        reportStatus("tvksil2_switch (mvi, 0, 0)", status);
+    if (status < 0) {
+        tvksil2_reset(mvi);
+        return false;
+    }
+    status = tvksil2_config_trigger(mvi, 0);
+    if (status != 0)
+        reportStatus("tvksil2_config_trigger(mvi, 0)", status);
+    if (status < 0)
+        return false;
+
+    // The run's date line; logFile is 0 only while the protocol was never opened.
+    if (logFile != 0)
+        logDateTime(logFile);
+
+    for (const ViUInt16 channel : {ViUInt16{1}, ViUInt16{2}}) {
+        Delay(kSettle);
+        tk::setValue(hPP, PP_CHAN, channel);
+        Delay(kSettle);
+        if (!switchChannel(channel, 1) || !verifyPoints(channel) || !switchChannel(channel, 0))
+            return false;
     }
     return true;
 }
@@ -118,37 +134,13 @@ void runAutoVerification()
 {
     if (mvi == 0)
         return;
-    BusyCursor busy;
-    ViStatus status = tvksil2_switch(mvi, 0, 0);
-    if (status != 0)
-        reportStatus("tvksil2_switch (mvi, 0, 0)", status);
-    if (status < 0) {
-        tvksil2_reset(mvi);
-        return;
+    bool complete = false;
+    {
+        const tk::WaitCursor busy;
+        complete = verifyChannels();
     }
-    status = tvksil2_config_trigger(mvi, 0);
-    if (status != 0)
-        reportStatus("tvksil2_config_trigger(mvi, 0)", status);
-    if (status < 0)
-        return;
-
-    // The run's date line; logFile is 0 only while the protocol was never opened.
-    if (logFile != 0)
-        logDateTime(logFile);
-
-    for (const ViUInt16 channel : {ViUInt16{1}, ViUInt16{2}}) {
-        Delay(kSettle);
-        tk::setValue(hPP, PP_CHAN, channel);
-        Delay(kSettle);
-        if (!switchChannel(channel, 1))
-            return;
-        if (!verifyPoints(channel, busy))
-            return;
-        if (!switchChannel(channel, 0))
-            return;
-    }
-
-    busy.release();
+    if (!complete)
+        return; // no verdict; povFault stays for the next complete run
     if (povFault) {
         logPrintf(logFile, "%s\n", kFaultText);
         tk::messagePopup(kVerdictTitle, kFaultText);

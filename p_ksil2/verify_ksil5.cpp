@@ -5,10 +5,10 @@
 // inside it and ends the run.
 #include "p_ksil2/verify.h"
 
+#include "drivers/tvksil2.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
-#include "p_ksil2/tvksil2.h"
 #include "platform/datetime.h"
 #include "toolkit/toolkit.h"
 
