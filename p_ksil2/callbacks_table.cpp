@@ -1,5 +1,6 @@
 // The one table of callback names the panel resource refers to.
 #include "p_ksil2/callbacks.h"
+#include "p_ksil2/caltable.h"
 #include "p_ksil2/session.h"
 #include "toolkit/toolkit.h"
 
@@ -25,11 +26,11 @@ constexpr std::array kCallbacks{
     NamedCallback{"continueSelftest", continueSelftest},
     NamedCallback{"stopSelftest", stopSelftest},
     NamedCallback{"readFlash", readFlash},
+    NamedCallback{"defaultFlash", defaultFlash},
+    NamedCallback{"writeFlash", writeFlash},
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
-    NamedCallback{"defaultFlash", nullptr},
-    NamedCallback{"writeFlash", nullptr},
     NamedCallback{"selectR", nullptr},
     NamedCallback{"inputVal", nullptr},
     NamedCallback{"closePopup", nullptr},

@@ -38,7 +38,7 @@ void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 
 } // namespace
 
-Harness::Harness(Bench bench)
+Harness::Harness(Bench bench) : bench_(std::move(bench))
 {
     previousFolder_ = std::filesystem::current_path();
     folder_ = makeTempFolder();
@@ -46,12 +46,12 @@ Harness::Harness(Bench bench)
     platform::setClock(&clock_);
     startTime_ = clock_.now();
     std::filesystem::create_directories(folder_ / "bench-state");
-    loadBench(bench, folder_ / "bench-state");
+    loadBench(bench_, folder_ / "bench-state");
     resetGlobals();
     setResourceDir(KSIL_RESOURCE_DIR);
 }
 
-Harness::~Harness()
+void Harness::endRun()
 {
     try {
         if (state_ == State::Running)
@@ -62,6 +62,20 @@ Harness::~Harness()
         ADD_FAILURE() << "shutdown failed: " << e.what();
         tk::shutdown();
     }
+}
+
+void Harness::restart()
+{
+    endRun();
+    loadBench(bench_, folder_ / "bench-state");
+    resetGlobals();
+    setResourceDir(KSIL_RESOURCE_DIR);
+    state_ = State::Fresh;
+}
+
+Harness::~Harness()
+{
+    endRun();
     resetGlobals();
     platform::setClock(nullptr);
     std::error_code ec;

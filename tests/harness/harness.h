@@ -81,6 +81,12 @@ public:
     // Runs the main loop until it is idle (kRunning) or ends; on its end the
     // program is shut down as main() does and its exit code returned.
     int run();
+    // Ends this run of the program (shutting it down if it still runs) and
+    // prepares a new one, as after closing the program and starting it again:
+    // the bench is loaded afresh from its description (instruments added by
+    // hand after construction are gone) with the same state folder, so the
+    // module flashes survive; globals are reset. Then queue answers and start().
+    void restart();
     bool running() const { return state_ == State::Running; }
 
     // --- the operator's actions (queued) ---
@@ -147,9 +153,11 @@ public:
 private:
     enum class State { Fresh, Running, Ended, Failed };
     int guarded(const std::function<int()>& step, const char* what);
+    void endRun(); // shuts the program or the toolkit down, whichever is up
     int startWith(bool headless);
 
     State state_ = State::Fresh;
+    Bench bench_;
     std::filesystem::path previousFolder_;
     std::filesystem::path folder_;
     mutable platform::VirtualClock clock_; // now() is not const
