@@ -1,6 +1,7 @@
 #include "tests/harness/harness.h"
 
 #include "p_ksil2/app_state.h"
+#include "platform/searchpath.h"
 #include "si/select.h"
 #include "sim/bench.h"
 
@@ -46,6 +47,7 @@ Harness::Harness(Bench bench) : bench_(std::move(bench))
     platform::setClock(&clock_);
     startTime_ = clock_.now();
     std::filesystem::create_directories(folder_ / "bench-state");
+    platform::setMachineEnvironmentFile(machineEnvironmentFile().string());
     loadBench(bench_, folder_ / "bench-state");
     resetGlobals();
     setResourceDir(KSIL_RESOURCE_DIR);
@@ -77,6 +79,7 @@ Harness::~Harness()
 {
     endRun();
     resetGlobals();
+    platform::setMachineEnvironmentFile({});
     platform::setClock(nullptr);
     std::error_code ec;
     std::filesystem::current_path(previousFolder_, ec);

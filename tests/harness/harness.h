@@ -18,7 +18,8 @@
 // it (the bench's state folder, e.g. the module flashes, lives inside it);
 // installs a virtual clock (Delay costs no real time, elapsed() measures it);
 // loads the chosen bench; resets the program's globals; points the program at
-// the panel resource of the source tree. The destructor shuts the program down
+// the panel resource of the source tree and its machine-wide search path at a
+// file of the temporary folder (machineEnvironmentFile()). The destructor shuts the program down
 // if it is still running, discards the toolkit, restores the real clock and the
 // working folder, and removes the temporary folder.
 //
@@ -149,6 +150,10 @@ public:
     double elapsed() const { return clock_.now() - startTime_; } // virtual seconds since construction
     platform::VirtualClock& clock() { return clock_; }
     const std::filesystem::path& folder() const { return folder_; } // the temporary working folder
+    // The machine-wide environment the program reads its search path from: a
+    // file in the temporary folder, absent until a test writes it (then only
+    // the working folder is searched), never the machine's own.
+    std::filesystem::path machineEnvironmentFile() const { return folder_ / "environment"; }
 
 private:
     enum class State { Fresh, Running, Ended, Failed };
