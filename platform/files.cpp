@@ -1,7 +1,13 @@
-// File facts through stat(2).
+// File facts through stat(2); whole-file replacement through a temporary file
+// and rename(2).
 #include "platform/files.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -35,6 +41,44 @@ std::optional<std::time_t> fileWriteTime(const std::string& path)
 bool fileExists(const std::string& path)
 {
     return statFile(path).has_value();
+}
+
+bool fileWritable(const std::string& path)
+{
+    return statFile(path).has_value() && ::access(path.c_str(), W_OK) == 0;
+}
+
+bool replaceFileContent(const std::string& path, std::span<const char> bytes)
+{
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved))
+        return false;
+    const std::string target = resolved;
+    const auto st = statFile(target);
+    if (!st)
+        return false;
+
+    const auto slash = target.rfind('/');
+    std::string temp = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+
+    bool ok = ::fchmod(fd, st->st_mode & 07777) == 0;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace platform {
@@ -11,5 +12,12 @@ namespace platform {
 std::optional<std::uint64_t> fileSize(const std::string& path);
 std::optional<std::time_t> fileWriteTime(const std::string& path);
 bool fileExists(const std::string& path);
+// True when the file exists and this process may open it for writing.
+bool fileWritable(const std::string& path);
+// Replaces the content of an existing file by bytes: written whole to a new
+// file beside it (same folder, same permissions), then renamed over it, so the
+// file is never seen half written. A symbolic link is followed to its target.
+// False, with the file left as it was, on any failure.
+bool replaceFileContent(const std::string& path, std::span<const char> bytes);
 
 } // namespace platform

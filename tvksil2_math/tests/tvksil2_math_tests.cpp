@@ -116,6 +116,81 @@ TEST(SwitchCode, MeasuredTableKeepsTheStrictGreedyRule)
     EXPECT_EQ(countR(t, 0, 3.7), 3);
 }
 
+// The two passes as written in the library's definition, one branch per stage.
+std::int32_t twoPasses(const Table& t, int channel, double x)
+{
+    const double* v = t.data() + 1 + kStages * channel;
+    const double o = t[37 + channel];
+    const double base = 18.0 * o;
+    double r = x - base;
+    std::int32_t code1 = 0;
+    for (int k = kStages - 1; k >= 0; --k) {
+        if (v[k] - o < r) {
+            code1 |= 1 << k;
+            r = r - (v[k] - o);
+        }
+        if (r <= 0.0)
+            break;
+    }
+    if (code1 == kAllSet)
+        return code1;
+    int j = 0;
+    double e = 0.0;
+    while (code1 & (1 << j))
+        e = e + (v[j++] - o);
+    e = (r + e) - (v[j] - o);
+    return std::fabs(r) > std::fabs(e) ? code1 + 1 : code1;
+}
+
+TEST(SwitchCode, SameResultAsTheTwoPassesOnAnyTableAndTarget)
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    std::mt19937_64 rng(8);
+    std::normal_distribution<double> dev(0.0, 1.0);
+
+    // A measured table: every stage off its nominal value, R0 not zero.
+    auto measured = [&](int channel) {
+        Table t = idealTable(channel, 0.031, 1.0);
+        for (int k = 0; k < kStages; ++k)
+            t[1 + kStages * channel + k] += std::ldexp(1.0, k) * 2e-3 * dev(rng) + 0.01 * dev(rng);
+        return t;
+    };
+    std::vector<std::pair<Table, int>> tables;
+    for (int channel = 0; channel < 2; ++channel) {
+        tables.emplace_back(idealTable(channel, 0.25, 0.5), channel);
+        for (int i = 0; i < 3; ++i)
+            tables.emplace_back(measured(channel), channel);
+        // A stage whose increment is zero, negative, NaN or infinite, and an
+        // unusable R0: the cases the fast path leaves to the plain passes.
+        for (double odd : {0.0, -0.0, -3.0, -70000.0, kNaN, inf, -inf}) {
+            Table t = measured(channel);
+            t[1 + kStages * channel + 5] = t[37 + channel] + odd;
+            tables.emplace_back(t, channel);
+        }
+        for (double r0 : {kNaN, inf, 1e308}) {
+            Table t = measured(channel);
+            t[37 + channel] = r0;
+            tables.emplace_back(t, channel);
+        }
+    }
+
+    for (const auto& [t, channel] : tables) {
+        const double o = t[37 + channel];
+        double top = 18.0 * o;
+        for (int k = 0; k < kStages; ++k)
+            top += t[1 + kStages * channel + k] - o;
+        std::vector<double> targets = {kNaN, -kNaN, inf, -inf, 0.0, -0.0, -1.0, 1e308, -1e308, 18.0 * o, top,
+                                       std::nextafter(top, inf), top + 0.3, 5e-324};
+        std::uniform_real_distribution<double> anywhere(0.0, 270000.0);
+        for (int i = 0; i < 4000; ++i) {
+            const double x = anywhere(rng);
+            targets.push_back(i % 4 == 0 ? std::round(x * 2) / 2 + 18.0 * o : x);
+        }
+        for (double x : targets)
+            ASSERT_EQ(countR(t, channel, x), twoPasses(t, channel, x)) << "channel " << channel << " target " << x;
+    }
+}
+
 // Nearest code by trying every one of the 2^18 codes; the lower one on a tie.
 struct Exhaustive {
     std::vector<double> resistance; // R(code) for every code

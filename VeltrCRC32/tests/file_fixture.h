@@ -1,0 +1,38 @@
+// Files for the integrity tests: each test gets its own folder.
+#pragma once
+
+#include "platform/tests/temp_dir.h"
+#include "VeltrCRC32/marker.h"
+
+#include <functional>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+inline std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline std::string marker()
+{
+    return std::string(kCrcMarker);
+}
+
+// Runs check where files without read or write permission are refused: as an
+// unprivileged user when the tests run as root (who is refused nothing).
+inline bool withoutPrivileges(const std::function<bool()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 && check();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

@@ -1,0 +1,85 @@
+// A file's version, date, time and name as the ABOUT panel shows them.
+#include "VeltrCRC32/VeltrCRC32.h"
+#include "platform/files.h"
+#include "platform/version_record.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+#if defined(_WIN32)
+constexpr std::string_view kFolderSeparators = "\\/";
+#else
+constexpr std::string_view kFolderSeparators = "/";
+#endif
+
+constexpr std::string_view kNoVersion = "n/a";
+
+// The longest prefix of text with at most maxChars UTF-8 characters.
+std::string cutCharacters(std::string_view text, std::size_t maxChars)
+{
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;
+        if (chars++ == maxChars)
+            return std::string(text.substr(0, i));
+    }
+    return std::string(text);
+}
+
+// FileVersion of the first translation of the file's version record.
+std::string versionText(const std::string& path)
+{
+    const auto translation = platform::versionValue(path, "\\VarFileInfo\\Translation");
+    if (!translation)
+        return std::string(kNoVersion);
+    unsigned language = 0, codePage = 0;
+    if (std::sscanf(translation->c_str(), "%x %x", &language, &codePage) != 2 || language > 0xFFFF ||
+        codePage > 0xFFFF)
+        return std::string(kNoVersion);
+    char key[64];
+    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileVersion", language, codePage);
+    const auto version = platform::versionValue(path, key);
+    if (!version)
+        return std::string(kNoVersion);
+    return cutCharacters(*version, kVersionTextMax);
+}
+
+} // namespace
+
+int fileVersionDate(const std::string& path, std::string* version, std::string* date, std::string* time,
+                    std::string* fileName)
+{
+    for (std::string* text : {version, date, time, fileName})
+        if (text)
+            text->clear();
+
+    if (fileName) {
+        const auto slash = path.find_last_of(kFolderSeparators);
+        *fileName = cutCharacters(slash == std::string::npos ? std::string_view(path)
+                                                             : std::string_view(path).substr(slash + 1),
+                                  kFileNameTextMax);
+    }
+
+    if (date || time) {
+        std::tm local{};
+        if (const auto written = platform::fileWriteTime(path); written && localtime_r(&*written, &local)) {
+            char text[32];
+            if (date) {
+                std::snprintf(text, sizeof text, "%02i-%02i-%i", local.tm_mday, local.tm_mon + 1,
+                              local.tm_year + 1900);
+                *date = text;
+            }
+            if (time) {
+                std::snprintf(text, sizeof text, "%02i:%02i", local.tm_hour, local.tm_min);
+                *time = text;
+            }
+        }
+    }
+
+    if (version)
+        *version = versionText(path);
+    return 0;
+}
