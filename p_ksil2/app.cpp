@@ -6,6 +6,7 @@
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/library_check.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/tvksil2.h"
@@ -107,8 +108,8 @@ int appStart(int& argc, char** argv, const StartOptions& options)
     // 5.
     tk::displayPanel(hMP);
 
-    // 6. The check of the switch-code library file comes here (with the file
-    //    integrity utilities); refreshAbout repeats it.
+    // 6. The switch-code library file; refreshAbout repeats the check.
+    checkMathLibrary();
 
     // 7.
     refreshAbout();
@@ -202,5 +203,5 @@ void refreshAbout()
     instrumentRevision[sizeof instrumentRevision - 1] = '\0';
     tk::setValue(hABOUT, ABOUT_DRVR_VERSION, driverRevision);
     tk::setValue(hABOUT, ABOUT_SOFT_VERSION, kProgramVersion);
-    // The library check of start-up is repeated here once it exists.
+    checkMathLibrary();
 }

@@ -22,5 +22,5 @@ const char* exitQuestion();
 // MP's "Связь" LED: on while a module session is open; yellow when a multimeter
 // is open too, green otherwise.
 void updateLinkLed();
-// Driver revision and program version on ABOUT.
+// Driver revision, program version and the switch-code library check on ABOUT.
 void refreshAbout();
