@@ -7,6 +7,7 @@
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/library_check.h"
+#include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/tvksil2.h"
@@ -94,6 +95,7 @@ int appStart(int& argc, char** argv, const StartOptions& options)
 
     // 2. Panels and menu bar.
     registerCallbacks();
+    connectMeterLayer();
     const std::string file = resourceFile();
     if (!loadPanels(file))
         return loadFailed();

@@ -75,5 +75,6 @@ void resetGlobals()
     exitQuestionText = kExitQuestionKsil2;
 
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
+    meterStatus = 0;
     instrTable = {};
 }

@@ -20,7 +20,8 @@ protected:
 
     void startProgram()
     {
-        h.chooseFromSelection(0);
+        h.chooseFromSelection(0); // the carrier
+        h.chooseFromSelection(0); // the multimeter the search offers
         ASSERT_EQ(h.start(), 0);
         ASSERT_NE(mvi, 0u);
         ASSERT_EQ(moduleModel, 64);

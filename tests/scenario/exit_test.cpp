@@ -1,6 +1,7 @@
 // The three ways out of the program reach one question; "no" keeps it running.
 #include "tests/harness/harness.h"
 
+#include "gauge/gauge.h"
 #include "p_ksil2/app_state.h"
 
 #include <gtest/gtest.h>
@@ -65,14 +66,18 @@ TEST(Exit, OpenSessionsAreClosedOnYes)
 {
     Harness h;
     h.chooseFromSelection(0);
+    h.chooseFromSelection(0); // the mezzanine multimeter
     ASSERT_EQ(h.start(), 0);
     ASSERT_NE(mvi, 0u);
     ASSERT_NE(baseSession, 0u);
+    ASSERT_NE(viM_DMM1, 0u);
     h.press(hMP, MP_EXIT);
     h.answerConfirm(true);
     EXPECT_EQ(h.run(), 0);
     EXPECT_EQ(mvi, 0u);
     EXPECT_EQ(baseSession, 0u);
+    EXPECT_EQ(viM_DMM1, 0u);
+    EXPECT_EQ(viNM, 0u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "gauge/gauge.h"
 #include "p_ksil2/callbacks.h"
+#include "sim/bench.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,6 @@ protected:
     void TearDown() override
     {
         mvi = 0;
-        viDMM = 0;
     }
     Harness h{Bench::empty()};
 };
@@ -57,11 +57,18 @@ TEST_F(MainWindow, MeterItemSearchesAndAdaptsTheWindow)
     EXPECT_TRUE(h.dimmed(hPP, PP_AUTO_POV));
     EXPECT_EQ(h.ledColor(hMP, MP_LED), tk::kGreen);
 
-    // A meter session opened since: the toggles come back and the LED turns yellow.
-    viDMM = 2;
+    // An HP 3458A connected since answers at its address: the search opens it,
+    // the toggles come back and the LED turns yellow.
+    sim::Instrument meter;
+    meter.address = "GPIB0::22::INSTR";
+    meter.intfType = 1;
+    meter.meter = sim::Meter{};
+    meter.meter->family = 3458;
+    sim::bench().instruments.push_back(meter);
     h.chooseMenu(MENUBAR_INSTR_SELECT_HP);
     ASSERT_EQ(h.run(), Harness::kRunning);
     EXPECT_EQ(h.popups().size(), 1u);
+    EXPECT_NE(viHP3458, 0u);
     EXPECT_TRUE(h.visible(hMP, MP_AUTO_POV));
     EXPECT_FALSE(h.dimmed(hPP, PP_AUTO_POV));
     EXPECT_TRUE(h.ledOn(hMP, MP_LED));

@@ -17,10 +17,12 @@ namespace {
 
 constexpr const char* kCarrier = "VXI0::5::INSTR";
 
-Harness& startOn(Harness& h, std::vector<std::pair<int, int>> modules)
+Harness& startOn(Harness& h, std::vector<std::pair<int, int>> modules, int meterChoicesCancelled = 0)
 {
     add({carrier(kCarrier, 5, std::move(modules), 0x10D, 0x20)});
     h.chooseFromSelection(0);
+    for (int i = 0; i < meterChoicesCancelled; ++i)
+        h.cancelSelection(); // the multimeter search offers a meter of the bench
     EXPECT_EQ(h.start(), 0);
     return h;
 }
@@ -35,7 +37,7 @@ std::string attrRsrcName(ViSession s)
 TEST(SessionOpen, ListsOurModulesOpensTheFirstAndSwitches)
 {
     Harness h{Bench::empty()};
-    startOn(h, {{1, 32}, {2, 64}, {4, 79}});
+    startOn(h, {{1, 32}, {2, 64}, {4, 79}}, 1);
 
     EXPECT_EQ(h.listLabels(hMP, MP_MEZ_NUM), (std::vector<std::string>{"2", "4"}));
     EXPECT_EQ(h.listValues(hMP, MP_MEZ_NUM), (std::vector<int>{2, 4}));

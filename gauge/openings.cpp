@@ -1,0 +1,239 @@
+// Opening a meter of one family with the operator's choice of instrument,
+// finding a meter by trying the families in a fixed order, and closing it.
+#include "gauge/bindings.h"
+#include "gauge/families.h"
+#include "gauge/labels.h"
+#include "gauge/layer.h"
+
+#include "platform/visa.h"
+
+#include <array>
+#include <string>
+
+ViSession viHP1412 = 0, viHP3458 = 0, viDMM = 0, viDMM1 = 0, viM_DMM1 = 0, viNM = 0;
+
+namespace {
+
+namespace lb = gauge::labels;
+
+// VISA's status for a library it cannot load, used when VISA itself is missing.
+constexpr ViStatus kVisaMissing = static_cast<ViStatus>(0xBFFF009Eu);
+// The one address the HP 3458A is looked for at.
+constexpr const char* kHp3458Resource = "GPIB0::22::INSTR";
+constexpr double kNplc = 100.0;
+constexpr double kHp3458Nplc = 10.0;
+constexpr double kVoltRange = 10.0;  // volts
+constexpr double kCurrRange = 0.01;  // amperes
+constexpr ViBoolean kMeterChoosesRange = 1;
+
+// What the operator sees while a family opens.
+struct OpeningTexts {
+    int model;
+    const char* title; // of the selection pop-up
+};
+constexpr std::array kOpeningTexts{
+    OpeningTexts{gauge::kModelMezDmm, "Выберите МЦMM"},
+    OpeningTexts{gauge::kModelHpE1412, "Выберите HP1412"},
+    OpeningTexts{gauge::kModelDmm1, "Выберите ЦMM1"},
+    OpeningTexts{gauge::kModelDmm, "Выберите DMM1"},
+};
+
+const char* titleOf(int model)
+{
+    for (const auto& t : kOpeningTexts)
+        if (t.model == model)
+            return t.title;
+    return "";
+}
+
+std::string waitText(int model)
+{
+    const gauge::Family* family = gauge::findFamily(model);
+    return "\nПодождите,\n\nидет открытие инструмента " + std::string(family->designation) + "\n";
+}
+
+void closeSession(ViSession& vi, meter_close_t close)
+{
+    if (vi == 0)
+        return;
+    if (close)
+        close(vi); // the status is not examined: the session is gone either way
+    vi = 0;
+}
+
+// Binds the family unless it is bound already.
+bool bind(int model)
+{
+    return gauge::familyBound(model) || loadLibs(model) == 0;
+}
+
+std::optional<gauge::Choice> chooseMeter(int model)
+{
+    return gauge::choose(titleOf(model), model);
+}
+
+// The end of every opening: the wait text goes, the link indicator follows the
+// sessions now open, and the result is handed back.
+int finish(int result)
+{
+    gauge::hideWait();
+    gauge::meterChanged();
+    return result;
+}
+
+} // namespace
+
+int openM_DMM1()
+{
+    closeSession(viM_DMM1, p_tvmmultc1_close);
+    // The carrier session of an earlier opening would otherwise be lost, never closed.
+    closeSession(viNM, p_tvbase_close);
+    const auto choice = chooseMeter(gauge::kModelMezDmm);
+    if (!choice)
+        return finish(1);
+    if (!bind(gauge::kModelMezDmm) || !bind(gauge::kModelCarrier))
+        return finish(1);
+    gauge::showWait(waitText(gauge::kModelMezDmm));
+
+    const char* address = choice->address.c_str();
+    ViStatus st = gauge::checked(lb::kCarrierInit, p_tvbase_init(address, VI_ON, VI_ON, &viNM));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kMezDmmInit, p_tvmmultc1_init(address, VI_ON, VI_ON, &viM_DMM1));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kMezDmmConnect, p_tvmmultc1_connect(viM_DMM1, viNM, choice->meznum, VI_ON, VI_ON));
+    return finish(st);
+}
+
+int openHP1412()
+{
+    closeSession(viHP1412, p_hpe1412_close);
+    const auto choice = chooseMeter(gauge::kModelHpE1412);
+    if (!choice)
+        return finish(1);
+    // This family shows its wait text before binding, and a failed binding is reported.
+    gauge::showWait(waitText(gauge::kModelHpE1412));
+    if (!bind(gauge::kModelHpE1412))
+        return finish(gauge::checked(lb::kHpE1412Bind, -1));
+
+    ViStatus st = gauge::checked(lb::kHpE1412Init, p_hpe1412_init(choice->address.c_str(), VI_ON, VI_ON, &viHP1412));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHpE1412VoltNplc, p_hpe1412_voltDcNplc(viHP1412, kNplc));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHpE1412CurrNplc, p_hpe1412_currDcNplc(viHP1412, kNplc));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHpE1412VoltRang, p_hpe1412_voltDcRang(viHP1412, VI_FALSE, kVoltRange));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHpE1412CurrRang, p_hpe1412_currDcRang(viHP1412, VI_FALSE, kCurrRange));
+    return finish(st);
+}
+
+int openDMM1()
+{
+    closeSession(viDMM1, p_tvmultc1_close);
+    const auto choice = chooseMeter(gauge::kModelDmm1);
+    if (!choice)
+        return finish(1);
+    if (!bind(gauge::kModelDmm1))
+        return finish(1);
+    gauge::showWait(waitText(gauge::kModelDmm1));
+    // Not reported: this meter is set up before each measurement series instead.
+    meterStatus = p_tvmultc1_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM1);
+    return finish(meterStatus);
+}
+
+int openDMM()
+{
+    closeSession(viDMM, p_tvmult_close);
+    const auto choice = chooseMeter(gauge::kModelDmm);
+    if (!choice)
+        return finish(1);
+    if (!bind(gauge::kModelDmm))
+        return finish(1);
+    gauge::showWait(waitText(gauge::kModelDmm));
+
+    ViStatus st = gauge::checked(lb::kDmmInit, p_tvmult_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kDmmCurrNplc, p_tvmult_currDcNplc(viDMM, kNplc));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kDmmVoltNplc, p_tvmult_voltDcNplc(viDMM, kNplc));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kDmmVoltRang, p_tvmult_voltDcRang(viDMM, kMeterChoosesRange, kVoltRange));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kDmmCurrRang, p_tvmult_currDcRang(viDMM, VI_FALSE, kCurrRange));
+    return finish(st);
+}
+
+int openHP3458()
+{
+    closeSession(viHP3458, p_hp3458a_close);
+    // No selection: the meter is looked for at its one GPIB address.
+    const platform::VisaApi* visa = platform::visa();
+    if (!visa)
+        return finish(kVisaMissing);
+    ViSession rm = 0;
+    ViStatus st = visa->viOpenDefaultRM(&rm);
+    if (st < 0)
+        return finish(st);
+    std::array<ViChar, VI_FIND_BUFLEN> descriptor{};
+    st = visa->viFindRsrc(rm, kHp3458Resource, nullptr, nullptr, descriptor.data());
+    visa->viClose(rm);
+    descriptor.back() = '\0';
+    if (st != 0)
+        return finish(st);
+    if (!bind(gauge::kModelHp3458))
+        return finish(1);
+    gauge::showWait(waitText(gauge::kModelHp3458));
+
+    st = gauge::checked(lb::kHp3458Init, p_hp3458a_init(descriptor.data(), VI_ON, VI_ON, &viHP3458));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHp3458Nplc, p_hp3458a_nplc(viHP3458, kHp3458Nplc));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHp3458VoltRang, p_hp3458a_voltDcRang(viHP3458, kMeterChoosesRange, kVoltRange));
+    if (st < 0)
+        return finish(st);
+    st = gauge::checked(lb::kHp3458CurrRang, p_hp3458a_currDcRang(viHP3458, kMeterChoosesRange, kCurrRange));
+    return finish(st);
+}
+
+void findMultimeter()
+{
+    // A warning from an opening counts as a failure here: the search goes on,
+    // and the session that opening left open stays open.
+    for (int (*opening)() : {openM_DMM1, openHP1412, openDMM1, openDMM, openHP3458})
+        if (opening() == 0)
+            break;
+    if (!isMultimeterOpen())
+        gauge::tellNoMeter();
+}
+
+int isMultimeterOpen()
+{
+    return (viHP1412 || viHP3458 || viDMM || viDMM1 || viM_DMM1) ? 1 : 0;
+}
+
+void closeMultimeter()
+{
+    if (viHP1412)
+        closeSession(viHP1412, p_hpe1412_close);
+    else if (viHP3458)
+        closeSession(viHP3458, p_hp3458a_close);
+    else if (viDMM1)
+        closeSession(viDMM1, p_tvmultc1_close);
+    else if (viDMM)
+        closeSession(viDMM, p_tvmult_close);
+    else if (viM_DMM1)
+        closeSession(viM_DMM1, p_tvmmultc1_close);
+    closeSession(viNM, p_tvbase_close);
+}

@@ -1,0 +1,107 @@
+// The multimeter layer's way to the operator: the driver-call report on the
+// status line, the hooks the program hands in, and the one message box of
+// the layer's own.
+#include "gauge/bindings.h"
+#include "gauge/layer.h"
+
+#include "toolkit/toolkit.h"
+
+#include <array>
+#include <string>
+
+ViStatus meterStatus = 0;
+
+namespace gauge {
+namespace {
+
+constexpr const char* kSearchTitle = "Панель поверки-калибровки";
+constexpr const char* kNoMeterText = "Мультиметр не найден";
+
+OperatorHooks hooks;
+
+// Drops a letter that a driver cut short at the end of its buffer.
+void dropCutLetter(std::string& text)
+{
+    std::size_t start = text.size();
+    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return;
+    const auto lead = static_cast<unsigned char>(text[start - 1]);
+    const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (text.size() - (start - 1) < need)
+        text.resize(start - 1);
+}
+
+// The message of the first open meter's driver for status; empty with no meter open.
+std::string driverMessage(ViStatus status)
+{
+    meter_error_message_t errorMessage = nullptr;
+    if (viHP1412)
+        errorMessage = p_hpe1412_error_message;
+    else if (viHP3458)
+        errorMessage = p_hp3458a_error_message;
+    else if (viDMM)
+        errorMessage = p_tvmult_error_message;
+    else if (viDMM1)
+        errorMessage = p_tvmultc1_error_message;
+    else if (viM_DMM1)
+        errorMessage = p_tvmmultc1_error_message;
+    if (!errorMessage)
+        return {};
+    std::array<ViChar, 256> buffer{};
+    errorMessage(0, status, buffer.data());
+    buffer.back() = '\0';
+    std::string text = buffer.data();
+    dropCutLetter(text);
+    return text;
+}
+
+} // namespace
+
+ViStatus checked(std::string_view label, ViStatus status)
+{
+    meterStatus = status;
+    if (status == 0)
+        return status;
+    std::string text(label.substr(0, label.find('(')));
+    text += driverMessage(status);
+    if (hooks.showStatus)
+        hooks.showStatus(text.c_str());
+    return status;
+}
+
+void setOperatorHooks(const OperatorHooks& h)
+{
+    hooks = h;
+}
+
+std::optional<Choice> choose(const char* title, int modelCode)
+{
+    return hooks.choose ? hooks.choose(title, modelCode) : std::nullopt;
+}
+
+void showWait(std::string_view text)
+{
+    if (hooks.showWait)
+        hooks.showWait(text);
+}
+
+void hideWait()
+{
+    if (hooks.hideWait)
+        hooks.hideWait();
+}
+
+void meterChanged()
+{
+    if (hooks.meterChanged)
+        hooks.meterChanged();
+}
+
+void tellNoMeter()
+{
+    tk::messagePopup(kSearchTitle, kNoMeterText);
+}
+
+} // namespace gauge

@@ -1,0 +1,186 @@
+// Readings, ranges and preparation on the simulated bench, and which open meter
+// each operation drives.
+#include "meter_fixture.h"
+
+#include <cmath>
+
+using namespace gaugetest;
+
+namespace {
+
+// The module's channel 1, wired to every meter, presents stage 1 alone.
+double presentStage1()
+{
+    sim::Channel* ch = sim::channel(kCarrier, 1, 1);
+    ch->on = true;
+    ch->code = 1;
+    return sim::chainResistance(*ch, 1);
+}
+
+TEST(Ranges, ResistanceRangeIsTheDecadeAbove95PercentOfTheValue)
+{
+    const struct {
+        double ohms, range;
+    } cases[] = {
+        {50.0, 100.0},     {105.0, 100.0},   {105.3, 1000.0},  {1000.0, 1000.0}, {1052.7, 10000.0},
+        {131072.0, 1.0e6}, {1.0e8, 1.0e8},   {2.0e9, 1.0e8},   {0.0, 100.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(gauge::resRangeStep(c.ohms), c.range) << c.ohms;
+
+    // On the boundary: 95 % of the value exactly 100 stays on 100, the next value up goes to 1000.
+    const double boundary = 105.26315789473685;
+    ASSERT_EQ(0.95 * boundary, 100.0);
+    EXPECT_EQ(gauge::resRangeStep(boundary), 100.0);
+    EXPECT_EQ(gauge::resRangeStep(std::nextafter(boundary, 200.0)), 1000.0);
+}
+
+TEST(Ranges, VoltageRangeSteps)
+{
+    const struct {
+        double volts, range;
+    } cases[] = {{0.1, 0.1}, {0.2, 1.0}, {1.0, 1.0}, {5.0, 10.0}, {50.0, 10.0}, {-3.0, 0.1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(gauge::voltRangeStep(c.volts), c.range) << c.volts;
+}
+
+TEST_F(MeterLayer, HP3458ReadingIsItsOneMeasureCallAfterTheSettlingWait)
+{
+    ASSERT_EQ(openHP3458(), 0);
+    const double truth = presentStage1();
+    sim::clearJournal();
+    const double before = clock.now();
+    double reading = 0.0;
+    EXPECT_EQ(measureFres(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, truth);
+    EXPECT_DOUBLE_EQ(clock.now() - before, 0.005);
+    EXPECT_EQ(measureVoltDc(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, 1.5);
+    EXPECT_EQ(measureCurrDc(&reading), 0);
+    const std::string h = s(viHP3458);
+    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_measure_Q(" + h + ", 5)", "hp3458a_measure_Q(" + h + ", 1)",
+                                                        "hp3458a_measure_Q(" + h + ", 6)"}));
+
+    // Its resistance range is set without report or record, and no voltage range at all.
+    sim::clearJournal();
+    meterStatus = 42;
+    sim::failCall("hp3458a_resRang", -7);
+    EXPECT_EQ(setResRange(131072.0), 42);
+    EXPECT_EQ(setVoltRange(5.0), 42);
+    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_resRang(" + h + ", 0, 1000000)"}));
+    EXPECT_TRUE(op.statusLines.empty());
+}
+
+TEST_F(MeterLayer, NoMeterOpen)
+{
+    double reading = 123.0;
+    EXPECT_EQ(measureFres(&reading), -1);
+    EXPECT_EQ(measureVoltDc(&reading), -1);
+    EXPECT_EQ(measureCurrDc(&reading), -1);
+    EXPECT_EQ(reading, 123.0);
+    meterStatus = 5;
+    EXPECT_EQ(setResRange(1000.0), 5);
+    EXPECT_EQ(setVoltRange(1.0), 5);
+    configureMeter(2);
+    EXPECT_TRUE(sim::journal().empty());
+    EXPECT_TRUE(op.statusLines.empty());
+}
+
+// Readings take the DMM before the ЦMM1; ranges and preparation the ЦMM1 before
+// the DMM; closing too.
+TEST_F(MeterLayer, DmmAndDmm1BothOpen)
+{
+    answer(gauge::Choice{kDmm1, 0});
+    ASSERT_EQ(openDMM1(), 0);
+    answer(gauge::Choice{kDmm, 0});
+    ASSERT_EQ(openDMM(), 0);
+    const std::string d = s(viDMM), d1 = s(viDMM1);
+    sim::clearJournal();
+    double reading = 0.0;
+    EXPECT_EQ(measureFres(&reading), 0);
+    EXPECT_EQ(setResRange(50.0), 0);
+    EXPECT_EQ(setVoltRange(0.2), 0);
+    closeMultimeter();
+    EXPECT_EQ(calls({"tvmult"}),
+              (std::vector<std::string>{"tvmult_measure_Q(" + d + ", 2)", "tvmultc1_fresRang(" + d1 + ", 0, 100)",
+                                        "tvmultc1_voltDcRang(" + d1 + ", 0, 1)", "tvmultc1_close(" + d1 + ")"}));
+    EXPECT_EQ(viDMM1, 0u);
+    EXPECT_NE(viDMM, 0u);
+}
+
+// The ЦMM1 is prepared by nine calls whose statuses are all ignored, then reads
+// whatever function it was prepared for.
+TEST_F(MeterLayer, Dmm1PreparationAndReading)
+{
+    answer(gauge::Choice{kDmm1, 0});
+    ASSERT_EQ(openDMM1(), 0);
+    const double truth = presentStage1();
+    const std::string v = s(viDMM1);
+    sim::clearJournal();
+    sim::failCall("tvmultc1_voltDcNplc", -7);
+    sim::failCall("tvmultc1_measure_Q", -7);
+    configureMeter(5);
+    EXPECT_EQ(sim::journal(),
+              (std::vector<std::string>{"tvmultc1_measure_Q(" + v + ", 5)", "tvmultc1_voltDcRang(" + v + ", 0, 10)",
+                                        "tvmultc1_voltDcNplc(" + v + ", 100)", "tvmultc1_currDcRang(" + v + ", 0, 0.01)",
+                                        "tvmultc1_currDcNplc(" + v + ", 100)", "tvmultc1_configure(" + v + ", 5)",
+                                        "tvmultc1_trigCoun(" + v + ", 1)", "tvmultc1_trigDel(" + v + ", 0, 0)",
+                                        "tvmultc1_trigSour(" + v + ", 0, 0)"}));
+    EXPECT_TRUE(op.statusLines.empty());
+    EXPECT_EQ(meterStatus, 0);
+
+    double reading = 0.0;
+    EXPECT_EQ(measureFres(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, 1.5); // prepared for DC voltage
+    configureMeter(2);
+    EXPECT_EQ(measureVoltDc(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, truth);
+}
+
+TEST_F(MeterLayer, MezzanineMeterPreparationRangesAndReading)
+{
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    ASSERT_EQ(openM_DMM1(), 0);
+    const double truth = presentStage1();
+    const std::string v = s(viM_DMM1);
+    sim::clearJournal();
+    configureMeter(2);
+    EXPECT_EQ(setResRange(truth), 0);
+    EXPECT_EQ(setVoltRange(0.05), 0);
+    double reading = 0.0;
+    EXPECT_EQ(measureFres(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, truth);
+    const std::vector<std::string> journal = calls({"tvmmultc1_"});
+    ASSERT_EQ(journal.size(), 12u);
+    EXPECT_EQ(journal[5], "tvmmultc1_configure(" + v + ", 2)");
+    EXPECT_EQ(std::vector<std::string>(journal.begin() + 9, journal.end()),
+              (std::vector<std::string>{"tvmmultc1_fresRang(" + v + ", 0, 100)", "tvmmultc1_voltDcRang(" + v + ", 0, 0.1)",
+                                        "tvmmultc1_measure_Q(" + v + ", 2)"}));
+}
+
+TEST_F(MeterLayer, OtherMetersNeedNoPreparation)
+{
+    answer(gauge::Choice{kE1412, 0});
+    ASSERT_EQ(openHP1412(), 0);
+    answer(gauge::Choice{kDmm, 0});
+    ASSERT_EQ(openDMM(), 0);
+    sim::clearJournal();
+    configureMeter(2);
+    EXPECT_TRUE(sim::journal().empty());
+}
+
+// A negative status ends the E1412 reading at that call; the reading is not written.
+TEST_F(MeterLayer, FailedE1412CallEndsTheReading)
+{
+    answer(gauge::Choice{kE1412, 0});
+    ASSERT_EQ(openHP1412(), 0);
+    failNext("hpe1412_initImm", -7);
+    sim::clearJournal();
+    double reading = 321.0;
+    EXPECT_EQ(measureFres(&reading), -7);
+    EXPECT_EQ(reading, 321.0);
+    EXPECT_TRUE(calls({"hpe1412_timedFetch_Q"}).empty());
+    EXPECT_EQ(meterStatus, -7);
+}
+
+} // namespace

@@ -1,0 +1,317 @@
+// Opening each meter family, finding a meter, and closing it, on the simulated bench.
+#include "meter_fixture.h"
+
+#include "platform/visa.h"
+
+#include <filesystem>
+#include <unistd.h>
+
+using namespace gaugetest;
+
+namespace {
+
+constexpr ViStatus kWarning = 0x3FFC0801;
+constexpr ViStatus kError = -7;
+
+std::string waitFor(const char* designation)
+{
+    return std::string("\nПодождите,\n\nидет открытие инструмента ") + designation + "\n";
+}
+
+// Each family's opening on its own: the choice asked, the wait text, the driver
+// calls in order with their arguments, and the session left open.
+TEST_F(MeterLayer, EachFamilyOpensWithItsOwnCallsInOrder)
+{
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    EXPECT_EQ(openM_DMM1(), 0);
+    ASSERT_NE(viM_DMM1, 0u);
+    ASSERT_NE(viNM, 0u);
+    EXPECT_EQ(calls({"tvbase_", "tvmmultc1_"}),
+              (std::vector<std::string>{"tvbase_init(\"VXI0::2::INSTR\", 1, 1)",
+                                        "tvmmultc1_init(\"VXI0::2::INSTR\", 1, 1)",
+                                        "tvmmultc1_connect(" + s(viM_DMM1) + ", " + s(viNM) + ", 4, 1, 1)"}));
+
+    answer(gauge::Choice{kE1412, 0});
+    EXPECT_EQ(openHP1412(), 0);
+    ASSERT_NE(viHP1412, 0u);
+    const std::string e = s(viHP1412);
+    EXPECT_EQ(calls({"hpe1412_"}),
+              (std::vector<std::string>{"hpe1412_init(\"VXI0::8::INSTR\", 1, 1)", "hpe1412_voltDcNplc(" + e + ", 100)",
+                                        "hpe1412_currDcNplc(" + e + ", 100)", "hpe1412_voltDcRang(" + e + ", 0, 10)",
+                                        "hpe1412_currDcRang(" + e + ", 0, 0.01)"}));
+
+    answer(gauge::Choice{kDmm1, 0});
+    EXPECT_EQ(openDMM1(), 0);
+    ASSERT_NE(viDMM1, 0u);
+    EXPECT_EQ(calls({"tvmultc1_"}), (std::vector<std::string>{"tvmultc1_init(\"TCPIP0::10.0.0.8::INSTR\", 1, 1)"}));
+
+    answer(gauge::Choice{kDmm, 0});
+    EXPECT_EQ(openDMM(), 0);
+    ASSERT_NE(viDMM, 0u);
+    const std::string d = s(viDMM);
+    EXPECT_EQ(calls({"tvmult_"}),
+              (std::vector<std::string>{"tvmult_init(\"TCPIP0::10.0.0.7::INSTR\", 1, 1)",
+                                        "tvmult_currDcNplc(" + d + ", 100)", "tvmult_voltDcNplc(" + d + ", 100)",
+                                        "tvmult_voltDcRang(" + d + ", 1, 10)", "tvmult_currDcRang(" + d + ", 0, 0.01)"}));
+
+    // The HP 3458A is not chosen: it is looked for at GPIB address 22.
+    sim::clearJournal();
+    EXPECT_EQ(openHP3458(), 0);
+    ASSERT_NE(viHP3458, 0u);
+    const std::string h = s(viHP3458);
+    const std::vector<std::string> journal = calls({"vi", "hp3458a_"});
+    ASSERT_EQ(journal.size(), 7u);
+    EXPECT_EQ(journal[0], "viOpenDefaultRM()");
+    EXPECT_EQ(journal[1].rfind("viFindRsrc(", 0), 0u);
+    EXPECT_NE(journal[1].find("\"GPIB0::22::INSTR\""), std::string::npos);
+    EXPECT_EQ(journal[2].rfind("viClose(", 0), 0u); // the search's resource manager is not kept
+    EXPECT_EQ(std::vector<std::string>(journal.begin() + 3, journal.end()),
+              (std::vector<std::string>{"hp3458a_init(\"GPIB0::22::INSTR\", 1, 1)", "hp3458a_nplc(" + h + ", 10)",
+                                        "hp3458a_voltDcRang(" + h + ", 1, 10)", "hp3458a_currDcRang(" + h + ", 1, 0.01)"}));
+
+    EXPECT_EQ(op.asked, (std::vector<std::string>{"Выберите МЦMM", "Выберите HP1412", "Выберите ЦMM1", "Выберите DMM1"}));
+    EXPECT_EQ(op.askedModels, (std::vector<int>{32, 579, 356, 324}));
+    EXPECT_EQ(op.waits, (std::vector<std::string>{waitFor("МЦMM"), waitFor("HP1412"), waitFor("ЦMM1"), waitFor("DMM"),
+                                                  waitFor("HP3458")}));
+    EXPECT_EQ(op.shownWaits, 0);
+    EXPECT_EQ(op.meterChanges, 5);
+    EXPECT_TRUE(op.statusLines.empty());
+}
+
+// Re-opening a family closes its own earlier session first and leaves the others
+// open; the mezzanine meter's earlier carrier session is closed too, not lost.
+TEST_F(MeterLayer, ReopeningClosesOnlyTheFamilysOwnSessions)
+{
+    answer(gauge::Choice{kE1412, 0});
+    ASSERT_EQ(openHP1412(), 0);
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    ASSERT_EQ(openM_DMM1(), 0);
+    const ViSession e1412 = viHP1412, meter = viM_DMM1, carrier = viNM;
+
+    sim::clearJournal();
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    ASSERT_EQ(openM_DMM1(), 0);
+    const std::vector<std::string> journal = calls({"tvbase_", "tvmmultc1_", "hpe1412_"});
+    ASSERT_GE(journal.size(), 2u);
+    EXPECT_EQ(journal[0], "tvmmultc1_close(" + s(meter) + ")");
+    EXPECT_EQ(journal[1], "tvbase_close(" + s(carrier) + ")");
+    EXPECT_EQ(viHP1412, e1412);
+    EXPECT_NE(viM_DMM1, meter);
+
+    // Nothing chosen this time: the family's session is closed all the same.
+    sim::clearJournal();
+    answerNone();
+    EXPECT_EQ(openHP1412(), 1);
+    EXPECT_EQ(viHP1412, 0u);
+    EXPECT_EQ(calls({"hpe1412_"}), (std::vector<std::string>{"hpe1412_close(" + s(e1412) + ")"}));
+    EXPECT_EQ(op.waits.size(), 3u); // the cancelled opening showed none
+}
+
+// A failing call ends the opening at once; the session its init opened stays
+// open and counts as open.
+TEST_F(MeterLayer, NegativeStatusEndsTheOpeningWithTheMeterLeftOpen)
+{
+    failNext("hpe1412_voltDcNplc", kError);
+    answer(gauge::Choice{kE1412, 0});
+    EXPECT_EQ(openHP1412(), kError);
+    ASSERT_NE(viHP1412, 0u);
+    // The message comes from the open meter's driver, asked with session 0.
+    EXPECT_EQ(calls({"hpe1412_"}),
+              (std::vector<std::string>{"hpe1412_init(\"VXI0::8::INSTR\", 1, 1)",
+                                        "hpe1412_voltDcNplc(" + s(viHP1412) + ", 100)",
+                                        "hpe1412_error_message(0, -7)"}));
+    EXPECT_EQ(isMultimeterOpen(), 1);
+    EXPECT_EQ(meterStatus, kError);
+    EXPECT_EQ(lastStatusLine(), "p_hpe1412_voltDcNplc " + sim::statusText(kError));
+    EXPECT_EQ(op.shownWaits, 0);
+
+    // The ЦMM1's init is not reported, but its status is the result.
+    failNext("tvmultc1_init", kError);
+    answer(gauge::Choice{kDmm1, 0});
+    EXPECT_EQ(openDMM1(), kError);
+    EXPECT_EQ(op.statusLines.size(), 1u);
+    EXPECT_EQ(viDMM1, 0u);
+}
+
+TEST_F(MeterLayer, SearchStopsAtTheFirstFamilyThatOpens)
+{
+    gauge::unbindAllForTests();
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    findMultimeter();
+    EXPECT_NE(viM_DMM1, 0u);
+    EXPECT_EQ(op.asked, (std::vector<std::string>{"Выберите МЦMM"}));
+    EXPECT_TRUE(calls({"hpe1412_", "tvmult", "hp3458a_", "viFindRsrc"}).empty());
+    EXPECT_FALSE(gauge::familyBound(579));
+    EXPECT_TRUE(tk::headless::popups().empty());
+}
+
+// A warning from the last set-up call is shown, and the opening returns it: the
+// search takes that as a failure and goes on with the warned meter still open.
+// Both meters then being open, everything uses the HP E1412, and closing the
+// multimeter closes only the first in its order.
+TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
+{
+    sim::failCall("hpe1412_currDcRang", kWarning);
+    answerNone();                      // МЦMM
+    answer(gauge::Choice{kE1412, 0});  // HP1412
+    findMultimeter();
+
+    EXPECT_EQ(op.asked, (std::vector<std::string>{"Выберите МЦMM", "Выберите HP1412", "Выберите ЦMM1", "Выберите DMM1"}));
+    ASSERT_NE(viHP1412, 0u);
+    ASSERT_NE(viHP3458, 0u);
+    EXPECT_EQ(op.statusLines, (std::vector<std::string>{"p_hpe1412_currDcRang " + sim::statusText(kWarning)}));
+    EXPECT_TRUE(tk::headless::popups().empty());
+
+    sim::clearJournal();
+    double reading = 0.0;
+    EXPECT_EQ(measureFres(&reading), 0);
+    EXPECT_EQ(setResRange(1000.0), 0);
+    EXPECT_EQ(setVoltRange(5.0), 0);
+    EXPECT_EQ(measureVoltDc(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, 1.5);
+    EXPECT_EQ(measureCurrDc(&reading), 0);
+    EXPECT_DOUBLE_EQ(reading, 0.002);
+    const std::string e = s(viHP1412);
+    EXPECT_EQ(calls({"hpe1412_", "hp3458a_"}),
+              (std::vector<std::string>{
+                  "hpe1412_func(" + e + ", 2)", "hpe1412_trigCoun(" + e + ", 1)", "hpe1412_initImm(" + e + ")",
+                  "hpe1412_timedFetch_Q(" + e + ", 10000)", "hpe1412_resRang(" + e + ", 0, 1000)",
+                  "hpe1412_voltDcRang(" + e + ", 0, 10)", "hpe1412_func(" + e + ", 5)", "hpe1412_trigCoun(" + e + ", 1)",
+                  "hpe1412_initImm(" + e + ")", "hpe1412_timedFetch_Q(" + e + ", 10000)", "hpe1412_func(" + e + ", 7)",
+                  "hpe1412_trigCoun(" + e + ", 1)", "hpe1412_initImm(" + e + ")",
+                  "hpe1412_timedFetch_Q(" + e + ", 10000)"}));
+
+    const ViSession hp3458 = viHP3458;
+    sim::clearJournal();
+    closeMultimeter();
+    EXPECT_EQ(viHP1412, 0u);
+    EXPECT_EQ(viHP3458, hp3458);
+    EXPECT_EQ(calls({"hpe1412_", "hp3458a_", "tvbase_"}), (std::vector<std::string>{"hpe1412_close(" + e + ")"}));
+}
+
+// With no meter session open, closing the multimeter closes only the carrier
+// session a failed mezzanine-meter opening left behind. The report of the
+// failed init has no driver message, as no meter session is open to give one.
+TEST_F(MeterLayer, CloseWithNoMeterOpenClosesOnlyTheCarrierSession)
+{
+    failNext("tvmmultc1_init", kError);
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    EXPECT_EQ(openM_DMM1(), kError);
+    EXPECT_EQ(lastStatusLine(), "p_tvmmultc1_init ");
+    ASSERT_NE(viNM, 0u);
+    EXPECT_EQ(isMultimeterOpen(), 0);
+
+    const ViSession carrier = viNM;
+    sim::clearJournal();
+    closeMultimeter();
+    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"tvbase_close(" + s(carrier) + ")"}));
+    EXPECT_EQ(viNM, 0u);
+
+    sim::clearJournal();
+    closeMultimeter();
+    EXPECT_TRUE(sim::journal().empty());
+}
+
+TEST_F(MeterLayer, HP3458AtAnotherAddressIsNotFound)
+{
+    sim::instrument(kHp3458)->address = "GPIB0::23::INSTR";
+    EXPECT_EQ(openHP3458(), VI_ERROR_RSRC_NFOUND);
+    EXPECT_EQ(viHP3458, 0u);
+    EXPECT_TRUE(calls({"hp3458a_"}).empty());
+    EXPECT_TRUE(op.waits.empty());
+    EXPECT_TRUE(op.statusLines.empty());
+
+    sim::clearJournal();
+    findMultimeter(); // nothing chosen for the other families
+    EXPECT_EQ(isMultimeterOpen(), 0);
+    EXPECT_TRUE(calls({"hp3458a_"}).empty());
+    EXPECT_EQ(popupTexts(), (std::vector<std::string>{"Панель поверки-калибровки: Мультиметр не найден"}));
+}
+
+// A folder holding only the broken variant of one library, searched before the
+// good libraries: that family cannot bind, the others can.
+class OneBrokenLibrary {
+public:
+    explicit OneBrokenLibrary(const std::string& file)
+        : dir_(std::filesystem::temp_directory_path() / ("gauge_broken_" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(dir_);
+        std::filesystem::create_symlink(KSIL_LIB_DIR "/broken/" + file, dir_ / file);
+        platform::setLibraryDirs({dir_.string(), KSIL_LIB_DIR});
+    }
+    ~OneBrokenLibrary()
+    {
+        platform::setLibraryDirs({});
+        std::filesystem::remove_all(dir_);
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+// A library that lacks one entry point of its family's list leaves the family
+// unbound, with none of its entry points kept, and the search goes on.
+TEST_F(MeterLayer, FamilyWithAMissingEntryPointIsSkipped)
+{
+    gauge::unbindAllForTests();
+    {
+        OneBrokenLibrary broken("libtvmultc1.so");
+        answerNone();                    // МЦMM
+        answerNone();                    // HP1412
+        answer(gauge::Choice{kDmm1, 0}); // ЦMM1: cannot bind
+        answer(gauge::Choice{kDmm, 0});  // DMM
+        findMultimeter();
+        EXPECT_FALSE(gauge::familyBound(356));
+        EXPECT_EQ(p_tvmultc1_init, nullptr);
+        EXPECT_EQ(p_tvmultc1_close, nullptr);
+        EXPECT_NE(gauge::lastBindError().find("tvmultc1_read_Q"), std::string::npos) << gauge::lastBindError();
+        EXPECT_NE(gauge::lastBindError().find("libtvmultc1.so"), std::string::npos) << gauge::lastBindError();
+        EXPECT_EQ(viDMM1, 0u);
+        EXPECT_NE(viDMM, 0u);
+        EXPECT_TRUE(calls({"tvmultc1_"}).empty());
+        EXPECT_EQ(op.waits, (std::vector<std::string>{waitFor("DMM")}));
+        EXPECT_TRUE(tk::headless::popups().empty());
+    }
+    // With the good library back, the next opening binds the family.
+    answer(gauge::Choice{kDmm1, 0});
+    EXPECT_EQ(openDMM1(), 0);
+    EXPECT_TRUE(gauge::familyBound(356));
+}
+
+// No family can bind: every family is still tried, the HP E1412 reports its
+// failed binding, and the search ends with its message.
+TEST_F(MeterLayer, NoFamilyInstalled)
+{
+    gauge::unbindAllForTests();
+    ASSERT_NE(platform::visa(), nullptr); // VISA stays bound; the broken folder has none
+    platform::setLibraryDirs({KSIL_LIB_DIR "/broken"});
+    for (int i = 0; i < 4; ++i)
+        answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    findMultimeter();
+
+    EXPECT_EQ(op.asked, (std::vector<std::string>{"Выберите МЦMM", "Выберите HP1412", "Выберите ЦMM1", "Выберите DMM1"}));
+    EXPECT_EQ(op.waits, (std::vector<std::string>{waitFor("HP1412")}));
+    EXPECT_EQ(op.shownWaits, 0);
+    EXPECT_EQ(op.statusLines, (std::vector<std::string>{"loadLibs"}));
+    EXPECT_EQ(op.meterChanges, 5);
+    EXPECT_EQ(calls({"viFindRsrc"}).size(), 1u);
+    for (int model : {32, 579, 356, 324, 3458, 269})
+        EXPECT_FALSE(gauge::familyBound(model)) << model;
+    EXPECT_EQ(isMultimeterOpen(), 0);
+    EXPECT_EQ(popupTexts(), (std::vector<std::string>{"Панель поверки-калибровки: Мультиметр не найден"}));
+}
+
+TEST(Binding, ModelCodeOfNoFamilyLoadsNothing)
+{
+    EXPECT_EQ(loadLibs(64), 0);
+    EXPECT_EQ(loadLibs(0), 0);
+    platform::setLibraryDirs({"/nonexistent"});
+    gauge::unbindAllForTests();
+    EXPECT_EQ(loadLibs(579), -1);
+    EXPECT_NE(gauge::lastBindError().find("libhpe1412_32.so"), std::string::npos) << gauge::lastBindError();
+    platform::setLibraryDirs({});
+    EXPECT_EQ(loadLibs(579), 0);
+    EXPECT_NE(p_hpe1412_trigCoun, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+// The program's side of the multimeter layer's hooks.
+#include "p_ksil2/meter_link.h"
+
+#include "gauge/gauge.h"
+#include "p_ksil2/app.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
+#include "si/select.h"
+#include "toolkit/toolkit.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::optional<gauge::Choice> chooseMeter(const char* title, int modelCode)
+{
+    const InstrInfo* entry = selByModel(title, modelCode);
+    if (!entry)
+        return std::nullopt;
+    // Address is a fixed field; read it only up to its size.
+    const std::size_t length = strnlen(entry->Address, sizeof entry->Address);
+    return gauge::Choice{std::string(entry->Address, length), static_cast<ViUInt16>(entry->Meznum)};
+}
+
+void showMeterStatus(const char* text)
+{
+    tk::setValue(hMP, MP_MSG, text);
+}
+
+} // namespace
+
+void connectMeterLayer()
+{
+    gauge::OperatorHooks hooks;
+    hooks.choose = chooseMeter;
+    hooks.showStatus = showMeterStatus;
+    hooks.meterChanged = updateLinkLed;
+    gauge::setOperatorHooks(hooks);
+}
