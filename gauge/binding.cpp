@@ -2,7 +2,7 @@
 // family's list is looked up, in list order, and the family is bound only when
 // all are found.
 #include "gauge/bindings.h"
-#include "gauge/families.h"
+#include "drivers/meters.h"
 #include "gauge/gauge.h"
 
 #include "platform/library.h"

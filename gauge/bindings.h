@@ -3,7 +3,7 @@
 // whole family binds; null while the family is unbound.
 #pragma once
 
-#include "gauge/meter_api.h"
+#include "drivers/meters.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Readings, ranges and preparation on whichever meter is open; the session
 // variables alone decide which meter is used.
 #include "gauge/bindings.h"
-#include "gauge/families.h"
+#include "drivers/meters.h"
 #include "gauge/labels.h"
 #include "gauge/layer.h"
 

@@ -1,7 +1,7 @@
 // Opening a meter of one family with the operator's choice of instrument,
 // finding a meter by trying the families in a fixed order, and closing it.
 #include "gauge/bindings.h"
-#include "gauge/families.h"
+#include "drivers/meters.h"
 #include "gauge/labels.h"
 #include "gauge/layer.h"
 

@@ -2,6 +2,7 @@
 // routines other parts call (per-model set-up, link LED, ABOUT).
 #include "p_ksil2/app.h"
 
+#include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
@@ -9,8 +10,8 @@
 #include "p_ksil2/library_check.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
-#include "p_ksil2/tvksil2.h"
 #include "si/discovery.h"
 #include "toolkit/toolkit.h"
 
@@ -26,7 +27,7 @@ int loadFailed()
     return -1;
 }
 
-// Step 2: the nine panels in resource order, then the menu bar onto MP.
+// Panel loading: the nine panels in resource order, then the menu bar onto MP.
 bool loadPanels(const std::string& file)
 {
     struct PanelSlot {
@@ -47,7 +48,7 @@ bool loadPanels(const std::string& file)
     return hMenuBar >= 0;
 }
 
-// Step 4: MP's canvas becomes the tab control holding CP, PP and PP5. The page
+// Tab pages: MP's canvas becomes the tab control holding CP, PP and PP5. The page
 // handles take the place of the separately loaded panels, which are discarded.
 bool buildTabPages(const std::string& file)
 {
@@ -86,46 +87,43 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
-    // 1. Run-time.
+    // Run-time.
     const bool started = options.headless ? tk::initHeadless() : tk::initQt(argc, argv);
     if (!started) {
         std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start\n");
         return -1;
     }
 
-    // 2. Panels and menu bar.
+    // Panels and menu bar.
     registerCallbacks();
     connectMeterLayer();
     const std::string file = resourceFile();
     if (!loadPanels(file))
         return loadFailed();
 
-    // 3. No frame option on the main window.
+    // No frame option on the main window.
     tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
 
-    // 4. Tab pages.
+    // Tab pages.
     if (!buildTabPages(file))
         return loadFailed();
 
-    // 5.
     tk::displayPanel(hMP);
 
-    // 6. The switch-code library file; refreshAbout repeats the check.
+    // Library check: the switch-code library file; refreshAbout repeats it.
     checkMathLibrary();
 
-    // 7.
     refreshAbout();
 
-    // 8. Instrument discovery; the table it fills lives for the whole run.
+    // Instrument discovery; the table it fills lives for the whole run.
     findInstruments();
 
-    // 9. The operator chooses the carrier; the first module found is opened.
+    // Carrier choice: the operator chooses the carrier; the first module found is opened.
     reselectInstrument();
 
-    // 10. The window is adapted once, to the first module opened.
+    // Per-model set-up: the window is adapted once, to the first module opened.
     applyModelSetup();
 
-    // 11.
     updateLinkLed();
     return 0;
 }
@@ -145,6 +143,7 @@ int appRunLoop()
 void appShutdown()
 {
     closeSessions(true);
+    closeProtocols();
     for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
         if (*handle > 0)
             tk::discardPanel(*handle);
@@ -177,9 +176,7 @@ void applyModelSetup()
     if (moduleModel == KSIL2_MODEL) {
         if (mvi != 0)
             findMultimeter();
-        const int open = isMultimeterOpen();
-        tk::setAttr(hMP, MP_AUTO_POV, tk::Attr::Visible, open);
-        tk::setAttr(hPP, PP_AUTO_POV, tk::Attr::Dimmed, open ? 0 : 1);
+        showMeterControls();
     }
     // No module opened at start-up: the question of the main model.
     exitQuestionText = kExitQuestionKsil2;
@@ -188,13 +185,6 @@ void applyModelSetup()
 const char* exitQuestion()
 {
     return exitQuestionText;
-}
-
-void updateLinkLed()
-{
-    tk::setValue(hMP, MP_LED, mvi != 0 ? 1.0 : 0.0);
-    const bool meter = mvi != 0 && isMultimeterOpen();
-    tk::setAttr(hMP, MP_LED, tk::Attr::OnColor, meter ? tk::kYellow : tk::kGreen);
 }
 
 void refreshAbout()

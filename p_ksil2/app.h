@@ -2,11 +2,14 @@
 // the main window that other parts of the program call.
 #pragma once
 
+#include "p_ksil2/link_state.h"
+
 struct StartOptions {
     bool headless = false; // headless toolkit (tests) instead of Qt
 };
 
-// Start-up steps 1 to 11. Returns 0, or -1 when the run-time cannot start or a
+// Start-up: run-time, panels, tab pages, library check, discovery, carrier
+// choice, per-model set-up, link LED. Returns 0, or -1 when the run-time cannot start or a
 // panel or the menu bar cannot be loaded (one line on standard error says why).
 int appStart(int& argc, char** argv, const StartOptions& options);
 // Event loop: returns 0 when the operator confirms the exit question.
@@ -14,13 +17,10 @@ int appRunLoop();
 // Closes the sessions and the multimeter and discards the panels.
 void appShutdown();
 
-// Per-model set-up of the main window (start-up step 10), by moduleModel.
+// Per-model set-up of the main window at start-up, by moduleModel.
 void applyModelSetup();
 // The exit question for the model chosen at start-up.
 const char* exitQuestion();
 
-// MP's "Связь" LED: on while a module session is open; yellow when a multimeter
-// is open too, green otherwise.
-void updateLinkLed();
 // Driver revision, program version and the switch-code library check on ABOUT.
 void refreshAbout();

@@ -2,7 +2,7 @@
 #include "p_ksil2/callbacks.h"
 
 #include "gauge/gauge.h"
-#include "p_ksil2/app.h"
+#include "p_ksil2/link_state.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
@@ -53,9 +53,7 @@ namespace {
 void selectMultimeter()
 {
     findMultimeter();
-    const int open = isMultimeterOpen();
-    tk::setAttr(hMP, MP_AUTO_POV, tk::Attr::Visible, open);
-    tk::setAttr(hPP, PP_AUTO_POV, tk::Attr::Dimmed, open ? 0 : 1);
+    showMeterControls();
     updateLinkLed();
 }
 

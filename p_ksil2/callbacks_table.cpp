@@ -1,6 +1,8 @@
 // The one table of callback names the panel resource refers to.
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/manual.h"
+#include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
 #include "toolkit/toolkit.h"
 
@@ -28,27 +30,27 @@ constexpr std::array kCallbacks{
     NamedCallback{"readFlash", readFlash},
     NamedCallback{"defaultFlash", defaultFlash},
     NamedCallback{"writeFlash", writeFlash},
+    NamedCallback{"setChan", setChan},
+    NamedCallback{"selFName", selFName},
+    NamedCallback{"writeLogCB", writeLogCB},
+    NamedCallback{"cancelP", cancelP},
+    NamedCallback{"tabCB", tabCB},
+    NamedCallback{"set_prot", set_prot},
+    NamedCallback{"open_prot", open_prot},
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
     NamedCallback{"selectR", nullptr},
     NamedCallback{"inputVal", nullptr},
     NamedCallback{"closePopup", nullptr},
-    NamedCallback{"cancelP", nullptr},
     NamedCallback{"modeR", nullptr},
     NamedCallback{"auto_measureCB", nullptr},
-    NamedCallback{"tabCB", nullptr},
-    NamedCallback{"setChan", nullptr},
     NamedCallback{"vavChgU_Z", nullptr},
     NamedCallback{"setP", nullptr},
     NamedCallback{"vavChgU_I", nullptr},
-    NamedCallback{"selFName", nullptr},
     NamedCallback{"inputP", nullptr},
-    NamedCallback{"writeLogCB", nullptr},
     NamedCallback{"auto_pov", nullptr},
     NamedCallback{"start", nullptr},
-    NamedCallback{"set_prot", nullptr},
-    NamedCallback{"open_prot", nullptr},
     NamedCallback{"next_step", nullptr},
     NamedCallback{"stopPov", nullptr},
     NamedCallback{"startPov", nullptr},

@@ -5,6 +5,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
 
 #include <new>
 
@@ -18,21 +19,18 @@ CalRecord::CalRecord()
     }
 }
 
-WaitCursor::WaitCursor() { tk::setWaitCursor(true); }
-WaitCursor::~WaitCursor() { tk::setWaitCursor(false); }
-
 void colourCalTable(int colour)
 {
-    for (int col = 1; col <= kCalChannels; ++col)
+    for (int col = 1; col <= kChannels; ++col)
         for (int row = 1; row <= kCalR0Row; ++row)
             tk::setCellTextColor(hCP, CP_TABLE, row, col, colour);
 }
 
 ViStatus setFlash(tvksil2_device_data& record)
 {
-    for (int ch = 0; ch < kCalChannels; ++ch) {
-        for (int k = 0; k < kCalStageRows; ++k)
-            record.step[ch * kCalStageRows + k] = tk::cellNum(hCP, CP_TABLE, k + 1, ch + 1);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        for (int k = 0; k < kStages; ++k)
+            record.step[ch * kStages + k] = tk::cellNum(hCP, CP_TABLE, k + 1, ch + 1);
         record.r0[ch] = tk::cellNum(hCP, CP_TABLE, kCalR0Row, ch + 1);
     }
     return 0;
@@ -43,8 +41,8 @@ int defaultFlash(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     colourCalTable(tk::kBlue);
-    for (int col = 1; col <= kCalChannels; ++col) {
-        for (int k = 0; k < kCalStageRows; ++k)
+    for (int col = 1; col <= kChannels; ++col) {
+        for (int k = 0; k < kStages; ++k)
             tk::setCell(hCP, CP_TABLE, k + 1, col, nominalR[static_cast<std::size_t>(k)]);
         tk::setCell(hCP, CP_TABLE, kCalR0Row, col, 0.0);
     }
@@ -61,7 +59,7 @@ int writeFlash(int, int, int event, void*, int, int)
         reportStatus("calloc memory for device data", 0);
         return 0;
     }
-    const WaitCursor busy;
+    const tk::WaitCursor busy;
     lastStatus = setFlash(*record.get());
     if (lastStatus != 0)
         reportStatus("setFlash(device_data)", lastStatus);

@@ -3,13 +3,11 @@
 // Column c of the table is channel c; rows 1 to 18 are the stages, row 19 is R0.
 #pragma once
 
-#include "p_ksil2/tvksil2.h"
+#include "drivers/tvksil2.h"
 
 #include <memory>
 
-inline constexpr int kCalStageRows = 18;
-inline constexpr int kCalR0Row = kCalStageRows + 1;
-inline constexpr int kCalChannels = 2;
+inline constexpr int kCalR0Row = kStages + 1;
 
 // The record an operation works on: the open session's, or, while no session
 // is open (or the driver gives none), a zero-filled record of its own with
@@ -22,15 +20,6 @@ public:
 private:
     std::unique_ptr<tvksil2_device_data> own_;
     tvksil2_device_data* record_ = nullptr;
-};
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 // Text colour of all 38 cells (tk::kBlue: values from the flash or the defaults;

@@ -3,6 +3,7 @@
 #include "p_ksil2/app_state.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/protocol.h"
 #include "si/discovery.h"
 
 #include <filesystem>
@@ -16,10 +17,12 @@ ViSession mvi = 0;
 ViSession baseSession = 0;
 std::int32_t moduleModel = 0;
 std::array<std::int32_t, 4> moduleTypes{};
-std::array<double, 18> nominalR{};
+std::array<double, kStages> nominalR{};
 ViStatus lastStatus = 0;
 int exitRequest = 0;
 std::int32_t selftestAnswer = -1;
+int autoPovMode = 0;
+int povFault = 0;
 char driverRevision[256] = "";
 char instrumentRevision[256] = "";
 
@@ -70,6 +73,8 @@ void resetGlobals()
     lastStatus = 0;
     exitRequest = 0;
     selftestAnswer = -1;
+    autoPovMode = 0;
+    povFault = 0;
     driverRevision[0] = '\0';
     instrumentRevision[0] = '\0';
     exitQuestionText = kExitQuestionKsil2;
@@ -77,4 +82,5 @@ void resetGlobals()
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
+    resetProtocolState();
 }

@@ -4,10 +4,10 @@
 #include "p_ksil2/library_check.h"
 
 #include "VeltrCRC32/VeltrCRC32.h"
+#include "drivers/tvksil2_math.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "toolkit/toolkit.h"
-#include "tvksil2_math/tvksil2_math.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -2,8 +2,9 @@
 #include "p_ksil2/meter_link.h"
 
 #include "gauge/gauge.h"
-#include "p_ksil2/app.h"
+#include "p_ksil2/link_state.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/msgp.h"
 #include "p_ksil2/p_ksil2.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
@@ -34,6 +35,8 @@ void connectMeterLayer()
 {
     gauge::OperatorHooks hooks;
     hooks.choose = chooseMeter;
+    hooks.showWait = msgpShow;
+    hooks.hideWait = msgpHide;
     hooks.showStatus = showMeterStatus;
     hooks.meterChanged = updateLinkLed;
     gauge::setOperatorHooks(hooks);

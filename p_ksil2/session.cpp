@@ -2,14 +2,14 @@
 // opening one of them, closing both, and the module's reset.
 #include "p_ksil2/session.h"
 
+#include "drivers/tvbase.h"
+#include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
-#include "p_ksil2/app.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/link_state.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/tvksil2.h"
 #include "platform/visa.h"
 #include "si/select.h"
-#include "si/tvbase.h"
 #include "toolkit/toolkit.h"
 
 #include <algorithm>
@@ -29,6 +29,13 @@ constexpr const char* kOpeningText = "Идет инициализация";
 bool isOurModule(std::int32_t model) { return model == KSIL2_MODEL || model == KSIL5_MODEL; }
 
 void clearStatusLine() { tk::setValue(hMP, MP_MSG, ""); }
+
+// No carrier is open: no item may name a module that cannot be opened.
+void forgetMezzanines()
+{
+    tk::clearList(hMP, MP_MEZ_NUM);
+    tk::setValue(hMP, MP_MEZ_NUMold, 0.0);
+}
 
 void readCarrierPlace(ViSession carrier)
 {
@@ -61,12 +68,14 @@ void selectInstrument()
 {
     InstrInfo* entry = selBase(kSelectTitle);
     if (!entry) {
+        forgetMezzanines();
         resetCalTable();
         return;
     }
     ViSession session = 0;
     if (tvbase_init(entry->Address, VI_ON, VI_ON, &session) < 0) {
         baseSession = 0;
+        forgetMezzanines();
         tk::messagePopup("", kInitFailedText);
         return;
     }
@@ -96,6 +105,11 @@ void selectInstrument()
 
 void reselectInstrument()
 {
+    // A choice already waiting (the menu chosen again while the dialog is up)
+    // is not started twice: its dialog comes to the front and the sessions
+    // stay as the waiting choice will leave them.
+    if (selectionWaiting())
+        return;
     closeSessions(false);
     selectInstrument();
     // The choice may end without a module (cancelled, carrier busy, none of

@@ -1,7 +1,7 @@
 // Carrier and module sessions, driver error reporting, reset and self-test.
 #pragma once
 
-#include "platform/visa.h"
+#include "drivers/visa.h"
 
 #include <array>
 #include <cstdint>

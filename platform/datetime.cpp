@@ -9,14 +9,14 @@ namespace {
 
 std::time_t fixedTime = 0;
 
+} // namespace
+
 std::tm localParts(std::time_t t)
 {
     std::tm parts{};
     localtime_r(&t, &parts);
     return parts;
 }
-
-} // namespace
 
 std::string dateText(std::time_t t)
 {

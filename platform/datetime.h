@@ -8,6 +8,7 @@ namespace platform {
 
 std::string dateText(std::time_t t); // "DD.MM.YYYY"
 std::string timeText(std::time_t t); // "HH:MM:SS"
+std::tm localParts(std::time_t t);  // broken down in local time
 std::time_t currentTime();           // wall clock; tests may fix it
 void setCurrentTime(std::time_t t);  // 0 restores the real wall clock
 

@@ -22,9 +22,9 @@ void collectFinished()
     std::erase_if(started, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
-} // namespace
+Launcher* installed = nullptr;
 
-int startProgram(const std::string& program, const std::vector<std::string>& args)
+int spawn(const std::string& program, const std::vector<std::string>& args)
 {
     collectFinished();
     if (program.empty())
@@ -43,6 +43,27 @@ int startProgram(const std::string& program, const std::vector<std::string>& arg
         return -1;
     started.push_back(pid);
     return 0;
+}
+
+} // namespace
+
+int startProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    return installed ? installed->start(program, args) : spawn(program, args);
+}
+
+const char* textViewer()
+{
+#ifdef _WIN32
+    return "notepad.exe";
+#else
+    return "xdg-open";
+#endif
+}
+
+void setLauncher(Launcher* launcher)
+{
+    installed = launcher;
 }
 
 } // namespace platform

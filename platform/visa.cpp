@@ -39,18 +39,22 @@ std::optional<VisaBinding> bindVisa(std::string_view libraryName, std::string* e
     return VisaBinding{std::move(*lib), api};
 }
 
-const VisaApi* visa(std::string* error)
+const VisaApi* VisaOnce::get(std::string* error)
 {
-    // Bound once; a failed attempt is not remembered, so a later call tries again.
-    static std::optional<VisaApi> bound;
-    if (bound)
-        return &*bound;
-    auto binding = bindVisa(kVisaLibraryName, error);
+    if (bound_)
+        return &*bound_;
+    auto binding = bindVisa(name_, error);
     if (!binding)
         return nullptr;
     binding->library.keep();
-    bound = binding->api;
-    return &*bound;
+    bound_ = binding->api;
+    return &*bound_;
+}
+
+const VisaApi* visa(std::string* error)
+{
+    static VisaOnce system(kVisaLibraryName);
+    return system.get(error);
 }
 
 } // namespace platform

@@ -1,75 +1,10 @@
-// The VISA binding: our declarations of the published VISA interface, and the
-// library loaded by name at run time ("visa32.dll", libvisa.so here).
+// The VISA binding: the library loaded by name at run time ("visa32.dll",
+// libvisa.so here) with the entry points of drivers/visa.h.
 #pragma once
 
-#include <cstdint>
+#include "drivers/visa.h"
+
 #include <string>
-
-using ViStatus = std::int32_t;
-using ViUInt32 = std::uint32_t;
-using ViInt32 = std::int32_t;
-using ViUInt16 = std::uint16_t;
-using ViInt16 = std::int16_t;
-using ViBoolean = std::uint16_t;
-using ViSession = ViUInt32;
-using ViObject = ViUInt32;
-using ViFindList = ViUInt32;
-using ViAttr = ViUInt32;
-using ViAccessMode = ViUInt32;
-using ViChar = char;
-using ViConstString = const char*;
-using ViReal64 = double;
-
-inline constexpr ViStatus VI_SUCCESS = 0;
-inline constexpr ViUInt16 VI_ON = 1;
-inline constexpr ViUInt16 VI_OFF = 0;
-inline constexpr ViUInt16 VI_TRUE = 1;
-inline constexpr ViUInt16 VI_FALSE = 0;
-inline constexpr ViSession VI_NULL = 0;
-inline constexpr ViAccessMode VI_NO_LOCK = 0;
-inline constexpr ViAccessMode VI_EXCLUSIVE_LOCK = 1;
-inline constexpr int VI_FIND_BUFLEN = 256;
-
-// Attributes and the C type viGetAttribute writes for each.
-inline constexpr ViAttr VI_ATTR_RSRC_NAME = 0xBFFF0002u;    // ViChar[256]
-inline constexpr ViAttr VI_ATTR_INTF_TYPE = 0x3FFF0171u;    // ViUInt16
-inline constexpr ViAttr VI_ATTR_MAINFRAME_LA = 0x3FFF0070u; // ViInt16
-inline constexpr ViAttr VI_ATTR_SLOT = 0x3FFF00E8u;         // ViInt16
-inline constexpr ViAttr VI_ATTR_VXI_LA = 0x3FFF00D5u;       // ViInt16
-inline constexpr ViAttr VI_ATTR_MANF_ID = 0x3FFF00D9u;      // ViUInt16
-inline constexpr ViAttr VI_ATTR_MODEL_CODE = 0x3FFF00DFu;   // ViUInt16
-inline constexpr ViAttr VI_ATTR_TCPIP_ADDR = 0xBFFF0195u;   // ViChar[256]
-
-inline constexpr ViUInt16 VI_INTF_VXI = 2;
-inline constexpr ViUInt16 VI_INTF_GPIB_VXI = 3;
-inline constexpr ViUInt16 VI_INTF_TCPIP = 6;
-inline constexpr ViUInt16 VI_INTF_USB = 7;
-
-inline constexpr ViStatus VI_ERROR_RSRC_NFOUND = static_cast<ViStatus>(0xBFFF0011u);
-inline constexpr ViStatus VI_ERROR_TMO = static_cast<ViStatus>(0xBFFF0015u);
-inline constexpr ViStatus VI_ERROR_ALLOC = static_cast<ViStatus>(0xBFFF003Cu);
-inline constexpr ViStatus VI_ERROR_RSRC_LOCKED = static_cast<ViStatus>(0xBFFF000Fu);
-inline constexpr ViStatus VI_ERROR_INV_OBJECT = static_cast<ViStatus>(0xBFFF000Eu);
-inline constexpr ViStatus VI_ERROR_NSUP_ATTR = static_cast<ViStatus>(0xBFFF001Du);
-
-// Entry points, with the standard's argument lists.
-// viQueryf read formats: "%t" reads the whole reply into a char buffer (unbounded);
-// "%#t" takes a ViInt32* holding the buffer size (in: size, out: characters
-// stored) before the buffer, and cuts the reply to fit, always terminating it.
-extern "C" {
-using viOpenDefaultRM_t = ViStatus (*)(ViSession* rm);
-using viFindRsrc_t = ViStatus (*)(ViSession rm, ViConstString expr, ViFindList* list, ViUInt32* count,
-                                  ViChar desc[]);
-using viFindNext_t = ViStatus (*)(ViFindList list, ViChar desc[]);
-using viOpen_t = ViStatus (*)(ViSession rm, ViConstString name, ViAccessMode mode, ViUInt32 timeout,
-                              ViSession* vi);
-using viClose_t = ViStatus (*)(ViObject vi);
-using viGetAttribute_t = ViStatus (*)(ViObject vi, ViAttr attr, void* value);
-using viLock_t = ViStatus (*)(ViSession vi, ViAccessMode lockType, ViUInt32 timeout, ViConstString requestedKey,
-                              ViChar accessKey[]);
-using viUnlock_t = ViStatus (*)(ViSession vi);
-using viQueryf_t = ViStatus (*)(ViSession vi, ViConstString writeFmt, ViConstString readFmt, ...);
-}
 
 namespace platform {
 

@@ -11,15 +11,6 @@
 
 namespace platform {
 
-// The nine entry points visa() binds, in binding order.
-inline constexpr const char* kVisaEntryPoints[] = {
-    "viOpenDefaultRM", "viFindRsrc", "viFindNext",     "viOpen",   "viClose",
-    "viGetAttribute",  "viLock",     "viUnlock",       "viQueryf",
-};
-
-// The VISA library name used in the code.
-inline constexpr const char* kVisaLibraryName = "visa32.dll";
-
 struct VisaBinding {
     Library library;
     VisaApi api;
@@ -28,5 +19,18 @@ struct VisaBinding {
 // Loads libraryName and binds all nine entry points; on failure nullopt and one
 // line in error naming the library, or the first missing entry point and the file.
 std::optional<VisaBinding> bindVisa(std::string_view libraryName, std::string* error = nullptr);
+
+// VISA bound on the first successful call and kept loaded for the rest of the
+// process; a failed attempt is not remembered, so a later call tries again.
+// visa() holds the one for the system's VISA library.
+class VisaOnce {
+public:
+    explicit VisaOnce(std::string_view libraryName) : name_(libraryName) {}
+    const VisaApi* get(std::string* error = nullptr);
+
+private:
+    std::string name_;
+    std::optional<VisaApi> bound_;
+};
 
 } // namespace platform

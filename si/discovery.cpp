@@ -3,9 +3,10 @@
 // the mezzanines fitted on each carrier.
 #include "si/discovery.h"
 
+#include "drivers/tvbase.h"
 #include "platform/library.h"
+#include "platform/visa.h"
 #include "si/descr_formats.h"
-#include "si/tvbase.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,7 +69,7 @@ bool vxiBranch(const platform::VisaApi& visa, ViSession vi, const char* rsrc, In
     rec.ModelCode = model & 0x0FFF;
 
     const unsigned crate = static_cast<ViUInt16>(rec.CrateLA);
-    if (manf == si::kOurManufacturer) {
+    if (manf == kCarrierManufacturer) {
         for (const auto& f : si::kCarrierFormats) {
             if (f.model == rec.ModelCode) {
                 formatInto(rec.Descr, f.descr, crate, rec.Slot, rec.Address);
@@ -108,7 +109,7 @@ bool chassisBranch(const platform::VisaApi& visa, ViSession vi, const char* rsrc
     } else {
         formatInto(rec.Descr, si::kUsbFormat, rec.Serial);
     }
-    rec.ModelCode = si::kChassisModelCode;
+    rec.ModelCode = kChassisModelCode;
     rec.Slot = si::kChassisSlotLA;
     rec.LA = static_cast<ViInt16>(si::kChassisSlotLA);
     rec.CrateLA = 0;
@@ -122,13 +123,15 @@ int loadBaseDriver()
 {
     if (baseDriver.bound)
         return 0;
-    auto lib = platform::Library::open(si::kBaseDriverName);
+    auto lib = platform::Library::open(kCarrierLibrary);
     if (!lib)
         return -1;
+    // Looked up in the driver's list order: init, close, m_type_q.
+    static_assert(kCarrierEntries.size() == 3);
     BaseDriver d;
-    d.init = lib->entry<tvbase_init_t>("tvbase_init");
-    d.close = lib->entry<tvbase_close_t>("tvbase_close");
-    d.mTypeQ = lib->entry<tvbase_m_type_q_t>("tvbase_m_type_q");
+    d.init = lib->entry<tvbase_init_t>(kCarrierEntries[0].data());
+    d.close = lib->entry<tvbase_close_t>(kCarrierEntries[1].data());
+    d.mTypeQ = lib->entry<tvbase_m_type_q_t>(kCarrierEntries[2].data());
     if (!d.init || !d.close || !d.mTypeQ)
         return -1; // lib goes out of scope: the library is unloaded
     lib->keep();
@@ -199,7 +202,10 @@ ViStatus findInstruments()
     std::size_t used = 0;
     for (ViUInt32 i = 0; i < count && used < work.size(); ++i) {
         rsrc.back() = '\0';
-        if (v.viOpen(rm.get(), rsrc.data(), VI_NO_LOCK, 0, instr.out()) == VI_SUCCESS) {
+        // A name that does not fit Address could only be listed cut, and a cut
+        // name opens nothing: such a resource is skipped.
+        const bool fits = std::strlen(rsrc.data()) < sizeof(InstrInfo::Address);
+        if (fits && v.viOpen(rm.get(), rsrc.data(), VI_NO_LOCK, 0, instr.out()) == VI_SUCCESS) {
             InstrInfo& rec = work[used];
             ViUInt16 intf = 0;
             v.viGetAttribute(instr.get(), VI_ATTR_INTF_TYPE, &intf);
@@ -230,7 +236,9 @@ ViStatus findInstruments()
     instrTable.fill(InstrInfo{});
     int published = 0;
     for (std::size_t k = 0; k < used; ++k) {
-        if (work[k].Slot == 0)
+        // Model code 0 marks a free entry: a record with it (an unreadable VXI
+        // model code, a mezzanine reporting 0) would hide every record after it.
+        if (work[k].Slot == 0 || work[k].ModelCode == 0)
             continue;
         instrTable[static_cast<std::size_t>(published)] = work[k];
         instrTable[static_cast<std::size_t>(published)].Session = 0;

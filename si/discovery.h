@@ -1,7 +1,7 @@
 // Instrument discovery: one VISA scan at start-up fills the instrument table.
 #pragma once
 
-#include "platform/visa.h"
+#include "drivers/visa.h"
 
 #include <array>
 #include <cstdint>

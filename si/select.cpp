@@ -3,6 +3,7 @@
 #include "si/select.h"
 
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
 
 #include <cstring>
 #include <string>
@@ -26,6 +27,7 @@ constexpr CtrlSpec kList{"LIST", tk::Kind::ListBox, "", 3, 14, 323, 385};
 int panel = 0;
 int okCtrl = 0, cancelCtrl = 0, listCtrl = 0;
 InstrInfo* selectedInstr = nullptr;
+bool waiting = false; // a caller waits on the dialog
 
 bool takeSelection()
 {
@@ -64,12 +66,12 @@ int cancelCB(int, int, int event, void*, int, int)
     return 0;
 }
 
-int addCtrl(const CtrlSpec& def, tk::CtrlCallback cb)
+int addCtrl(const CtrlSpec& spec, tk::CtrlCallback cb)
 {
-    const int id = tk::newCtrl(panel, def.kind, def.label, def.top, def.left, def.height, def.width);
+    const int id = tk::newCtrl(panel, spec.kind, spec.label, spec.top, spec.left, spec.height, spec.width);
     if (id < 0)
         return id;
-    tk::setAttr(panel, id, tk::Attr::ConstantName, def.constant);
+    tk::setAttr(panel, id, tk::Attr::ConstantName, spec.constant);
     tk::setCtrlCallback(panel, id, cb, nullptr);
     return id;
 }
@@ -131,26 +133,29 @@ int fillModelList(int modelCode)
     return fillList([modelCode](const InstrInfo& e) { return e.ModelCode == modelCode; });
 }
 
-// Puts the wait cursor back as it was, however the wait ends.
-class WaitCursorOff {
-public:
-    WaitCursorOff() : was_(tk::waitCursor()) { tk::setWaitCursor(false); }
-    ~WaitCursorOff() { tk::setWaitCursor(was_); }
-    WaitCursorOff(const WaitCursorOff&) = delete;
-    WaitCursorOff& operator=(const WaitCursorOff&) = delete;
-
-private:
-    bool was_;
-};
-
 InstrInfo* runDialog()
 {
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
     tk::displayPanel(panel);
+    struct Waiting {
+        Waiting() { waiting = true; }
+        ~Waiting() { waiting = false; }
+    } wait;
     while (tk::attr(panel, 0, tk::Attr::Visible) > 0)
         tk::processEvents();
     return selectedInstr;
+}
+
+// A second choice while one waits would refill the dialog under the first
+// caller, and both waits would end on one pick: the waiting dialog is brought
+// to the front instead, and the second caller gets nothing.
+bool alreadyWaiting()
+{
+    if (!waiting)
+        return false;
+    tk::displayPanel(panel);
+    return true;
 }
 
 bool prepare(const char* title)
@@ -169,17 +174,22 @@ bool prepare(const char* title)
 
 InstrInfo* selBase(const char* title)
 {
-    if (!prepare(title) || fillBaseList() == 0)
+    if (alreadyWaiting() || !prepare(title) || fillBaseList() == 0)
         return nullptr;
     return runDialog();
 }
 
 InstrInfo* selByModel(const char* title, int modelCode)
 {
-    if (!prepare(title) || fillModelList(modelCode) == 0)
+    if (alreadyWaiting() || !prepare(title) || fillModelList(modelCode) == 0)
         return nullptr;
-    WaitCursorOff normalCursor;
+    tk::WaitCursor normalCursor(false); // the operator chooses with the normal cursor
     return runDialog();
+}
+
+bool selectionWaiting()
+{
+    return alreadyWaiting();
 }
 
 int selectionPanel() { return panel; }

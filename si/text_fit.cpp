@@ -1,6 +1,7 @@
 // Fixed-size text fields of the instrument records: cut to fit, never overflow.
 #include "si/descr_formats.h"
 #include "si/discovery.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -9,35 +10,13 @@
 
 namespace {
 
-// Length of the longest prefix of text[0..len) that ends on a UTF-8 character boundary.
-std::size_t utf8Boundary(const char* text, std::size_t len)
-{
-    std::size_t end = len;
-    // Step back over continuation bytes to the lead byte of the last character.
-    std::size_t lead = end;
-    while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
-        --lead;
-    if (lead == 0)
-        return end;
-    const auto c = static_cast<unsigned char>(text[lead - 1]);
-    std::size_t need = 1;
-    if (c >= 0xF0) need = 4;
-    else if (c >= 0xE0) need = 3;
-    else if (c >= 0xC0) need = 2;
-    if (end - (lead - 1) < need)
-        return lead - 1; // the last character was cut in the middle: drop it
-    return end;
-}
-
 void copyField(std::span<char> field, std::string_view text)
 {
     if (field.empty())
         return;
-    std::size_t n = std::min(text.size(), field.size() - 1);
-    std::memcpy(field.data(), text.data(), n);
-    if (n < text.size())
-        n = utf8Boundary(field.data(), n);
-    field[n] = '\0';
+    const std::string_view kept = platform::utf8Cut(text, field.size() - 1);
+    std::memcpy(field.data(), kept.data(), kept.size());
+    field[kept.size()] = '\0';
 }
 
 } // namespace
@@ -55,14 +34,14 @@ void formatInto(std::span<char> field, const char* format, ...)
         return;
     }
     if (static_cast<std::size_t>(full) >= field.size()) {
-        const std::size_t n = utf8Boundary(field.data(), field.size() - 1);
+        const std::size_t n = platform::utf8Cut({field.data(), field.size() - 1}, field.size() - 1).size();
         field[n] = '\0';
     }
 }
 
 bool parseChassisIdn(std::string_view reply, InstrInfo& record)
 {
-    const std::string_view prefix = si::kIdnPrefix;
+    const std::string_view prefix = kChassisIdnPrefix;
     if (reply.substr(0, prefix.size()) != prefix)
         return false;
     // A reply read up to its end carries the instrument's line terminator.
@@ -78,8 +57,7 @@ bool parseChassisIdn(std::string_view reply, InstrInfo& record)
     while (n < rest.size() && n < kSerialMax && rest[n] != ',')
         ++n;
     const bool stoppedAtComma = n < rest.size() && rest[n] == ',';
-    const bool cut = n < rest.size() && !stoppedAtComma;
-    copyField(record.Serial, rest.substr(0, cut ? utf8Boundary(rest.data(), n) : n));
+    copyField(record.Serial, rest.substr(0, n));
 
     if (stoppedAtComma) {
         std::string_view fw = rest.substr(n + 1);

@@ -53,7 +53,8 @@
 // Single-threaded, like the program it serves.
 #pragma once
 
-#include "platform/visa.h"
+#include "drivers/mezzanine.h"
+#include "drivers/visa.h"
 
 #include <array>
 #include <cstdint>
@@ -65,15 +66,15 @@
 
 namespace sim {
 
-inline constexpr int kStages = 18;
+using ::kStages;
 // What a meter reports for an open circuit or an overload, as real meters do.
 inline constexpr double kOpenCircuit = 9.9e37;
 inline constexpr int kAlways = -1;
 
 // Mezzanine model codes.
-inline constexpr int kModelKsil2 = 64;
-inline constexpr int kModelKsil5 = 79;
-inline constexpr int kModelMezMeter = 32;
+inline constexpr int kModelKsil2 = KSIL2_MODEL;
+inline constexpr int kModelKsil5 = KSIL5_MODEL;
+inline constexpr int kModelMezMeter = MEZ_DMM_MODEL;
 
 // Statuses of the bench's own (drivers answer them through error_message).
 inline constexpr ViStatus kStatusNoBench = static_cast<ViStatus>(0xBFFA0F00u);   // bench could not be loaded

@@ -2,9 +2,12 @@
 // Keys starting with "_" are comments; any other unknown key is an error, so
 // a misspelt field does not silently fall back to its default.
 #include "sim/core.h"
+#include "drivers/meters.h"
+#include "drivers/tvbase.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <set>
@@ -110,7 +113,8 @@ Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
     Meter m;
     m.family = static_cast<int>(getInt(j, "family", onMezzanine ? kModelMezMeter : 0, where));
     const bool known = onMezzanine ? m.family == kModelMezMeter
-                                   : (m.family == 579 || m.family == 3458 || m.family == 324 || m.family == 356);
+                                   : (m.family == gauge::kModelHpE1412 || m.family == gauge::kModelHp3458 ||
+                                      m.family == gauge::kModelDmm || m.family == gauge::kModelDmm1);
     if (!known) fail(where, "unknown meter family " + std::to_string(m.family));
     if (auto w = j.find("wiredTo"); w != j.end()) {
         const std::string ww = where + " wiredTo";
@@ -199,7 +203,8 @@ Mezzanine parseMezzanine(const json& j, const std::string& where, std::uint32_t 
 bool isCarrierModel(const Instrument& in)
 {
     const int m = in.model & 0xFFF;
-    return in.manufacturer == 3702 && (m == 0x10D || m == 0x155 || m == 0x177);
+    return in.manufacturer == kCarrierManufacturer &&
+           std::find(kCarrierModels.begin(), kCarrierModels.end(), m) != kCarrierModels.end();
 }
 
 Instrument parseInstrument(const json& j, const std::string& where, std::uint32_t index)

@@ -3,7 +3,7 @@
 // they use bench.h.
 #pragma once
 
-#include "p_ksil2/tvksil2.h"
+#include "drivers/tvksil2.h"
 #include "sim/bench.h"
 
 #include <cstddef>

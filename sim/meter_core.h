@@ -2,7 +2,7 @@
 // its own entry points and function codes onto these.
 #pragma once
 
-#include "gauge/families.h"
+#include "drivers/meters.h"
 #include "sim/core.h"
 
 #include <functional>

@@ -35,6 +35,8 @@ public:
     virtual void menuChanged(int /*menuBar*/, int /*item*/) {}
     virtual void activeCtrlChanged(int /*panel*/, int /*ctrl*/) {} // the control takes the keyboard focus
     virtual void waitCursorChanged(bool /*on*/) {}
+    // Height in pixels a text box needs to show `lines` lines of its text.
+    virtual int textBoxHeight(int /*panel*/, int /*ctrl*/, int lines) { return lines * 16; }
 
     // Gives the backend a chance to collect input; must not block.
     // mainLoop is true when called from tk::pollMainLoop.

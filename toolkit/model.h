@@ -49,8 +49,12 @@ struct Control {
     bool dimmed = false;
     int textColor = kBlack;
     int onColor = kGreen;
+    int backColor = kWhite;    // text box
     bool monospace = false;
     int top = 0, left = 0, height = 0, width = 0;
+
+    // picture: the image file, resolved against the resource's folder at load
+    std::string image;
 
     // list box, ring, binary switch (two items: off, on)
     std::vector<ListItem> items;

@@ -20,6 +20,7 @@
 //               // table: "corner": "...", "rows": ["1", "2", ...] (labels; their number
 //               //        is the number of rows at load), "numRows": 0 (unlabelled rows),
 //               //        "columns": [{"label": "..", "type": "double" | "string"}]
+//               // picture: "image": "file.png" (a path relative to the resource's folder)
 //             }
 //   kinds:    command, numeric, string, textmsg, textbox, table, listbox, ring, binary,
 //             toggle, led, decoration, picture, canvas
@@ -35,6 +36,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -121,6 +123,8 @@ model::Control readControl(const json& j, const std::string& where)
         throw LoadError{at + " has unknown kind \"" + kind + "\""};
     c.kind = k->second;
     c.label = field<std::string>(j, "label", "");
+    if (c.kind == Kind::Picture)
+        c.image = field<std::string>(j, "image", "");
     c.top = field<int>(j, "top", 0);
     c.left = field<int>(j, "left", 0);
     c.height = field<int>(j, "height", 0);
@@ -316,7 +320,14 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
 
 std::unique_ptr<model::Panel> readPanel(const std::string& file, int resourceId)
 {
-    return guarded(file, [&](const json& doc) { return buildPanel(doc, resourceId); });
+    auto p = guarded(file, [&](const json& doc) { return buildPanel(doc, resourceId); });
+    // Pictures are files kept beside the resource.
+    if (p)
+        for (auto* list : {&p->controls, &p->defaults})
+            for (model::Control& c : *list)
+                if (!c.image.empty())
+                    c.image = (std::filesystem::path(file).parent_path() / c.image).string();
+    return p;
 }
 
 std::unique_ptr<model::MenuBar> readMenuBar(const std::string& file, int resourceId)

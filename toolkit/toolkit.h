@@ -53,9 +53,10 @@ enum class Attr {
     Title,            // text (panel)
     TextColor,        // int colour (control)
     OnColor,          // int colour (LED)
-    BackColor,        // int colour (panel)
+    BackColor,        // int colour (panel; text box: its text background)
     FrameDecoration,  // int 0/1 (panel): window-frame option switched off on MP at start-up
-    VisibleLines,     // int (text box): lines shown; setting it resizes the box (16 px a line)
+    VisibleLines,     // int (text box): lines shown; setting it resizes the box to show them
+                      // (the backend measures: 16 px a line headless, the font's lines on Qt)
     FirstVisibleLine, // int (text box): index of the top line shown; table: 1-based top row
     NumLines,         // int, read only (text box)
     ConstantName,     // text (panel or control)
@@ -69,6 +70,7 @@ inline constexpr int kBlue = 0x0000FF;
 inline constexpr int kYellow = 0xFFFF00;
 inline constexpr int kGrey = 0xA0A0A0;
 inline constexpr int kLightGrey = 0xC0C0C0;
+inline constexpr int kWhite = 0xFFFFFF;
 
 inline constexpr int kCentered = -1; // position of a panel built in code: centred on the screen
 

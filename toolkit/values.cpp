@@ -189,6 +189,11 @@ int setAttr(int panel, int ctrl, Attr a, int value)
     case Attr::Dimmed: c->dimmed = value != 0; break;
     case Attr::TextColor: c->textColor = value; break;
     case Attr::OnColor: c->onColor = value; break;
+    case Attr::BackColor:
+        if (c->kind != Kind::TextBox)
+            return ERR_ARG;
+        c->backColor = value;
+        break;
     case Attr::FirstVisibleLine:
         if (c->kind != Kind::TextBox && c->kind != Kind::Table)
             return ERR_ARG;
@@ -198,7 +203,8 @@ int setAttr(int panel, int ctrl, Attr a, int value)
         if (c->kind != Kind::TextBox)
             return ERR_ARG;
         c->visibleLines = std::max(1, value);
-        c->height = c->visibleLines * 16;
+        c->height = state().backend ? state().backend->textBoxHeight(panel, ctrl, c->visibleLines)
+                                    : c->visibleLines * 16;
         c->firstVisibleLine = clampFirstLine(*c, c->firstVisibleLine);
         notifyControl(panel, ctrl, Change::Everything);
         return OK;
@@ -265,6 +271,7 @@ int attr(int panel, int ctrl, Attr a)
     case Attr::Dimmed: return c->dimmed ? 1 : 0;
     case Attr::TextColor: return c->textColor;
     case Attr::OnColor: return c->onColor;
+    case Attr::BackColor: return c->kind == Kind::TextBox ? c->backColor : ERR_ARG;
     case Attr::VisibleLines: return c->kind == Kind::TextBox ? c->visibleLines : ERR_ARG;
     case Attr::FirstVisibleLine:
         return c->kind == Kind::TextBox || c->kind == Kind::Table ? c->firstVisibleLine : ERR_ARG;

@@ -1,9 +1,8 @@
 // Switch code for a target resistance from one channel's calibration table.
 //
-// Table layout (39 doubles): entry 1 + 18*a + k is the step value of stage k of
-// channel a, entry 37 + a is that channel's residual resistance R0; entry 0 is
-// never read. A bypassed stage still adds R0, so the increment of a set stage
-// is its step value minus R0, and R(code) = 18*R0 + sum of increments of set bits.
+// Table layout in drivers/tvksil2_math.h. A bypassed stage still adds R0, so
+// the increment of a set stage is its step value minus R0, and
+// R(code) = kStages*R0 + sum of increments of set bits.
 //
 // The result is defined by two passes over the remainder x - R(code), in double
 // precision and in a fixed order of operations (see countPlain). countPlain is
@@ -24,12 +23,11 @@ KSIL_VERSION_RECORD("0409", "04b0", "1.0");
 
 namespace {
 
-constexpr int kStages = 18;
 constexpr std::int32_t kAllSet = (1 << kStages) - 1;
 
 std::int32_t countPlain(const double* steps, double r0, double target)
 {
-    const double base = 18.0 * r0;
+    const double base = double(kStages) * r0;
     double r = target - base;
 
     // Greedy pass, coarsest stage first. A stage whose increment equals the
@@ -134,11 +132,11 @@ std::int32_t countBranchless(const Increments& in, double r)
 extern "C" std::int32_t tvksil2_countR(std::uint32_t /*vi*/, const double* table, std::int32_t channel,
                                        double target)
 {
-    const double* steps = table + 1 + kStages * channel;
-    const double r0 = table[37 + channel];
+    const double* steps = table + kStepEntry + kStages * channel;
+    const double r0 = table[kR0Entry + channel];
 
     const Increments in = increments(steps, r0);
-    const double base = 18.0 * r0;
+    const double base = double(kStages) * r0;
     const double r = target - base;
     if (in.regular && !std::isnan(r))
         return countBranchless(in, r);

@@ -1,8 +1,10 @@
 // The real program on the Qt backend (offscreen): what the operator sees and
 // clicks reaches the program's own callbacks.
 #include "tests/harness/harness.h"
+#include "toolkit/qt/widgets.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -12,13 +14,15 @@
 
 namespace {
 
-QWidget* mainWindowContent()
+QWidget* panelContent(const char* name)
 {
     for (QWidget* w : QApplication::allWidgets())
-        if (w->objectName() == "MP")
+        if (w->objectName() == name)
             return w;
     return nullptr;
 }
+
+QWidget* mainWindowContent() { return panelContent("MP"); }
 
 TEST(QtProgram, PanelsTabsExitAndValuesOnRealWidgets)
 {
@@ -50,6 +54,37 @@ TEST(QtProgram, PanelsTabsExitAndValuesOnRealWidgets)
     QTest::mouseClick(exitButton, Qt::LeftButton);
     tk::processEvents();
     EXPECT_EQ(exitRequest, 1);
+}
+
+// The pictures of MP and ABOUT show their artwork, and on ABOUT the text that
+// goes with the program-version label stands clear of that label.
+TEST(QtProgram, PicturesShowTheirArtworkAndAboutTextsDoNotOverlap)
+{
+    Harness h{Bench::empty()};
+    ASSERT_EQ(h.startWithQt(), 0);
+    QWidget* mp = mainWindowContent();
+    QWidget* about = panelContent("ABOUT");
+    ASSERT_NE(mp, nullptr);
+    ASSERT_NE(about, nullptr);
+
+    for (auto [panel, name] : {std::pair{mp, "PICTURE"}, std::pair{mp, "PICTURE_2"},
+                               std::pair{about, "PICTURE_2"}, std::pair{about, "VXI_LOGO"}}) {
+        auto* picture = dynamic_cast<tk::qtui::PictureFrame*>(panel->findChild<QWidget*>(name));
+        ASSERT_NE(picture, nullptr) << name;
+        EXPECT_FALSE(picture->image().isNull()) << panel->objectName().toStdString() << " " << name;
+    }
+
+    tk::displayPanel(hABOUT);
+    tk::processEvents();
+    auto* text = about->findChild<QLabel*>("TEXTMSG");
+    auto* versionLabel = about->findChild<QLabel*>("SOFT_VERSION_label");
+    ASSERT_NE(text, nullptr);
+    ASSERT_NE(versionLabel, nullptr);
+    const QRect textRect(text->pos(), text->fontMetrics().boundingRect(text->text()).size());
+    EXPECT_FALSE(textRect.intersects(versionLabel->geometry()))
+        << "text at " << textRect.x() << "," << textRect.y() << " " << textRect.width() << "x" << textRect.height()
+        << ", label at " << versionLabel->x() << "," << versionLabel->y() << " " << versionLabel->width() << "x"
+        << versionLabel->height();
 }
 
 } // namespace

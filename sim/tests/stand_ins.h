@@ -2,11 +2,11 @@
 // platform layer, kept loaded, entry points looked up with their C types.
 #pragma once
 
-#include "gauge/meter_api.h"
-#include "p_ksil2/tvksil2.h"
+#include "drivers/meters.h"
+#include "drivers/tvbase.h"
+#include "drivers/tvksil2.h"
 #include "platform/clock.h"
 #include "platform/library.h"
-#include "si/tvbase.h"
 #include "sim/bench.h"
 
 #include <gtest/gtest.h>
@@ -32,39 +32,39 @@ inline const platform::Library& library(const std::string& name)
     return it->second;
 }
 
-template <class F> F entry(const std::string& lib, const char* name)
+template <class F> F entry(std::string_view lib, const char* name)
 {
     std::string error;
-    F f = library(lib).entry<F>(name, &error);
+    F f = library(std::string(lib)).entry<F>(name, &error);
     if (!f) throw std::runtime_error(error);
     return f;
 }
 
 // The module driver's entry points by name (the test does not link the driver).
 struct Module {
-    decltype(&tvksil2_init) init = entry<decltype(&tvksil2_init)>("tvksil2_32.dll", "tvksil2_init");
-    decltype(&tvksil2_connect) connect = entry<decltype(&tvksil2_connect)>("tvksil2_32.dll", "tvksil2_connect");
+    decltype(&tvksil2_init) init = entry<decltype(&tvksil2_init)>(kModuleLibrary, "tvksil2_init");
+    decltype(&tvksil2_connect) connect = entry<decltype(&tvksil2_connect)>(kModuleLibrary, "tvksil2_connect");
     decltype(&tvksil2_get_attribute) getAttribute =
-        entry<decltype(&tvksil2_get_attribute)>("tvksil2_32.dll", "tvksil2_get_attribute");
-    decltype(&tvksil2_switch) switchChannel = entry<decltype(&tvksil2_switch)>("tvksil2_32.dll", "tvksil2_switch");
-    decltype(&tvksil2_config_R) configR = entry<decltype(&tvksil2_config_R)>("tvksil2_32.dll", "tvksil2_config_R");
+        entry<decltype(&tvksil2_get_attribute)>(kModuleLibrary, "tvksil2_get_attribute");
+    decltype(&tvksil2_switch) switchChannel = entry<decltype(&tvksil2_switch)>(kModuleLibrary, "tvksil2_switch");
+    decltype(&tvksil2_config_R) configR = entry<decltype(&tvksil2_config_R)>(kModuleLibrary, "tvksil2_config_R");
     decltype(&tvksil2_config_R_Calibr) configCalibr =
-        entry<decltype(&tvksil2_config_R_Calibr)>("tvksil2_32.dll", "tvksil2_config_R_Calibr");
-    decltype(&tvksil2_readFlash) readFlash = entry<decltype(&tvksil2_readFlash)>("tvksil2_32.dll", "tvksil2_readFlash");
+        entry<decltype(&tvksil2_config_R_Calibr)>(kModuleLibrary, "tvksil2_config_R_Calibr");
+    decltype(&tvksil2_readFlash) readFlash = entry<decltype(&tvksil2_readFlash)>(kModuleLibrary, "tvksil2_readFlash");
     decltype(&tvksil2_writeFlash) writeFlash =
-        entry<decltype(&tvksil2_writeFlash)>("tvksil2_32.dll", "tvksil2_writeFlash");
+        entry<decltype(&tvksil2_writeFlash)>(kModuleLibrary, "tvksil2_writeFlash");
     decltype(&tvksil2_error_message) errorMessage =
-        entry<decltype(&tvksil2_error_message)>("tvksil2_32.dll", "tvksil2_error_message");
-    decltype(&tvksil2_self_test) selfTest = entry<decltype(&tvksil2_self_test)>("tvksil2_32.dll", "tvksil2_self_test");
+        entry<decltype(&tvksil2_error_message)>(kModuleLibrary, "tvksil2_error_message");
+    decltype(&tvksil2_self_test) selfTest = entry<decltype(&tvksil2_self_test)>(kModuleLibrary, "tvksil2_self_test");
     decltype(&tvksil2_sft_interface) sftInterface =
-        entry<decltype(&tvksil2_sft_interface)>("tvksil2_32.dll", "tvksil2_sft_interface");
+        entry<decltype(&tvksil2_sft_interface)>(kModuleLibrary, "tvksil2_sft_interface");
     decltype(&tvksil2_revision_query) revision =
-        entry<decltype(&tvksil2_revision_query)>("tvksil2_32.dll", "tvksil2_revision_query");
-    decltype(&tvksil2_reset) reset = entry<decltype(&tvksil2_reset)>("tvksil2_32.dll", "tvksil2_reset");
-    decltype(&tvksil2_close) close = entry<decltype(&tvksil2_close)>("tvksil2_32.dll", "tvksil2_close");
-    tvbase_init_t baseInit = entry<tvbase_init_t>("tvbase_32.dll", "tvbase_init");
-    tvbase_m_type_q_t baseType = entry<tvbase_m_type_q_t>("tvbase_32.dll", "tvbase_m_type_q");
-    tvbase_close_t baseClose = entry<tvbase_close_t>("tvbase_32.dll", "tvbase_close");
+        entry<decltype(&tvksil2_revision_query)>(kModuleLibrary, "tvksil2_revision_query");
+    decltype(&tvksil2_reset) reset = entry<decltype(&tvksil2_reset)>(kModuleLibrary, "tvksil2_reset");
+    decltype(&tvksil2_close) close = entry<decltype(&tvksil2_close)>(kModuleLibrary, "tvksil2_close");
+    tvbase_init_t baseInit = entry<tvbase_init_t>(kCarrierLibrary, "tvbase_init");
+    tvbase_m_type_q_t baseType = entry<tvbase_m_type_q_t>(kCarrierLibrary, "tvbase_m_type_q");
+    tvbase_close_t baseClose = entry<tvbase_close_t>(kCarrierLibrary, "tvbase_close");
 
     // Opens the carrier and the module at position; the record comes back too.
     ViSession open(const char* carrier, ViUInt16 position, ViSession* base, tvksil2_device_data** record = nullptr)

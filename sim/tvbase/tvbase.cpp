@@ -1,7 +1,7 @@
 // Stand-in carrier driver (tvbase_32): sessions on carriers and the question
 // which module sits at each mezzanine position.
 #include "sim/core.h"
-#include "si/tvbase.h"
+#include "drivers/tvbase.h"
 
 using namespace sim;
 using namespace sim::core;

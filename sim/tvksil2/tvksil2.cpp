@@ -2,7 +2,7 @@
 // calibration record, switching, resistance settings and the flash.
 #include "sim/core.h"
 #include "platform/clock.h"
-#include "tvksil2_math/tvksil2_math.h"
+#include "drivers/tvksil2_math.h"
 
 #include <cstring>
 

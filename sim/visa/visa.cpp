@@ -1,5 +1,6 @@
 // Stand-in VISA (libvisa.so): the resource manager, resource search, sessions,
 // attributes, exclusive locks and the identification query over the bench.
+#include "drivers/visa.h"
 #include "sim/core.h"
 #include "platform/clock.h"
 

@@ -8,7 +8,7 @@
 //       Harness h;                       // default bench; or Harness h{Bench::empty()}
 //       h.chooseFromSelection(0);        // the carrier dialog of start-up: first item
 //       h.chooseFromSelection(0);        // then the multimeter the search offers first
-//       ASSERT_EQ(h.start(), 0);         // start-up steps 1..11, headless
+//       ASSERT_EQ(h.start(), 0);         // the whole start-up, headless
 //       h.press(hMP, MP_EXIT);           // queue the operator's actions ...
 //       h.answerConfirm(false);          // ... and the answers to pop-ups
 //       EXPECT_EQ(h.run(), Harness::kRunning); // main loop until idle, or its exit code

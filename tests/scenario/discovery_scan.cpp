@@ -208,3 +208,27 @@ TEST(DiscoveryScan, MoreThanTheTableHoldsKeepsTheFirst256)
     EXPECT_EQ(s(instrTable[255].Address), "VXI0::1::INSTR");
     EXPECT_EQ(sim::journal("viOpen(").size(), 256u); // the scan stopped once the list was full
 }
+
+// Address holds 127 characters: a longer name could only be listed cut, and a
+// cut name opens nothing. Model code 0 marks a free entry: a record with it
+// would end the table early and hide every record after it.
+TEST(DiscoveryScan, OverlongNamesAndModelCodeZeroAreNotPublished)
+{
+    Harness h{Bench::empty()};
+    const std::string longName = "VXI0::" + std::string(115, '7') + "::INSTR"; // 128 characters
+    const std::string longest = "VXI0::" + std::string(114, '6') + "::INSTR";  // 127: fits
+    add({vxi(longName, 3, 0, kOtherMaker, 0x243),
+         vxi("VXI0::4::INSTR", 4, 0, kOtherMaker, 0),
+         carrier("VXI0::2::INSTR", 2, {{1, 0}, {2, 64}}),
+         vxi(longest, 5, 0, kOtherMaker, 0x243)});
+
+    EXPECT_EQ(findInstruments(), 3);
+    ASSERT_EQ(published(), 3);
+    EXPECT_EQ(s(instrTable[0].Address), "VXI0::2::INSTR");
+    EXPECT_EQ(instrTable[0].Kind, KIND_CARRIER);
+    EXPECT_EQ(instrTable[1].Meznum, 2); // the fitted position that reports 0 is left out
+    EXPECT_EQ(instrTable[1].ModelCode, 64);
+    EXPECT_EQ(s(instrTable[2].Address), longest);
+    for (int i = 0; i < published(); ++i)
+        EXPECT_NE(s(instrTable[static_cast<std::size_t>(i)].Address), longName.substr(0, 127));
+}

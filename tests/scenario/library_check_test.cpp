@@ -4,7 +4,7 @@
 
 #include "VeltrCRC32/VeltrCRC32.h"
 #include "VeltrCRC32/marker.h"
-#include "tvksil2_math/tvksil2_math.h"
+#include "drivers/tvksil2_math.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Building benches for the discovery, selection and session scenarios.
 #pragma once
 
+#include "drivers/tvbase.h"
 #include "sim/bench.h"
 
 #include <cstdio>
@@ -11,7 +12,7 @@
 
 namespace scene {
 
-inline constexpr ViUInt16 kOurMaker = 0x0E76;
+inline constexpr ViUInt16 kOurMaker = kCarrierManufacturer;
 inline constexpr ViUInt16 kOtherMaker = 0x0FFF;
 
 // A module with nominal stage values and a small R0 on each channel.

@@ -177,3 +177,55 @@ TEST(SessionOpen, MenuSelectClosesBothAndStartsAgain)
     EXPECT_EQ(queryModuleTypes(baseSession, types), -3);
     EXPECT_EQ(types, (std::array<std::int32_t, 4>{64, 0, 9, 9}));
 }
+
+// A carrier choice that ends with no carrier open leaves no item naming a
+// module that cannot be opened.
+TEST(SessionOpen, NoCarrierOpenEmptiesTheMezzanineList)
+{
+    Harness h{Bench::empty()};
+    startOn(h, {{2, 64}, {3, 79}});
+    ASSERT_EQ(h.listValues(hMP, MP_MEZ_NUM), (std::vector<int>{2, 3}));
+
+    h.cancelSelection();
+    h.chooseMenu(MENUBAR_INSTR_SELECT);
+    EXPECT_EQ(h.run(), Harness::kRunning);
+    EXPECT_TRUE(h.listLabels(hMP, MP_MEZ_NUM).empty());
+    EXPECT_EQ(h.number(hMP, MP_MEZ_NUMold), 0);
+
+    // The same after a choice that reopens the list and then finds the carrier busy.
+    h.chooseFromSelection(0);
+    h.chooseMenu(MENUBAR_INSTR_SELECT);
+    EXPECT_EQ(h.run(), Harness::kRunning);
+    ASSERT_EQ(h.listValues(hMP, MP_MEZ_NUM), (std::vector<int>{2, 3}));
+    sim::failCall("tvbase_init", VI_ERROR_RSRC_LOCKED, 1, sim::callCount("tvbase_init") + 1);
+    h.chooseFromSelection(0);
+    h.chooseMenu(MENUBAR_INSTR_SELECT);
+    EXPECT_EQ(h.run(), Harness::kRunning);
+    EXPECT_EQ(baseSession, 0u);
+    EXPECT_TRUE(h.listLabels(hMP, MP_MEZ_NUM).empty());
+    EXPECT_EQ(h.number(hMP, MP_MEZ_NUMold), 0);
+}
+
+// Choosing the menu again while the carrier dialog waits must not nest a
+// second choice: one pick opens the carrier once, and every session opened is
+// closed by the end of the run.
+TEST(SessionOpen, CarrierChoiceWaitingIsNotStartedAgain)
+{
+    Harness h{Bench::empty()};
+    startOn(h, {{1, 64}});
+    const int initsBefore = sim::callCount("tvbase_init");
+
+    h.chooseMenu(MENUBAR_INSTR_SELECT);
+    h.chooseMenu(MENUBAR_INSTR_SELECT); // reaches the program while the dialog waits
+    h.chooseFromSelection(0);
+    EXPECT_EQ(h.run(), Harness::kRunning);
+    EXPECT_EQ(sim::callCount("tvbase_init"), initsBefore + 1);
+    EXPECT_NE(baseSession, 0u);
+    EXPECT_NE(mvi, 0u);
+
+    h.press(hMP, MP_EXIT);
+    h.answerConfirm(true);
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_EQ(sim::callCount("tvbase_close"), sim::callCount("tvbase_init"));
+    EXPECT_EQ(sim::callCount("tvksil2_close"), sim::callCount("tvksil2_init"));
+}

@@ -121,7 +121,7 @@ QWidget* makeField(const model::Control& c, QWidget* parent)
         return f;
     }
     case Kind::Picture:
-        return new PictureFrame(parent);
+        return new PictureFrame(parent, toQString(c.image));
     case Kind::Canvas: {
         auto* f = new QFrame(parent);
         f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -411,6 +411,11 @@ void QtBackend::applyAttributes(int panel, const model::Control& c, CtrlUi& cu)
         break;
     case Kind::TextBox:
         scrollTextBox(c, f);
+        if (c.backColor != kWhite || f->testAttribute(Qt::WA_SetPalette)) {
+            QPalette pal = f->palette();
+            pal.setColor(QPalette::Base, toQColor(c.backColor));
+            f->setPalette(pal);
+        }
         break;
     case Kind::Table:
         scrollTable(c, f);

@@ -50,6 +50,7 @@ public:
     void menuChanged(int menuBar, int item) override;
     void activeCtrlChanged(int panel, int ctrl) override;
     void waitCursorChanged(bool on) override;
+    int textBoxHeight(int panel, int ctrl, int lines) override;
     void pump(bool mainLoop) override;
     void messagePopup(std::string_view title, std::string_view text) override;
     int confirmPopup(std::string_view title, std::string_view text) override;

@@ -84,6 +84,16 @@ void QtBackend::appendLines(const model::Control& c, QWidget* field, int from)
     scrollTextBox(c, box);
 }
 
+int QtBackend::textBoxHeight(int panel, int ctrl, int lines)
+{
+    auto* box = qobject_cast<QPlainTextEdit*>(controlField(panel, ctrl));
+    if (!box)
+        return Backend::textBoxHeight(panel, ctrl, lines);
+    // The lines of the box's font, its document margin above and below, its frame.
+    const double margin = box->document()->documentMargin();
+    return lines * box->fontMetrics().lineSpacing() + static_cast<int>(2 * margin) + 2 * box->frameWidth() + 1;
+}
+
 void QtBackend::scrollTextBox(const model::Control& c, QWidget* field)
 {
     auto* box = qobject_cast<QPlainTextEdit*>(field);

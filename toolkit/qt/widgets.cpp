@@ -225,11 +225,20 @@ void TableField::setTopRow(int row)
 
 // --- PictureFrame --------------------------------------------------------------
 
-PictureFrame::PictureFrame(QWidget* parent) : QWidget(parent) {}
+PictureFrame::PictureFrame(QWidget* parent, const QString& imageFile) : QWidget(parent)
+{
+    if (!imageFile.isEmpty())
+        image_.load(imageFile);
+}
 
 void PictureFrame::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    if (!image_.isNull()) {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawPixmap(rect(), image_);
+        return;
+    }
     const QRect r = rect().adjusted(0, 0, -1, -1);
     QLinearGradient g(r.topLeft(), r.bottomRight());
     g.setColorAt(0, palette().color(QPalette::Window).lighter(115));

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPixmap>
 #include <QPointer>
 #include <QTableWidget>
 #include <QWidget>
@@ -91,13 +92,18 @@ private:
     int pendingTopRow_ = -1;
 };
 
-// A framed area standing in for an image stored with the panel.
+// The picture of a panel, scaled to its frame; a framed blank area when the
+// image file cannot be read.
 class PictureFrame : public QWidget {
 public:
-    explicit PictureFrame(QWidget* parent);
+    PictureFrame(QWidget* parent, const QString& imageFile);
+    const QPixmap& image() const { return image_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap image_;
 };
 
 } // namespace tk::qtui

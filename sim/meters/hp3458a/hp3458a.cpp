@@ -1,5 +1,5 @@
 // Stand-in HP 3458A driver (hp3458a): one measure call takes a whole reading.
-#include "gauge/meter_api.h"
+#include "drivers/meters.h"
 #include "sim/meter_core.h"
 
 using namespace sim;

@@ -1,6 +1,6 @@
 // Stand-in HP E1412 driver (hpe1412_32): function, trigger count, initiate,
 // then a timed fetch of the reading.
-#include "gauge/meter_api.h"
+#include "drivers/meters.h"
 #include "platform/clock.h"
 #include "sim/meter_core.h"
 

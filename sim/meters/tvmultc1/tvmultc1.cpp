@@ -1,5 +1,5 @@
 // Stand-in driver of the maker's second standalone multimeter (tvmultc1).
-#include "gauge/meter_api.h"
+#include "drivers/meters.h"
 #include "sim/meter_core.h"
 
 using namespace sim;

@@ -1,17 +1,18 @@
-// CP's calibration table as the session code fills and resets it.
+// The module's flash read into CP's calibration table, and the table's fill and reset.
 #include "p_ksil2/caltable.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
 
 void showCalTable(const tvksil2_device_data& record)
 {
     colourCalTable(tk::kBlue);
-    for (int ch = 0; ch < kCalChannels; ++ch) {
-        for (int k = 0; k < kCalStageRows; ++k)
-            tk::setCell(hCP, CP_TABLE, k + 1, ch + 1, record.step[ch * kCalStageRows + k]);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        for (int k = 0; k < kStages; ++k)
+            tk::setCell(hCP, CP_TABLE, k + 1, ch + 1, record.step[ch * kStages + k]);
         tk::setCell(hCP, CP_TABLE, kCalR0Row, ch + 1, record.r0[ch]);
     }
 }
@@ -37,7 +38,7 @@ int readFlash(int, int, int event, void*, int, int)
         reportStatus("calloc memory for device data", lastStatus);
         return 0;
     }
-    const WaitCursor busy;
+    const tk::WaitCursor busy;
     bool read = false;
     for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
         Delay(kFlashReadWait);

@@ -2,7 +2,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
-#include "p_ksil2/tvksil2.h"
+#include "drivers/tvksil2.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
 

@@ -2,6 +2,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
+#include "platform/utf8.h"
 #include "toolkit/toolkit.h"
 
 #include <array>
@@ -10,21 +11,6 @@
 namespace {
 
 constexpr std::size_t kStatusChars = 255; // the status text is a 256-byte buffer
-
-// Cuts a UTF-8 text to at most maxChars characters.
-void cutToChars(std::string& text, std::size_t maxChars)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            continue;
-        if (chars == maxChars) {
-            text.resize(i);
-            return;
-        }
-        ++chars;
-    }
-}
 
 } // namespace
 
@@ -40,7 +26,7 @@ void reportStatus(const char* callText, ViStatus status)
     std::string text = message.data();
     text += ' ';
     text += callText ? callText : "";
-    cutToChars(text, kStatusChars);
+    text.resize(platform::utf8Cut(text, platform::kNoLimit, kStatusChars).size());
     tk::setValue(hMP, MP_MSG, text);
     tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
 }

@@ -1,0 +1,16 @@
+// Mezzanine model codes as the carrier driver reports them per position, and
+// the shape of the resistance module they name.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::int32_t KSIL2_MODEL = 64;   // КСИЛ2-4Л, 0x40
+inline constexpr std::int32_t KSIL5_MODEL = 79;   // КСИЛ5, 0x4F
+inline constexpr std::int32_t MEZ_DMM_MODEL = 32; // the mezzanine multimeter, 0x20
+
+// Positions of a carrier, 1..4.
+inline constexpr int kMezzaninePositions = 4;
+
+// A КСИЛ2-4Л channel: a chain of 18 stages of nominal weights 1, 2, 4 ... 131072 ohms.
+inline constexpr int kStages = 18;
+inline constexpr int kChannels = 2;
