@@ -1,6 +1,7 @@
 // The one table of callback names the panel resource refers to.
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/callbacks.h"
+#include "p_ksil2/caltable.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
@@ -34,6 +35,8 @@ constexpr std::array kCallbacks{
     NamedCallback{"closePopup", closePopup},
     NamedCallback{"setP", setP},
     NamedCallback{"inputP", inputP},
+    NamedCallback{"defaultFlash", defaultFlash},
+    NamedCallback{"writeFlash", writeFlash},
     NamedCallback{"setChan", setChan},
     NamedCallback{"vavChgU_Z", vavChgU_Z},
     NamedCallback{"vavChgU_I", vavChgU_I},
@@ -51,8 +54,6 @@ constexpr std::array kCallbacks{
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
-    NamedCallback{"defaultFlash", nullptr},
-    NamedCallback{"writeFlash", nullptr},
     NamedCallback{"stopPov", nullptr},
     NamedCallback{"startPov", nullptr},
 };

@@ -90,6 +90,9 @@ inline constexpr ViStatus kStatusNotCarrier = static_cast<ViStatus>(0xBFFA0F09u)
 inline constexpr ViStatus kStatusNoReading = static_cast<ViStatus>(0xBFFA0F0Au);  // fetch without initiate
 inline constexpr ViStatus kStatusLockNotHeld = static_cast<ViStatus>(0xBFFA0F0Bu);
 inline constexpr ViStatus kStatusBadFormat = static_cast<ViStatus>(0xBFFA0F0Cu);   // viQueryf format not supported
+inline constexpr ViStatus kStatusFlashUnreadable = static_cast<ViStatus>(0xBFFA0F0Du); // flash file exists, cannot be read
+inline constexpr ViStatus kStatusFlashForeign = static_cast<ViStatus>(0xBFFA0F0Eu);    // flash file of another module
+inline constexpr ViStatus kStatusFlashTooLarge = static_cast<ViStatus>(0xBFFA0F0Fu);   // far larger than a record
 
 // Russian text of a status as the stand-in drivers report it; a generic text
 // with the code for statuses the bench does not know.
@@ -218,6 +221,9 @@ void setStateDir(std::string dir);
 std::string stateDir();
 // The flash file of the module at that carrier address and position.
 std::string flashFile(std::string_view carrierAddress, int position);
+// A flash file that exists but cannot be read, names another module or is far
+// larger than a record makes the read fail with its own status (and one line
+// on stderr naming the file); it never reads as the factory content.
 // Makes the next flash write stop after its temporary file is written and
 // synced, before the rename, as if the process were killed; the call returns
 // kStatusFlashWrite.
