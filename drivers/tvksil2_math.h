@@ -12,6 +12,13 @@
 #define TVKSIL2_MATH_EXPORT __attribute__((visibility("default")))
 #endif
 
+// The library's file on this platform; every text that names the library uses it.
+#if defined(_WIN32)
+inline constexpr const char* kMathLibraryFile = "tvksil2_math.dll";
+#else
+inline constexpr const char* kMathLibraryFile = "libtvksil2_math.so";
+#endif
+
 // Table layout: entry 0 is never read; entry kStepEntry + kStages * a + k is the
 // step value of stage k of channel a; entry kR0Entry + a is that channel's R0.
 inline constexpr int kStepEntry = 1;

@@ -8,6 +8,7 @@
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/driver_check.h"
+#include "p_ksil2/library_check.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
@@ -126,8 +127,9 @@ int appStart(int& argc, char** argv, const StartOptions& options)
 
     tk::displayPanel(hMP);
 
-    // The library check of the switch-code library file comes here (with the
-    // file integrity utilities); refreshAbout repeats it.
+    // Library check: the switch-code library file; refreshAbout repeats it.
+    checkMathLibrary();
+
     refreshAbout();
 
     // Instrument discovery; the table it fills lives for the whole run.
@@ -210,5 +212,5 @@ void refreshAbout()
     instrumentRevision[sizeof instrumentRevision - 1] = '\0';
     tk::setValue(hABOUT, ABOUT_DRVR_VERSION, driverRevision);
     tk::setValue(hABOUT, ABOUT_SOFT_VERSION, kProgramVersion);
-    // The library check of start-up is repeated here once it exists.
+    checkMathLibrary();
 }

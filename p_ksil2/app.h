@@ -26,5 +26,5 @@ void applyModelSetup();
 // The exit question for the model chosen at start-up.
 const char* exitQuestion();
 
-// Driver revision and program version on ABOUT.
+// Driver revision, program version and the switch-code library check on ABOUT.
 void refreshAbout();

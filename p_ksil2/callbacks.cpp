@@ -2,6 +2,7 @@
 #include "p_ksil2/callbacks.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/calibration.h"
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
@@ -60,6 +61,7 @@ void selectMultimeter()
 void showMain() { tk::displayPanel(hMP); }
 void requestExit() { exitRequest = 1; }
 void showAbout() { tk::displayPanel(hABOUT); }
+void calibrate() { autoCalibrate(); } // its status is on the status line already
 
 struct MenuAction {
     int item;
@@ -71,8 +73,7 @@ constexpr std::array kMenuActions{
     MenuAction{MENUBAR_INSTR_SELECT_HP, selectMultimeter},
     MenuAction{MENUBAR_INSTR_OSNOWN, showMain},
     MenuAction{MENUBAR_INSTR_EXIT, requestExit},
-    // Pending: the automatic calibration is not built yet; the item does nothing until it is.
-    MenuAction{MENUBAR_EXE_CALIBR, nullptr},
+    MenuAction{MENUBAR_EXE_CALIBR, calibrate},
     // Reset and self-test are run by MP's buttons; the menu items take no action by design.
     MenuAction{MENUBAR_EXE_RESET, nullptr},
     MenuAction{MENUBAR_EXE_SELFTEST, nullptr},

@@ -1,8 +1,11 @@
 // The one table of callback names the panel resource refers to.
+#include "p_ksil2/calibration.h"
 #include "p_ksil2/callbacks.h"
+#include "p_ksil2/caltable.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
+#include "p_ksil2/verify.h"
 #include "toolkit/toolkit.h"
 
 #include <array>
@@ -27,7 +30,21 @@ constexpr std::array kCallbacks{
     NamedCallback{"continueSelftest", continueSelftest},
     NamedCallback{"stopSelftest", stopSelftest},
     NamedCallback{"readFlash", readFlash},
+    NamedCallback{"selectR", selectR},
+    NamedCallback{"inputVal", inputVal},
+    NamedCallback{"closePopup", closePopup},
+    NamedCallback{"setP", setP},
+    NamedCallback{"inputP", inputP},
+    NamedCallback{"defaultFlash", defaultFlash},
+    NamedCallback{"writeFlash", writeFlash},
     NamedCallback{"setChan", setChan},
+    NamedCallback{"vavChgU_Z", vavChgU_Z},
+    NamedCallback{"vavChgU_I", vavChgU_I},
+    NamedCallback{"modeR", modeR},
+    NamedCallback{"auto_measureCB", auto_measureCB},
+    NamedCallback{"auto_pov", auto_pov},
+    NamedCallback{"start", start},
+    NamedCallback{"next_step", next_step},
     NamedCallback{"selFName", selFName},
     NamedCallback{"writeLogCB", writeLogCB},
     NamedCallback{"cancelP", cancelP},
@@ -37,20 +54,6 @@ constexpr std::array kCallbacks{
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.
-    NamedCallback{"defaultFlash", nullptr},
-    NamedCallback{"writeFlash", nullptr},
-    NamedCallback{"selectR", nullptr},
-    NamedCallback{"inputVal", nullptr},
-    NamedCallback{"closePopup", nullptr},
-    NamedCallback{"modeR", nullptr},
-    NamedCallback{"auto_measureCB", nullptr},
-    NamedCallback{"vavChgU_Z", nullptr},
-    NamedCallback{"setP", nullptr},
-    NamedCallback{"vavChgU_I", nullptr},
-    NamedCallback{"inputP", nullptr},
-    NamedCallback{"auto_pov", nullptr},
-    NamedCallback{"start", nullptr},
-    NamedCallback{"next_step", nullptr},
     NamedCallback{"stopPov", nullptr},
     NamedCallback{"startPov", nullptr},
 };

@@ -1,4 +1,5 @@
 // The module's flash read into CP's calibration table, and the table's fill and reset.
+#include "p_ksil2/caltable.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
@@ -6,22 +7,13 @@
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
-#include <memory>
-#include <new>
-
-namespace {
-constexpr int kR0Row = kStages + 1;
-} // namespace
-
 void showCalTable(const tvksil2_device_data& record)
 {
-    for (int col = 1; col <= 2; ++col)
-        for (int row = 1; row <= kR0Row; ++row)
-            tk::setCellTextColor(hCP, CP_TABLE, row, col, tk::kBlue);
-    for (int ch = 0; ch < 2; ++ch) {
+    colourCalTable(tk::kBlue);
+    for (int ch = 0; ch < kChannels; ++ch) {
         for (int k = 0; k < kStages; ++k)
             tk::setCell(hCP, CP_TABLE, k + 1, ch + 1, record.step[ch * kStages + k]);
-        tk::setCell(hCP, CP_TABLE, kR0Row, ch + 1, record.r0[ch]);
+        tk::setCell(hCP, CP_TABLE, kCalR0Row, ch + 1, record.r0[ch]);
     }
 }
 
@@ -34,26 +26,19 @@ void resetCalTable()
 namespace {
 constexpr int kFlashReadAttempts = 5;
 constexpr double kFlashReadWait = 0.5; // the module's flash answers only after a pause
-
 } // namespace
 
 int readFlash(int, int, int event, void*, int, int)
 {
     if (event != tk::EVENT_COMMIT)
         return 0;
-    tvksil2_device_data* record = nullptr;
-    if (mvi != 0)
-        tvksil2_get_attribute(mvi, &record);
-    std::unique_ptr<tvksil2_device_data> fallback;
+    const CalRecord calRecord;
+    tvksil2_device_data* record = calRecord.get();
     if (!record) {
-        fallback.reset(new (std::nothrow) tvksil2_device_data{});
-        record = fallback.get();
-        if (!record) {
-            reportStatus("calloc memory for device data", lastStatus);
-            return 0;
-        }
+        reportStatus("calloc memory for device data", lastStatus);
+        return 0;
     }
-    tk::WaitCursor busy;
+    const tk::WaitCursor busy;
     bool read = false;
     for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
         Delay(kFlashReadWait);

@@ -3,7 +3,10 @@
 #include "p_ksil2/app_state.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/manual.h"
+#include "p_ksil2/msgp.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/verify.h"
 #include "si/discovery.h"
 #include "si/select.h"
 
@@ -79,10 +82,14 @@ void resetGlobals()
     driverRevision[0] = '\0';
     instrumentRevision[0] = '\0';
     exitQuestionText = kExitQuestionKsil2;
+    autoMeasure = 0;
+    pp5Running = 0;
+    pp5WaitStep = 0;
 
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
     resetProtocolState();
     forgetSelection();
+    msgpForget();
 }

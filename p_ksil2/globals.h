@@ -27,7 +27,6 @@ extern char instrumentRevision[256];
 
 inline constexpr const char* kProgramVersion = "1.1.0";
 inline constexpr const char* kResourceFile = "p_ksil2.uir";
-inline constexpr const char* kMathLibraryFile = "tvksil2_math.dll";
 
 // Folder the resource is loaded from (the program's own folder unless set).
 std::string resourcePath();

@@ -1,21 +1,142 @@
-// Manual control of a КСИЛ2-4Л channel on page PP.
+// Manual control of page PP: setting a channel to a typed resistance, recording
+// the point, and the focus moves that make the operator's keyboard cycle.
 #include "p_ksil2/manual.h"
 
+#include "drivers/tvksil2.h"
+#include "gauge/gauge.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/session.h"
+#include "p_ksil2/verify.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
+
+int autoMeasure = 0;
 
 namespace {
-constexpr double kChannelSettle = 0.05; // seconds, around a channel choice
+
+constexpr double kSettle = 0.05;       // after choosing the channel and after switching it on
+constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
+
+// One manual point: every channel off, the chosen one set to R_Z and switched
+// on; with automatic measurements the multimeter reads it and the row is
+// recorded, otherwise the operator measures and types R_I.
+void setManualPoint()
+{
+    if (mvi == 0)
+        return;
+    const tk::WaitCursor busy;
+    ViStatus status = tvksil2_switch(mvi, 0, 0);
+    if (status != 0)
+        reportStatus("tvksil2_switch (mvi, 0, 0)", status);
+    if (status < 0) {
+        tvksil2_reset(mvi);
+        return;
+    }
+    const auto channel = static_cast<ViUInt16>(tk::intValue(hPP, PP_CHAN));
+    status = tvksil2_config_trigger(mvi, 0);
+    if (status != 0)
+        reportStatus("tvksil2_config_trigger(mvi, 0)", status);
+    if (status < 0)
+        return;
+
+    Delay(kSettle);
+    tk::setValue(hPP, PP_CHAN, channel);
+    Delay(kSettle);
+
+    const double set = tk::numValue(hPP, PP_R_Z);
+    tk::setValue(hPP, PP_R_I, set);
+    setResRange(set);
+    if (autoMeasure)
+        configureMeter(kFourWireRes);
+    if (tvksil2_config_R(mvi, channel, set) < 0)
+        return;
+    status = tvksil2_switch(mvi, channel, 1);
+    if (status != 0)
+        reportStatus("tvksil2_switch (mvi, chan, 1)", status);
+    if (status < 0) {
+        tvksil2_reset(mvi);
+        return;
+    }
+    Delay(kSettle);
+
+    // The channel stays on: for the operator's own measurement, or until the next SET.
+    double measured = 0.0;
+    if (!autoMeasure || measureFres(&measured) != 0) {
+        tk::setActiveCtrl(hPP, PP_R_I);
+        return;
+    }
+    tk::setValue(hPP, PP_R_I, measured);
+    // The reading itself is recorded: R_I holds it only within its limits.
+    addPovRowValues(channel, set, measured);
 }
 
-int setChan(int panel, int control, int event, void* data, int e1, int e2)
+bool committedOrChanged(int event)
+{
+    return event == tk::EVENT_COMMIT || event == tk::EVENT_VAL_CHANGED;
+}
+
+} // namespace
+
+int setP(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    if (autoPovMode)
+        runAutoVerification();
+    else
+        setManualPoint();
+    return 0;
+}
+
+int inputP(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    const auto channel = static_cast<ViUInt16>(tk::intValue(hPP, PP_CHAN));
+    if (mvi != 0)
+        tvksil2_switch(mvi, channel, 0); // not examined: the row is recorded anyway
+    addPovRow(channel);
+    tk::setActiveCtrl(hPP, PP_R_Z);
+    return 0;
+}
+
+int setChan(int, int, int event, void*, int, int)
 {
     if (event != tk::EVENT_COMMIT)
         return 0;
     if (mvi != 0)
-        Delay(kChannelSettle);
+        Delay(kSettle);
     tk::setActiveCtrl(hPP, PP_R_Z);
+    return 0;
+}
+
+int vavChgU_Z(int, int, int event, void*, int, int)
+{
+    if (committedOrChanged(event))
+        tk::setActiveCtrl(hPP, PP_SET);
+    return 0;
+}
+
+int vavChgU_I(int, int, int event, void*, int, int)
+{
+    if (committedOrChanged(event))
+        tk::setActiveCtrl(hPP, PP_INPUT);
+    return 0;
+}
+
+int modeR(int panel, int control, int event, void*, int, int)
+{
+    // Made with or without a session; the status is not examined.
+    if (event == tk::EVENT_COMMIT)
+        tvksil2_mode_R(mvi, static_cast<ViUInt16>(tk::intValue(panel, control)));
+    return 0;
+}
+
+int auto_measureCB(int panel, int control, int event, void*, int, int)
+{
+    if (event == tk::EVENT_COMMIT)
+        autoMeasure = tk::intValue(panel, control);
     return 0;
 }

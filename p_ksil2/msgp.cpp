@@ -14,10 +14,10 @@ constexpr int kPaleYellow = 0xFFFFCC;
 int panel = 0;
 int box = 0;
 
-// The panel lives until the toolkit goes; made again if the toolkit was restarted.
+// The panel lives until the toolkit goes; msgpForget drops it with the program's globals.
 bool made()
 {
-    return panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) >= 0;
+    return panel > 0;
 }
 
 void make()
@@ -65,4 +65,10 @@ void msgpHide()
 int msgpPanel()
 {
     return made() ? panel : 0;
+}
+
+void msgpForget()
+{
+    panel = 0;
+    box = 0;
 }

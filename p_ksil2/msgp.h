@@ -11,3 +11,5 @@ void msgpShow(std::string_view text);
 void msgpHide();
 // The panel's handle, 0 before the first message.
 int msgpPanel();
+// Forgets the panel, as the toolkit that held it is gone (the program started again in one process).
+void msgpForget();

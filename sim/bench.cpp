@@ -130,9 +130,27 @@ double presentedResistance(std::string_view carrierAddress, int position, int ch
     return mz->model == kModelKsil2 ? chainResistance(*c, c->code) : c->setting;
 }
 
+double outputResistance(std::string_view carrierAddress, int position)
+{
+    const Mezzanine* mz = mezzanine(carrierAddress, position);
+    if (!mz) return kOpenCircuit;
+    // Conductances add; a channel presenting 0 Ω shorts the output.
+    double conductance = 0.0;
+    bool any = false;
+    for (int n = 1; n <= static_cast<int>(mz->channels.size()); ++n) {
+        const double r = presentedResistance(carrierAddress, position, n);
+        if (r >= kOpenCircuit) continue;
+        if (r <= 0.0) return 0.0;
+        conductance += 1.0 / r;
+        any = true;
+    }
+    return any ? 1.0 / conductance : kOpenCircuit;
+}
+
 double meterTrueResistance(const Meter& meter)
 {
     if (meter.wiredCarrier.empty()) return kOpenCircuit;
+    if (meter.wiredChannel == 0) return outputResistance(meter.wiredCarrier, meter.wiredPosition);
     return presentedResistance(meter.wiredCarrier, meter.wiredPosition, meter.wiredChannel);
 }
 

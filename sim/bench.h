@@ -94,6 +94,9 @@ inline constexpr ViStatus kStatusNotCarrier = static_cast<ViStatus>(0xBFFA0F09u)
 inline constexpr ViStatus kStatusNoReading = static_cast<ViStatus>(0xBFFA0F0Au);  // fetch without initiate
 inline constexpr ViStatus kStatusLockNotHeld = static_cast<ViStatus>(0xBFFA0F0Bu);
 inline constexpr ViStatus kStatusBadFormat = static_cast<ViStatus>(0xBFFA0F0Cu);   // viQueryf format not supported
+inline constexpr ViStatus kStatusFlashUnreadable = static_cast<ViStatus>(0xBFFA0F0Du); // flash file exists, cannot be read
+inline constexpr ViStatus kStatusFlashForeign = static_cast<ViStatus>(0xBFFA0F0Eu);    // flash file of another module
+inline constexpr ViStatus kStatusFlashTooLarge = static_cast<ViStatus>(0xBFFA0F0Fu);   // far larger than a record
 
 // Russian text of a status as the stand-in drivers report it; a generic text
 // with the code for statuses the bench does not know.
@@ -133,7 +136,9 @@ struct SelfTest {
 // (tvmmultc1_32).
 struct Meter {
     int family = 0;
-    // The module channel its four-wire inputs are wired to; empty carrier = not wired (reads open).
+    // Where its four-wire inputs are wired: a module's measuring output
+    // (wiredChannel 0: reads whichever channels are switched on, in parallel)
+    // or one channel of it. Empty carrier = not wired (reads open).
     std::string wiredCarrier;
     int wiredPosition = 0;
     int wiredChannel = 0;
@@ -223,6 +228,9 @@ std::string stateDir();
 bool stateDirWritable(std::string* error = nullptr);
 // The flash file of the module at that carrier address and position.
 std::string flashFile(std::string_view carrierAddress, int position);
+// A flash file that exists but cannot be read, names another module or is far
+// larger than a record makes the read fail with its own status (and one line
+// on stderr naming the file); it never reads as the factory content.
 // Makes the next flash write stop after its temporary file is written and
 // synced, before the rename, as if the process were killed; the call returns
 // kStatusFlashWrite.
@@ -239,6 +247,9 @@ Channel* channel(std::string_view carrierAddress, int position, int channel);
 double chainResistance(const Channel& ch, std::int32_t code);
 // What the channel presents at its terminals now: kOpenCircuit when it is off.
 double presentedResistance(std::string_view carrierAddress, int position, int channel);
+// What the module's measuring output presents now: the channels that are
+// switched on, in parallel; kOpenCircuit when none is.
+double outputResistance(std::string_view carrierAddress, int position);
 // What a meter's resistance function would read now, without gain error or noise.
 double meterTrueResistance(const Meter& meter);
 

@@ -202,6 +202,7 @@ Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
         m.wiredCarrier = getString(*w, "carrier", "", ww);
         if (!m.wiredCarrier.empty()) checkAddress(m.wiredCarrier, ww + " carrier");
         m.wiredPosition = static_cast<int>(getInt(*w, "position", 0, ww, 1, kMezzaninePositions));
+        // Without a channel the meter is on the module's measuring output.
         m.wiredChannel = static_cast<int>(getInt(*w, "channel", 0, ww, 1, kMaxChannels));
     }
     m.gainError = getDouble(j, "gainError", 0.0, where, -kMaxGainError, kMaxGainError);
@@ -336,18 +337,25 @@ Instrument parseInstrument(const json& j, const std::string& where, std::uint32_
     return in;
 }
 
+// A meter is wired to a resistance module's measuring output (no channel
+// given) or to one of its channels.
 void checkWiring(const Bench& b, const Meter& m, const std::string& where)
 {
     if (m.wiredCarrier.empty()) return;
     for (const Instrument& in : b.instruments) {
         if (!core::sameAddress(in.address, m.wiredCarrier)) continue;
-        for (const Mezzanine& mz : in.mezzanines)
-            if (mz.position == m.wiredPosition && m.wiredChannel >= 1 &&
-                m.wiredChannel <= static_cast<int>(mz.channels.size()))
+        for (const Mezzanine& mz : in.mezzanines) {
+            if (mz.position != m.wiredPosition || mz.channels.empty()) continue;
+            if (m.wiredChannel == 0 ||
+                (m.wiredChannel >= 1 && m.wiredChannel <= static_cast<int>(mz.channels.size())))
                 return;
+        }
     }
-    fail(where, "meter wired to channel " + std::to_string(m.wiredChannel) + " of position " +
-                    std::to_string(m.wiredPosition) + " at " + m.wiredCarrier + ", which does not exist");
+    const std::string what = m.wiredChannel == 0
+                                 ? "the module at position " + std::to_string(m.wiredPosition)
+                                 : "channel " + std::to_string(m.wiredChannel) + " of position " +
+                                       std::to_string(m.wiredPosition);
+    fail(where, "meter wired to " + what + " at " + m.wiredCarrier + ", which does not exist");
 }
 
 Bench parse(std::string_view text, std::string_view source)

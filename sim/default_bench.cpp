@@ -15,7 +15,8 @@ std::string_view defaultBenchJson()
         { "position": 1, "model": 64, "seed": 101 },
         { "position": 3, "model": 79, "seed": 103 },
         { "position": 4, "model": 32,
-          "meter": { "wiredTo": { "carrier": "VXI0::2::INSTR", "position": 1, "channel": 1 },
+          "_comment": "every meter is wired to the measuring output of the КСИЛ2-4Л at position 1",
+          "meter": { "wiredTo": { "carrier": "VXI0::2::INSTR", "position": 1 },
                      "gainError": 2e-5, "noise": 1e-6, "seed": 41, "conversionTime": 0.05 } }
       ]
     },
@@ -28,13 +29,13 @@ std::string_view defaultBenchJson()
     {
       "address": "VXI0::8::INSTR", "interface": "VXI", "slot": 5, "crateLA": 0, "LA": 8,
       "manufacturer": "0x0FFF", "model": "0x243",
-      "meter": { "family": 579, "wiredTo": { "carrier": "VXI0::2::INSTR", "position": 1, "channel": 1 },
+      "meter": { "family": 579, "wiredTo": { "carrier": "VXI0::2::INSTR", "position": 1 },
                  "gainError": 1e-5, "noise": 1e-6, "seed": 42, "conversionTime": 0.02 }
     },
     {
       "address": "GPIB0::22::INSTR", "interface": "GPIB",
       "idn": "HEWLETT-PACKARD,3458A,0,9.2",
-      "meter": { "family": 3458, "wiredTo": { "carrier": "VXI0::2::INSTR", "position": 1, "channel": 1 },
+      "meter": { "family": 3458, "wiredTo": { "carrier": "VXI0::2::INSTR", "position": 1 },
                  "gainError": -5e-6, "noise": 5e-7, "seed": 43, "conversionTime": 0.1 }
     },
     {

@@ -1,32 +1,69 @@
 // Module flashes: one JSON file per module in the state folder, replaced
-// atomically (temporary file, fsync, rename, fsync of the folder) so that a
-// kill during a write leaves either the old or the new content.
+// atomically (a temporary file of this write's own, fsync, rename, fsync of the
+// folder) so that a kill during a write leaves either the old or the new
+// content, and two processes writing the same module never mix their bytes.
+//
+// Values are stored bit for bit: a finite double as a JSON number (written in
+// the shortest form that reads back to the same bits), NaN and the infinities,
+// which JSON numbers cannot hold, as a string of their 64 bits, "0x7FF8000000000000".
 #include "sim/core.h"
 
 #include <nlohmann/json.hpp>
 
+#include <bit>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <limits>
+#include <optional>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sim {
 namespace {
 
+// A record's file is about 2 KB; anything this large is not one.
+constexpr std::size_t kMaxFlashFileBytes = 64 * 1024;
+constexpr std::string_view kTempTag = ".tmp.";
+
 std::string stateDirOverride;
 bool interruptWrite = false;
+unsigned writeCounter = 0;
 
 std::string envOr(const char* name)
 {
     const char* v = std::getenv(name);
     return v ? std::string(v) : std::string();
 }
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and says whether the close succeeded.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
 
 bool writeAll(int fd, const std::string& text)
 {
@@ -42,10 +79,78 @@ bool writeAll(int fd, const std::string& text)
 
 void syncDir(const std::string& dir)
 {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
+    }
+}
+
+// One line on stderr naming the file, so that the driver's status is explained.
+ViStatus fail(ViStatus status, const std::string& path, const std::string& reason)
+{
+    std::fprintf(stderr, "simulated bench: flash file %s: %s\n", path.c_str(), reason.c_str());
+    return status;
+}
+
+nlohmann::json valueToJson(double v)
+{
+    if (std::isfinite(v)) return v;
+    char text[19];
+    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(v)));
+    return text;
+}
+
+std::optional<double> valueFromJson(const nlohmann::json& j)
+{
+    if (j.is_number()) return j.get<double>();
+    // Written for NaN and the infinities before they were stored as bits.
+    if (j.is_null()) return std::numeric_limits<double>::quiet_NaN();
+    if (!j.is_string()) return std::nullopt;
+    const auto& text = j.get_ref<const std::string&>();
+    if (text.size() != 18 || text.compare(0, 2, "0x") != 0) return std::nullopt;
+    std::uint64_t bits = 0;
+    const auto [end, ec] = std::from_chars(text.data() + 2, text.data() + text.size(), bits, 16);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return std::bit_cast<double>(bits);
+}
+
+template <std::size_t N> bool valuesFromJson(const nlohmann::json& j, const char* key, std::array<double, N>& out)
+{
+    const auto it = j.find(key);
+    if (it == j.end() || !it->is_array() || it->size() != N) return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto v = valueFromJson((*it)[i]);
+        if (!v) return false;
+        out[i] = *v;
+    }
+    return true;
+}
+
+template <std::size_t N> nlohmann::json valuesToJson(const std::array<double, N>& values)
+{
+    nlohmann::json a = nlohmann::json::array();
+    for (double v : values) a.push_back(valueToJson(v));
+    return a;
+}
+
+// Temporary files of earlier writes that never reached their rename: this
+// process's own (it writes one flash at a time) and those of processes that no
+// longer exist. A live process's temporary file is left alone.
+void removeStaleTemporaries(const std::string& path)
+{
+    const std::filesystem::path target(path);
+    const std::string prefix = target.filename().string() + std::string(kTempTag);
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0) continue;
+        long pid = 0;
+        const char* first = name.data() + prefix.size();
+        const auto [end, err] = std::from_chars(first, name.data() + name.size(), pid);
+        if (err != std::errc() || end == first || pid <= 0) continue;
+        const bool dead = ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+        if (pid == ::getpid() || dead) std::filesystem::remove(entry.path(), ec);
     }
 }
 
@@ -120,8 +225,10 @@ void clearInterruptedWrite() { interruptWrite = false; }
 ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out)
 {
     const std::string path = flashFile(carrierAddress, position);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Non-blocking, so that a FIFO in the file's place cannot hang the driver.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        if (errno != ENOENT) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
         // Never written: the module left the factory calibrated with its true values.
         const Mezzanine* mz = mezzanine(carrierAddress, position);
         if (!mz) return kStatusNoModule;
@@ -131,19 +238,40 @@ ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out
         }
         return VI_SUCCESS;
     }
-    try {
-        std::ostringstream text;
-        text << in.rdbuf();
-        const nlohmann::json j = nlohmann::json::parse(text.str());
-        const auto step = j.at("step").get<std::vector<double>>();
-        const auto r0 = j.at("r0").get<std::vector<double>>();
-        if (step.size() != out.step.size() || r0.size() != out.r0.size()) return kStatusFlashRead;
-        std::copy(step.begin(), step.end(), out.step.begin());
-        std::copy(r0.begin(), r0.end(), out.r0.begin());
-        return VI_SUCCESS;
-    } catch (const std::exception&) {
-        return kStatusFlashRead;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) return fail(kStatusFlashUnreadable, path, "not a regular file");
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxFlashFileBytes)
+        return fail(kStatusFlashTooLarge, path, std::to_string(st.st_size) + " bytes, far more than a record");
+
+    // Read at most one byte past the limit: a file growing meanwhile is still refused.
+    std::string text(kMaxFlashFileBytes + 1, '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
     }
+    if (got > kMaxFlashFileBytes) return fail(kStatusFlashTooLarge, path, "far more than a record");
+    text.resize(got);
+
+    const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
+    if (j.is_discarded() || !j.is_object()) return fail(kStatusFlashRead, path, "not a flash record");
+    const auto carrier = j.find("carrier");
+    const auto pos = j.find("position");
+    if (carrier == j.end() || !carrier->is_string() || pos == j.end() || !pos->is_number_integer())
+        return fail(kStatusFlashRead, path, "the record does not say which module it belongs to");
+    if (!core::sameAddress(carrier->get_ref<const std::string&>(), carrierAddress) ||
+        pos->get<std::int64_t>() != position)
+        return fail(kStatusFlashForeign, path,
+                    "belongs to " + carrier->get<std::string>() + " position " + std::to_string(pos->get<std::int64_t>()));
+    FlashData data;
+    if (!valuesFromJson(j, "step", data.step) || !valuesFromJson(j, "r0", data.r0))
+        return fail(kStatusFlashRead, path, "the step or r0 values are missing or malformed");
+    out = data;
+    return VI_SUCCESS;
 }
 
 ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashData& data)
@@ -152,22 +280,24 @@ ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashDa
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     const std::string path = flashFile(carrierAddress, position);
-    const std::string temp = path + ".tmp";
+    removeStaleTemporaries(path);
+    const std::string temp =
+        path + std::string(kTempTag) + std::to_string(::getpid()) + "." + std::to_string(++writeCounter);
 
     nlohmann::json j;
     j["carrier"] = std::string(carrierAddress);
     j["position"] = position;
-    j["step"] = data.step;
-    j["r0"] = data.r0;
+    j["step"] = valuesToJson(data.step);
+    j["r0"] = valuesToJson(data.r0);
     const std::string text = j.dump(1) + "\n";
 
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return kStatusFlashWrite;
-    const bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok) {
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) return fail(kStatusFlashWrite, temp, std::strerror(errno));
+    const bool ok = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
+    const int error = errno;
+    if (!fd.close() || !ok) {
         std::remove(temp.c_str());
-        return kStatusFlashWrite;
+        return fail(kStatusFlashWrite, temp, std::strerror(ok ? errno : error));
     }
     if (interruptWrite) {
         // Stands for a kill between the temporary file and the rename.
@@ -175,8 +305,9 @@ ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashDa
         return kStatusFlashWrite;
     }
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
         std::remove(temp.c_str());
-        return kStatusFlashWrite;
+        return fail(kStatusFlashWrite, path, std::strerror(renameError));
     }
     syncDir(dir);
     return VI_SUCCESS;

@@ -32,6 +32,9 @@ constexpr StatusText kTexts[] = {
     {kStatusNoReading, "Нет измерения"},
     {kStatusLockNotHeld, "Ресурс не заблокирован этим сеансом"},
     {kStatusBadFormat, "Формат не поддерживается"},
+    {kStatusFlashUnreadable, "Файл flash недоступен для чтения"},
+    {kStatusFlashForeign, "Файл flash принадлежит другому модулю"},
+    {kStatusFlashTooLarge, "Файл flash слишком велик"},
 };
 
 } // namespace

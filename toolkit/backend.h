@@ -49,6 +49,8 @@ public:
     // Gives the backend a chance to collect input; must not block.
     // mainLoop is true when called from tk::pollMainLoop.
     virtual void pump(bool mainLoop) = 0;
+    // Paints pending changes of the display; takes no input. Nothing to do where nothing is painted.
+    virtual void drawPending() {}
 
     virtual void messagePopup(std::string_view title, std::string_view text) = 0;
     virtual int confirmPopup(std::string_view title, std::string_view text) = 0;

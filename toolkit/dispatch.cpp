@@ -213,4 +213,10 @@ void pollMainLoop()
     pumpAndDispatch(true);
 }
 
+void processDrawEvents()
+{
+    if (Backend* b = state().backend.get())
+        b->drawPending();
+}
+
 } // namespace tk

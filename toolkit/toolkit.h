@@ -192,5 +192,9 @@ bool waitCursor();
 // processEvents: a wait loop of an operation; pollMainLoop: the program's main loop.
 void processEvents();
 void pollMainLoop();
+// Paints every pending change of the display now, without taking any input:
+// no callback runs. For a long operation that pumps no events, so that the
+// operator sees each result as it arrives.
+void processDrawEvents();
 
 } // namespace tk

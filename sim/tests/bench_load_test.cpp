@@ -28,7 +28,15 @@ TEST_F(Loading, DefaultAndExampleBenchesAreConsistent)
     const sim::Channel& explicitChannel = *sim::channel("USB0::0x1234::0x0001::0042::INSTR", 2, 1);
     EXPECT_EQ(explicitChannel.r0, 0.5);
     EXPECT_EQ(explicitChannel.stage[17], 131072.5);
-    EXPECT_EQ(sim::instrument("VXI0::9::INSTR")->meter->wiredChannel, 2);
+    // Both meters of the example read the module's measuring output.
+    EXPECT_EQ(sim::instrument("VXI0::9::INSTR")->meter->wiredChannel, 0);
+    EXPECT_EQ(sim::mezzanine("VXI0::4::INSTR", 4)->meter->wiredPosition, 1);
+    EXPECT_EQ(sim::mezzanine("VXI0::4::INSTR", 4)->meter->wiredChannel, 0);
+    ASSERT_TRUE(sim::loadJson(R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64}]},
+        {"address": "B", "meter": {"family": 579, "wiredTo": {"carrier": "A", "position": 1, "channel": 2}}}]})",
+                              &error))
+        << error;
+    EXPECT_EQ(sim::instrument("B")->meter->wiredChannel, 2);
 }
 
 TEST_F(Loading, BadBenchesGiveOneLineNamingSourceAndProblem)
@@ -50,6 +58,12 @@ TEST_F(Loading, BadBenchesGiveOneLineNamingSourceAndProblem)
         {R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64}]},
              {"address": "B", "meter": {"family": 579, "wiredTo": {"carrier": "A", "position": 1, "channel": 3}}}]})",
          "which does not exist"},
+        {R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64}]},
+             {"address": "B", "meter": {"family": 579, "wiredTo": {"carrier": "A", "position": 2}}}]})",
+         "meter wired to the module at position 2 at A, which does not exist"},
+        {R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64}]},
+             {"address": "B", "meter": {"family": 579, "wiredTo": {"carrier": "A", "position": 1, "channel": 0}}}]})",
+         "channel 0 does not exist"},
         {R"({"instruments": [{"address": "A", "slott": 3}]})", "unknown field \"slott\""},
     };
     for (const Case& c : cases) {

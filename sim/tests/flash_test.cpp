@@ -1,9 +1,17 @@
-// The module flash: factory content, round trip across a restart, atomic
-// replacement, refusal without a session, and planned read failures.
+// The module flash: factory content, round trip across a restart (bit for bit),
+// atomic replacement, concurrent writers, refusal without a session, planned
+// read failures, and files that must not read as a calibration.
 #include "stand_ins.h"
 
+#include <bit>
 #include <cstring>
 #include <fstream>
+#include <limits>
+#include <random>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace simtest;
 
@@ -24,6 +32,16 @@ protected:
         for (int i = 0; i < 36; ++i) record->step[i] = seed + i * 1.25;
         record->r0[0] = seed / 100.0;
         record->r0[1] = seed / 50.0;
+    }
+    // Temporary files beside the module's flash file.
+    std::vector<std::string> temporaries() const
+    {
+        const std::filesystem::path file = sim::flashFile(kCarrier, 1);
+        std::vector<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(file.parent_path()))
+            if (e.path() != file && e.path().filename().string().rfind(file.filename().string(), 0) == 0)
+                found.push_back(e.path().filename().string());
+        return found;
     }
     void expectFilled(double seed)
     {
@@ -76,12 +94,13 @@ TEST_F(Flash, WriteInterruptedBeforeRenameLeavesTheOldContent)
     sim::interruptNextFlashWrite();
     EXPECT_EQ(m.writeFlash(record), sim::kStatusFlashWrite);
     // The half-done write left its temporary file behind, as a kill would.
-    EXPECT_TRUE(std::filesystem::exists(sim::flashFile(kCarrier, 1) + ".tmp"));
+    EXPECT_EQ(temporaries().size(), 1u);
     restart();
     expectFilled(5.0);
-    // The next write goes through and replaces the stale temporary file.
+    // The next write goes through and clears the stale temporary file away.
     fill(7.0);
     ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
+    EXPECT_TRUE(temporaries().empty());
     restart();
     expectFilled(7.0);
 }
@@ -119,6 +138,191 @@ TEST_F(Flash, CorruptFlashFileIsAReadError)
     ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
     std::ofstream(sim::flashFile(kCarrier, 1), std::ios::trunc) << "{\"step\": [1, 2";
     EXPECT_EQ(m.readFlash(record), sim::kStatusFlashRead);
+}
+
+// Every double, NaN payloads and infinities included, comes back with its bits.
+TEST_F(Flash, ValuesComeBackBitForBitAcrossARestart)
+{
+    const double special[] = {std::numeric_limits<double>::quiet_NaN(),
+                              -std::numeric_limits<double>::quiet_NaN(),
+                              std::bit_cast<double>(0x7FF0000000000001ull), // signalling NaN with a payload
+                              std::bit_cast<double>(0xFFF8DEADBEEF0001ull),
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              -0.0,
+                              std::numeric_limits<double>::denorm_min(),
+                              -std::numeric_limits<double>::max(),
+                              0.1 + 0.2};
+    std::mt19937_64 rng(8);
+    std::vector<std::uint64_t> bits;
+    for (double v : special) bits.push_back(std::bit_cast<std::uint64_t>(v));
+    while (bits.size() < 38) bits.push_back(rng());
+    for (int i = 0; i < 36; ++i) record->step[i] = std::bit_cast<double>(bits[i]);
+    record->r0[0] = std::bit_cast<double>(bits[36]);
+    record->r0[1] = std::bit_cast<double>(bits[37]);
+
+    ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
+    restart();
+    std::memset(record->step, 0, sizeof record->step);
+    std::memset(record->r0, 0, sizeof record->r0);
+    ASSERT_EQ(m.readFlash(record), VI_SUCCESS);
+    for (int i = 0; i < 36; ++i) EXPECT_EQ(std::bit_cast<std::uint64_t>(record->step[i]), bits[i]) << i;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(record->r0[0]), bits[36]);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(record->r0[1]), bits[37]);
+}
+
+// A file from before values were stored as bits holds null where a NaN was:
+// the rest of that calibration is not lost for it.
+TEST_F(Flash, NullValueOfAnOlderFileReadsAsNaN)
+{
+    std::filesystem::create_directories(stateDir_);
+    std::ofstream(sim::flashFile(kCarrier, 1), std::ios::trunc)
+        << R"({"carrier": "VXI0::2::INSTR", "position": 1, "r0": [0.1, null],
+               "step": [1,2,4,8,16,32,64,128,256,512,1024,2048,4096,8192,16384,32768,65536,131072,
+                        1,2,4,8,16,32,64,128,256,512,1024,2048,4096,8192,16384,32768,65536,131072]})";
+    ASSERT_EQ(m.readFlash(record), VI_SUCCESS);
+    EXPECT_EQ(record->step[17], 131072.0);
+    EXPECT_EQ(record->r0[0], 0.1);
+    EXPECT_TRUE(std::isnan(record->r0[1]));
+}
+
+// Files that exist but are no calibration of this module fail the read with a
+// status of their own and a line naming the file; the record keeps its values.
+class FlashRefused : public Flash {
+protected:
+    void SetUp() override
+    {
+        Flash::SetUp();
+        file = sim::flashFile(kCarrier, 1);
+        fill(2.0);
+        ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
+        fill(6.0);
+    }
+    void expectRefused(ViStatus expected, ViStatus status)
+    {
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(status, expected) << sim::statusText(status);
+        EXPECT_NE(err.find(sim::flashFile(kCarrier, 1)), std::string::npos) << err;
+        expectFilled(6.0);
+    }
+    std::string file;
+};
+
+TEST_F(FlashRefused, FolderInPlaceOfTheFile)
+{
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    testing::internal::CaptureStderr();
+    expectRefused(sim::kStatusFlashUnreadable, m.readFlash(record));
+}
+
+TEST_F(FlashRefused, StateFolderIsAPlainFile)
+{
+    std::filesystem::remove_all(stateDir_);
+    std::ofstream(stateDir_) << "not a folder";
+    testing::internal::CaptureStderr();
+    expectRefused(sim::kStatusFlashUnreadable, m.readFlash(record));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(m.writeFlash(record), sim::kStatusFlashWrite);
+    testing::internal::GetCapturedStderr();
+    std::filesystem::remove(stateDir_);
+}
+
+TEST_F(FlashRefused, FileWithoutReadPermission)
+{
+    ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+    testing::internal::CaptureStderr();
+    ViStatus status = 0;
+    if (::geteuid() != 0) {
+        status = m.readFlash(record);
+    } else {
+        // Root reads any file: the read is made by a child that gave up root.
+        int pipeFd[2];
+        ASSERT_EQ(::pipe(pipeFd), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ViStatus st = -1;
+            if (::setgid(65534) == 0 && ::setuid(65534) == 0) st = m.readFlash(record);
+            (void)!::write(pipeFd[1], &st, sizeof st);
+            ::_exit(0);
+        }
+        ::close(pipeFd[1]);
+        ASSERT_EQ(::read(pipeFd[0], &status, sizeof status), static_cast<ssize_t>(sizeof status));
+        ::close(pipeFd[0]);
+        ::waitpid(pid, nullptr, 0);
+    }
+    expectRefused(sim::kStatusFlashUnreadable, status);
+}
+
+TEST_F(FlashRefused, FileOfAnotherModule)
+{
+    // The other carrier's module, written by this one's file: same bytes, another name.
+    ViSession lxiBase = 0;
+    tvksil2_device_data* other = nullptr;
+    m.open("TCPIP0::192.168.0.10::INSTR", 2, &lxiBase, &other);
+    std::filesystem::copy_file(file, sim::flashFile("TCPIP0::192.168.0.10::INSTR", 2),
+                               std::filesystem::copy_options::overwrite_existing);
+    const double before = other->step[0];
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(m.readFlash(other), sim::kStatusFlashForeign);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("VXI0::2::INSTR"), std::string::npos) << err;
+    EXPECT_EQ(other->step[0], before);
+}
+
+TEST_F(FlashRefused, FileFarLargerThanARecord)
+{
+    // Valid JSON, padded: the size alone refuses it.
+    std::string text;
+    {
+        std::ifstream in(file);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    text.append(1 << 20, ' ');
+    std::ofstream(file, std::ios::trunc) << text;
+    testing::internal::CaptureStderr();
+    expectRefused(sim::kStatusFlashTooLarge, m.readFlash(record));
+}
+
+// Two processes write the same module while a third reads it: every write and
+// every read succeeds, and what is read is always one writer's record, whole.
+TEST_F(Flash, ConcurrentWritersNeverTearTheFile)
+{
+    fill(1.0);
+    ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
+    auto child = [](auto body) {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(body() ? 0 : 1);
+        return pid;
+    };
+    auto writer = [this](double seed) {
+        return [this, seed] {
+            fill(seed);
+            for (int i = 0; i < 60; ++i)
+                if (m.writeFlash(record) != VI_SUCCESS) return false;
+            return true;
+        };
+    };
+    auto reader = [this] {
+        for (int i = 0; i < 120; ++i) {
+            std::memset(record->step, 0, sizeof record->step);
+            if (m.readFlash(record) != VI_SUCCESS) return false;
+            const double seed = record->step[0];
+            if (seed != 1.0 && seed != 10.0 && seed != 20.0) return false;
+            for (int k = 0; k < 36; ++k)
+                if (record->step[k] != seed + k * 1.25) return false;
+        }
+        return true;
+    };
+    const pid_t pids[] = {child(writer(10.0)), child(writer(20.0)), child(reader)};
+    for (pid_t pid : pids) {
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child " << pid;
+    }
+    EXPECT_TRUE(temporaries().empty());
 }
 
 } // namespace

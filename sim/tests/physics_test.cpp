@@ -76,26 +76,54 @@ TEST_F(Physics, DefaultModuleDeviatesSlightlyFromNominal)
     EXPECT_NE(ch(1).stage[10], ch(2).stage[10]);
 }
 
-TEST_F(Physics, SwitchedOffChannelReadsOpenAndSwitchAllActsOnEveryChannel)
+// The default bench wires its meters to the module's measuring output: they
+// read whichever channels are on, in parallel; a meter wired to one channel
+// reads that channel alone.
+TEST_F(Physics, MeterOnTheModuleOutputReadsTheChannelsSwitchedOn)
 {
     auto measure = entry<meter_measure_Q_t>("hp3458a.dll", "hp3458a_measure_Q");
     auto init = entry<meter_init_t>("hp3458a.dll", "hp3458a_init");
+    sim::Meter& meter = *sim::instrument("GPIB0::22::INSTR")->meter;
+    meter.noise = 0.0;
+    meter.gainError = 0.0;
+    ASSERT_EQ(meter.wiredChannel, 0);
     ViSession dmm = 0;
     ASSERT_EQ(init("GPIB0::22::INSTR", 1, 1, &dmm), VI_SUCCESS);
+    auto read = [&] {
+        double r = 0;
+        EXPECT_EQ(measure(dmm, 5, &r), VI_SUCCESS);
+        return r;
+    };
     ASSERT_EQ(m.configR(vi, 1, 500.0), VI_SUCCESS);
-    double r = 0;
-    ASSERT_EQ(measure(dmm, 5, &r), VI_SUCCESS);
-    EXPECT_EQ(r, sim::kOpenCircuit);
+    ASSERT_EQ(m.configR(vi, 2, 2000.0), VI_SUCCESS);
+    const double r1 = sim::chainResistance(ch(1), ch(1).code);
+    const double r2 = sim::chainResistance(ch(2), ch(2).code);
+    EXPECT_NEAR(r1, 500.0, 0.7);
+    EXPECT_NEAR(r2, 2000.0, 0.7);
+    EXPECT_EQ(read(), sim::kOpenCircuit);
+
+    ASSERT_EQ(m.switchChannel(vi, 2, 1), VI_SUCCESS);
+    EXPECT_DOUBLE_EQ(read(), r2);
+    ASSERT_EQ(m.switchChannel(vi, 2, 0), VI_SUCCESS);
+    ASSERT_EQ(m.switchChannel(vi, 1, 1), VI_SUCCESS);
+    EXPECT_DOUBLE_EQ(read(), r1);
 
     ASSERT_EQ(m.switchChannel(vi, 0, 1), VI_SUCCESS);
     EXPECT_TRUE(ch(1).on && ch(2).on);
-    ASSERT_EQ(measure(dmm, 5, &r), VI_SUCCESS);
-    EXPECT_NEAR(r, 500.0, 0.7);
+    EXPECT_DOUBLE_EQ(read(), r1 * r2 / (r1 + r2));
+    EXPECT_DOUBLE_EQ(sim::outputResistance(kCarrier, 1), r1 * r2 / (r1 + r2));
+
+    // Wired to channel 2 only: channel 1 being on as well changes nothing.
+    meter.wiredChannel = 2;
+    EXPECT_DOUBLE_EQ(read(), r2);
+    ASSERT_EQ(m.switchChannel(vi, 2, 0), VI_SUCCESS);
+    EXPECT_EQ(read(), sim::kOpenCircuit);
+    meter.wiredChannel = 0;
+    EXPECT_DOUBLE_EQ(read(), r1);
 
     ASSERT_EQ(m.switchChannel(vi, 0, 0), VI_SUCCESS);
     EXPECT_FALSE(ch(1).on || ch(2).on);
-    ASSERT_EQ(measure(dmm, 5, &r), VI_SUCCESS);
-    EXPECT_EQ(r, sim::kOpenCircuit);
+    EXPECT_EQ(read(), sim::kOpenCircuit);
 }
 
 // Both meters on the same channel: ranges and noise sequences are their own.

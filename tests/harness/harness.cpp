@@ -1,6 +1,7 @@
 #include "tests/harness/harness.h"
 
 #include "p_ksil2/app_state.h"
+#include "platform/searchpath.h"
 #include "si/select.h"
 #include "sim/bench.h"
 #include "toolkit/qt/qt.h"
@@ -39,7 +40,7 @@ void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 
 } // namespace
 
-Harness::Harness(Bench bench)
+Harness::Harness(Bench bench) : bench_(std::move(bench))
 {
     previousFolder_ = std::filesystem::current_path();
     folder_ = makeTempFolder();
@@ -47,12 +48,13 @@ Harness::Harness(Bench bench)
     platform::setClock(&clock_);
     startTime_ = clock_.now();
     std::filesystem::create_directories(folder_ / "bench-state");
-    loadBench(bench, folder_ / "bench-state");
+    platform::setMachineEnvironmentFile(machineEnvironmentFile().string());
+    loadBench(bench_, folder_ / "bench-state");
     resetGlobals();
     setResourceDir(KSIL_RESOURCE_DIR);
 }
 
-Harness::~Harness()
+void Harness::endRun()
 {
     try {
         if (state_ == State::Running)
@@ -63,7 +65,22 @@ Harness::~Harness()
         ADD_FAILURE() << "shutdown failed: " << e.what();
         tk::shutdown();
     }
+}
+
+void Harness::restart()
+{
+    endRun();
+    loadBench(bench_, folder_ / "bench-state");
     resetGlobals();
+    setResourceDir(KSIL_RESOURCE_DIR);
+    state_ = State::Fresh;
+}
+
+Harness::~Harness()
+{
+    endRun();
+    resetGlobals();
+    platform::setMachineEnvironmentFile({});
     platform::setClock(nullptr);
     std::error_code ec;
     std::filesystem::current_path(previousFolder_, ec);

@@ -19,7 +19,8 @@
 // it (the bench's state folder, e.g. the module flashes, lives inside it);
 // installs a virtual clock (Delay costs no real time, elapsed() measures it);
 // loads the chosen bench; resets the program's globals; points the program at
-// the panel resource of the source tree. The destructor shuts the program down
+// the panel resource of the source tree and its machine-wide search path at a
+// file of the temporary folder (machineEnvironmentFile()). The destructor shuts the program down
 // if it is still running, discards the toolkit, restores the real clock and the
 // working folder, and removes the temporary folder.
 //
@@ -82,6 +83,12 @@ public:
     // Runs the main loop until it is idle (kRunning) or ends; on its end the
     // program is shut down as main() does and its exit code returned.
     int run();
+    // Ends this run of the program (shutting it down if it still runs) and
+    // prepares a new one, as after closing the program and starting it again:
+    // the bench is loaded afresh from its description (instruments added by
+    // hand after construction are gone) with the same state folder, so the
+    // module flashes survive; globals are reset. Then queue answers and start().
+    void restart();
     bool running() const { return state_ == State::Running; }
 
     // --- the operator's actions (queued) ---
@@ -144,13 +151,19 @@ public:
     double elapsed() const { return clock_.now() - startTime_; } // virtual seconds since construction
     platform::VirtualClock& clock() { return clock_; }
     const std::filesystem::path& folder() const { return folder_; } // the temporary working folder
+    // The machine-wide environment the program reads its search path from: a
+    // file in the temporary folder, absent until a test writes it (then only
+    // the working folder is searched), never the machine's own.
+    std::filesystem::path machineEnvironmentFile() const { return folder_ / "environment"; }
 
 private:
     enum class State { Fresh, Running, Ended, Failed };
     int guarded(const std::function<int()>& step, const char* what);
+    void endRun(); // shuts the program or the toolkit down, whichever is up
     int startWith(bool headless);
 
     State state_ = State::Fresh;
+    Bench bench_;
     std::filesystem::path previousFolder_;
     std::filesystem::path folder_;
     mutable platform::VirtualClock clock_; // now() is not const

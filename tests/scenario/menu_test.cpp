@@ -77,7 +77,7 @@ TEST_F(MainWindow, MeterItemSearchesAndAdaptsTheWindow)
 
 TEST_F(MainWindow, ItemsWithoutActionChangeNothing)
 {
-    for (int item : {MENUBAR_EXE_CALIBR, MENUBAR_EXE_RESET, MENUBAR_EXE_SELFTEST})
+    for (int item : {MENUBAR_EXE_RESET, MENUBAR_EXE_SELFTEST})
         h.chooseMenu(item);
     ASSERT_EQ(h.run(), Harness::kRunning);
     EXPECT_TRUE(h.popups().empty());

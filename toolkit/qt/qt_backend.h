@@ -55,6 +55,7 @@ public:
     void waitCursorChanged(bool on) override;
     int textBoxHeight(int panel, int ctrl, int lines) override;
     void pump(bool mainLoop) override;
+    void drawPending() override;
     void messagePopup(std::string_view title, std::string_view text) override;
     int confirmPopup(std::string_view title, std::string_view text) override;
     int fileSelectPopup(std::string_view directory, std::string_view defaultName,

@@ -208,6 +208,25 @@ void QtBackend::repaintIfStarved()
     repainting_ = false;
 }
 
+void QtBackend::drawPending()
+{
+    if (repainting_)
+        return;
+    repainting_ = true;
+    // Posted work first (the layout of rows just added, no input), then each
+    // window paints what changed in it now instead of at the window system's
+    // next frame, which a program that pumps no events would never reach.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            QEvent update(QEvent::UpdateRequest);
+            QCoreApplication::sendEvent(window, &update);
+        }
+    }
+    lastRepaint_ = now();
+    repainting_ = false;
+}
+
 void QtBackend::paintNow(QWidget* shown)
 {
     if (repainting_ || !shown || !shown->isVisible())

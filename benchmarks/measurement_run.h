@@ -1,0 +1,159 @@
+// What the measurement-run benchmarks share: the program started on the Qt
+// backend (offscreen unless a display is chosen) on a simulated bench, in a
+// temporary working folder, with the real clock; a clock that adds up every
+// wait the program asks for; and the operator's part (the first carrier in the
+// selection dialog, OK on the run's closing pop-up).
+#pragma once
+
+#include "p_ksil2/app.h"
+#include "p_ksil2/globals.h"
+#include "platform/clock.h"
+#include "si/select.h"
+#include "sim/bench.h"
+#include "toolkit/backend.h"
+#include "toolkit/qt/qt.h"
+#include "toolkit/toolkit.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace bench_run {
+
+// The real clock, counting the waits the program prescribes and how late the
+// system woke the program from them (on a busy machine, other programs' turn).
+class CountingClock : public platform::Clock {
+public:
+    explicit CountingClock(platform::Clock& real) : real_(real) {}
+    double now() override { return real_.now(); }
+    void delay(double seconds) override
+    {
+        if (seconds <= 0)
+            return;
+        const double start = real_.now();
+        real_.delay(seconds);
+        prescribed_ += seconds;
+        late_ += std::max(0.0, real_.now() - start - seconds);
+    }
+    double prescribed() const { return prescribed_; }
+    double late() const { return late_; }
+
+private:
+    platform::Clock& real_;
+    double prescribed_ = 0.0;
+    double late_ = 0.0;
+};
+
+// Processor time this process has used, in seconds.
+inline double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+inline double seconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A КСИЛ2-4Л at position 1 of a VXI carrier, and an HP 3458A on GPIB 22 wired
+// to its measuring output that converts in no time.
+inline const char* kBenchJson = R"({"instruments": [
+  {"address": "VXI0::2::INSTR", "interface": "VXI", "slot": 2, "crateLA": 0, "LA": 2,
+   "manufacturer": 3702, "model": "0x10D", "mezzanines": [{"position": 1, "model": 64, "seed": 7}]},
+  {"address": "GPIB0::22::INSTR", "interface": "GPIB", "idn": "HEWLETT-PACKARD,3458A,0,9.2",
+   "meter": {"family": 3458, "wiredTo": {"carrier": "VXI0::2::INSTR", "position": 1},
+             "gainError": 1e-5, "noise": 1e-6, "seed": 3, "conversionTime": 0}}]})";
+
+// The temporary working folder of the run (protocols, module flash), removed at the end.
+class WorkFolder {
+public:
+    WorkFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ksil-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) && chdir(pattern.c_str()) == 0)
+            path_ = pattern;
+    }
+    ~WorkFolder()
+    {
+        std::error_code ec;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Starts the program as the operator would, on kBenchJson, in the folder.
+// Returns false (with a line on standard error) when it cannot.
+inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (folder.path().empty()) {
+        std::fprintf(stderr, "%s: no temporary folder\n", name);
+        return false;
+    }
+    sim::setStateDir(folder.path());
+    std::string error;
+    if (!sim::loadJson(kBenchJson, &error)) {
+        std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+        return false;
+    }
+    setResourceDir(KSIL_RESOURCE_DIR);
+    // The run-time the program starts on; made here so the operator's timer can exist.
+    new QApplication(argc, argv);
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
+        const int panel = selectionPanel();
+        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
+            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
+            chooser.stop();
+        }
+    });
+    chooser.start(0);
+    if (appStart(argc, argv, StartOptions{tk::qt::start}) != 0 || mvi == 0) {
+        std::fprintf(stderr, "%s: the program did not open the module\n", name);
+        return false;
+    }
+    return true;
+}
+
+// Runs `run` and returns the seconds from its start until its closing pop-up
+// is on the screen (the pop-up is then closed, as the operator's OK would).
+template <class Run>
+double timeUntilPopup(Run run)
+{
+    std::optional<double> shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (QWidget* popup = QApplication::activeModalWidget()) {
+            if (!shown)
+                shown = seconds();
+            popup->close();
+        }
+    });
+    closer.start(0);
+    const double start = seconds();
+    run();
+    return (shown ? *shown : seconds()) - start;
+}
+
+} // namespace bench_run

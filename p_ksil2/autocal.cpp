@@ -1,0 +1,141 @@
+// Automatic calibration (menu item CALIBR): R0 and the 18 stages of both
+// channels measured by the multimeter into CP's table.
+#include "p_ksil2/calibration.h"
+
+#include "gauge/gauge.h"
+#include "p_ksil2/calibration_rules.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/msgp.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/session.h"
+#include "platform/clock.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
+
+#include <optional>
+
+using namespace calibration;
+
+namespace {
+
+constexpr const char* kTitle = "Калибровка КСИЛ2-4Л";
+constexpr const char* kNoMeter = "Отсутсвует мультиметр!"; // the text as the operators know it
+constexpr const char* kRunning = "\r\nИДЕТ КАЛИБРОВКА\r\n";
+
+constexpr double kSwitchSettle = 0.05; // after switching a channel on or off
+constexpr double kChainSettle = 0.01;  // after setting a stage's calibration chain
+
+// One run: the status of its last module driver call, and the rule that every
+// non-zero status is shown and a negative one ends the run.
+struct Run {
+    ViStatus status = 0;
+
+    bool driver(const char* callText, ViStatus result)
+    {
+        status = result;
+        lastStatus = result;
+        if (result != 0)
+            reportStatus(callText, result);
+        return result >= 0;
+    }
+};
+
+// One reading of the channel as it is configured now; nothing when the meter fails.
+std::optional<double> measure(double expected)
+{
+    configureMeter(kFourWireRes);
+    setResRange(expected);
+    double reading = 0.0;
+    if (measureFres(&reading) != 0)
+        return std::nullopt;
+    return reading;
+}
+
+// A result goes into its cell and is painted at once: the run pumps no events.
+void showResult(int row, int channel, double value, int colour)
+{
+    tk::setCellTextColor(hCP, CP_TABLE, row, channel, colour);
+    tk::setCell(hCP, CP_TABLE, row, channel, value);
+    tk::processDrawEvents();
+}
+
+// Calibrates one channel. r0 comes in as the R0 to fall back on and goes out
+// as the R0 that corrected the channel's stages. False when the run must end.
+bool calibrateChannel(Run& run, ViUInt16 channel, double& r0)
+{
+    const bool session = mvi != 0;
+    if (session) {
+        if (!run.driver("tvksil2_switch (mvi, i+1, 1)", tvksil2_switch(mvi, channel, 1)))
+            return false;
+        Delay(kSwitchSettle);
+        if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, 0)", tvksil2_config_R_Calibr(mvi, channel, 0)))
+            return false;
+    }
+    if (const auto reading = measure(kR0RangeValue)) {
+        r0 = r0FromReading(*reading);
+        showResult(kR0Row, channel, r0, r0Colour(r0));
+    }
+
+    for (int k = 1; k <= kStages; ++k) {
+        const double nominal = nominalR[static_cast<std::size_t>(k - 1)];
+        if (session) {
+            if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, j+1)",
+                            tvksil2_config_R_Calibr(mvi, channel, static_cast<ViUInt16>(k))))
+                return false;
+            Delay(kChainSettle);
+        }
+        if (const auto reading = measure(nominal)) {
+            const double value = stageFromReading(*reading, r0);
+            showResult(k, channel, value, stageColour(value, nominal));
+        }
+    }
+
+    if (session) {
+        if (!run.driver("tvksil2_switch (mvi, i+1, 0)", tvksil2_switch(mvi, channel, 0)))
+            return false;
+        Delay(kSwitchSettle);
+    }
+    return true;
+}
+
+// The run behind the message panel, under the wait cursor. False when a
+// negative driver status ended it.
+bool calibrateModule(Run& run)
+{
+    tk::WaitCursor busy;
+    if (mvi != 0) {
+        if (!run.driver("tvksil2_switch (mvi, 0, 0)", tvksil2_switch(mvi, 0, 0)))
+            return false;
+        if (!run.driver("tvksil2_config_trigger(mvi, 0)", tvksil2_config_trigger(mvi, 0)))
+            return false;
+    }
+
+    for (int channel = 1; channel <= kChannels; ++channel)
+        for (int row = 1; row <= kR0Row; ++row)
+            tk::setCellTextColor(hCP, CP_TABLE, row, channel, tk::kBlue);
+
+    // A channel whose R0 reading fails is corrected with the R0 at hand: the
+    // first channel's from the table, the second with the first one's of this run.
+    double r0 = tk::cellNum(hCP, CP_TABLE, kR0Row, 1);
+    for (int channel = 1; channel <= kChannels; ++channel)
+        if (!calibrateChannel(run, static_cast<ViUInt16>(channel), r0))
+            return false;
+    return true;
+}
+
+} // namespace
+
+ViStatus autoCalibrate()
+{
+    if (!isMultimeterOpen()) {
+        tk::messagePopup(kTitle, kNoMeter);
+        return 0;
+    }
+    msgpShow(kRunning);
+    Run run;
+    // An early end leaves the message up (and a channel connected): the operator
+    // sees that the calibration did not finish; the status line says why.
+    if (calibrateModule(run))
+        msgpHide();
+    return run.status;
+}

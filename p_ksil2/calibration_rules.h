@@ -1,0 +1,54 @@
+// What the automatic and the point calibration share: where the results go in
+// CP's table, how a reading becomes a stage value or R0, and the colour that
+// tells whether it is within tolerance.
+#pragma once
+
+#include "p_ksil2/norm.h"
+#include "p_ksil2/tvksil2.h"
+#include "toolkit/toolkit.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace calibration {
+
+inline constexpr int kR0Row = kStages + 1; // row of R0 in CP's table; rows 1..18 are the stages
+inline constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
+
+// The calibration chains: with every stage bypassed the meter sees 18 R0; with
+// stage k alone in the chain, the stage plus the 17 bypassed ones.
+inline constexpr double kStagesInSeries = 18.0;
+inline constexpr double kBypassedWithStage = 17.0;
+inline constexpr double kR0RangeValue = 10.0; // expected resistance that ranges the meter for R0
+
+inline constexpr double kR0Expected = 0.1;
+inline constexpr double kR0Tolerance = 0.11;
+
+inline double stageFromReading(double reading, double r0)
+{
+    return reading - kBypassedWithStage * r0;
+}
+
+inline double r0FromReading(double reading)
+{
+    return reading / kStagesInSeries;
+}
+
+// Black within tolerance (a deviation equal to it is within), red outside;
+// a value that is no number is not within.
+inline int toleranceColour(double deviation, double tolerance)
+{
+    return std::fabs(deviation) <= tolerance ? tk::kBlack : tk::kRed;
+}
+
+inline int stageColour(double value, double nominal)
+{
+    return toleranceColour(value - nominal, normR(nominal));
+}
+
+inline int r0Colour(double r0)
+{
+    return toleranceColour(r0 - kR0Expected, kR0Tolerance);
+}
+
+} // namespace calibration

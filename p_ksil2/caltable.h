@@ -1,0 +1,36 @@
+// CP's calibration table and the calibration record behind it: the record an
+// operation works on, the table's colours, and the DEFAULT and WRITE buttons.
+// Column c of the table is channel c; rows 1 to 18 are the stages, row 19 is R0.
+#pragma once
+
+#include "drivers/tvksil2.h"
+
+#include <memory>
+
+inline constexpr int kCalR0Row = kStages + 1;
+
+// The record an operation works on: the open session's, or, while no session
+// is open (or the driver gives none), a zero-filled record of its own with
+// model code 0. get() is null only when that own record could not be had.
+class CalRecord {
+public:
+    CalRecord();
+    tvksil2_device_data* get() const { return record_; }
+
+private:
+    std::unique_ptr<tvksil2_device_data> own_;
+    tvksil2_device_data* record_ = nullptr;
+};
+
+// Text colour of all 38 cells (tk::kBlue: values from the flash or the defaults;
+// tk::kBlack / tk::kRed: measured within / outside tolerance).
+void colourCalTable(int colour);
+// Copies the table into the record: per channel, rows 1 to 18 into its step
+// values and row 19 into its R0. Always returns 0.
+ViStatus setFlash(tvksil2_device_data& record);
+
+// CP's DEFAULT: nominal stage values and R0 0.0 in both columns, all blue.
+// Only the table changes.
+int defaultFlash(int panel, int control, int event, void* data, int e1, int e2);
+// CP's WRITE: the table into the record, then the record into the module's flash.
+int writeFlash(int panel, int control, int event, void* data, int e1, int e2);

@@ -1,0 +1,176 @@
+// Point calibration: one cell of CP's table re-measured, by the multimeter or
+// by the operator in the pop-up DP, and stored corrected for R0.
+#include "p_ksil2/calibration.h"
+
+#include "gauge/gauge.h"
+#include "p_ksil2/calibration_rules.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/manual.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/session.h"
+#include "platform/clock.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/wait_cursor.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+using namespace calibration;
+
+int popupResult = 0;
+
+namespace {
+
+constexpr const char* kTitle = "Калибровка КСИЛ2-4Л";
+constexpr const char* kNoR0 = "Не задано паразитное сопротивление цепи (R0), сначала откалибруйте его!";
+constexpr const char* kImplausible = "Измеренное значение (за вычетом паразитного сопротивления) %lg сильно "
+                                     "отличается от ожидаемого %lg\nИспользовать измеренное значение?";
+
+constexpr double kReadingSettle = 0.2;     // before the reading of a freshly switched chain
+constexpr double kPlausibleFraction = 0.1; // a stage further than this from nominal is questioned
+
+// Shows a non-zero status; false for a negative one, which ends the callback.
+bool driverOk(const char* callText, ViStatus status)
+{
+    if (status != 0)
+        reportStatus(callText, status);
+    return status >= 0;
+}
+
+// The chain for the cell (stage k alone, or all bypassed for R0), then the channel on.
+bool connectChain(ViUInt16 channel, ViUInt16 row)
+{
+    if (mvi == 0)
+        return true;
+    return driverOk("tvksil2_config_R_Calibr(mvi,pt.x, pt.y)", tvksil2_config_R_Calibr(mvi, channel, row)) &&
+           driverOk("tvksil2_switch (mvi, pt.x, 1)", tvksil2_switch(mvi, channel, 1));
+}
+
+// With automatic measurements on, the meter's reading of the chain.
+std::optional<double> autoReading(double expected)
+{
+    if (!autoMeasure)
+        return std::nullopt;
+    configureMeter(kFourWireRes);
+    setResRange(expected);
+    Delay(kReadingSettle);
+    double reading = 0.0;
+    if (measureFres(&reading) != 0)
+        return std::nullopt;
+    return reading;
+}
+
+// DP until the operator answers; then the channel off. True when a value was entered.
+bool askOperator(ViUInt16 channel)
+{
+    tk::installPopup(hDP);
+    popupResult = 0;
+    while (popupResult == 0)
+        tk::processEvents();
+    if (mvi != 0 && !driverOk("tvksil2_switch (mvi, pt.x, 0)", tvksil2_switch(mvi, channel, 0)))
+        return false;
+    return popupResult == 1;
+}
+
+// Asks before a stage value far from its nominal is stored. A NaN compares as
+// plausible and is not questioned.
+bool plausibleOrConfirmed(double value, double expected)
+{
+    if (!(value == 0.0 || std::fabs(value - expected) > kPlausibleFraction * expected))
+        return true;
+    char text[512];
+    std::snprintf(text, sizeof text, kImplausible, value, expected);
+    return tk::confirmPopup(kTitle, text) == 1;
+}
+
+void calibrateStage(int panel, int control, ViUInt16 channel, int row, double r0)
+{
+    if (r0 == 0.0) {
+        tk::messagePopup(kTitle, kNoR0);
+        return;
+    }
+    const double expected = nominalR[static_cast<std::size_t>(row - 1)];
+    {
+        tk::WaitCursor busy;
+        tk::setValue(hDP, DP_CHAN, channel);
+        tk::setAttr(hDP, DP_R, tk::Attr::Visible, 1);
+        tk::setAttr(hDP, DP_I, tk::Attr::Visible, 0);
+        tk::setValue(hDP, DP_R, expected);
+        if (!connectChain(channel, static_cast<ViUInt16>(row)))
+            return;
+        if (const auto reading = autoReading(expected))
+            tk::setValue(hDP, DP_R, *reading);
+    }
+    if (!askOperator(channel))
+        return;
+    const double value = stageFromReading(tk::numValue(hDP, DP_R), r0);
+    if (!plausibleOrConfirmed(value, expected))
+        return;
+    tk::setCellTextColor(panel, control, row, channel, stageColour(value, expected));
+    tk::setCell(panel, control, row, channel, value);
+}
+
+void calibrateR0(int panel, int control, ViUInt16 channel)
+{
+    {
+        tk::WaitCursor busy;
+        // DP names the channel being calibrated; R keeps what it showed unless the meter reads it.
+        tk::setValue(hDP, DP_CHAN, channel);
+        if (!connectChain(channel, static_cast<ViUInt16>(kR0Row)))
+            return;
+        if (const auto reading = autoReading(kR0RangeValue))
+            tk::setValue(hDP, DP_R, *reading);
+    }
+    if (!askOperator(channel))
+        return;
+    const double r0 = r0FromReading(tk::numValue(hDP, DP_R));
+    tk::setCellTextColor(panel, control, kR0Row, channel, r0Colour(r0));
+    tk::setCell(panel, control, kR0Row, channel, r0);
+}
+
+} // namespace
+
+int selectR(int panel, int control, int event, void*, int, int)
+{
+    if (event != tk::EVENT_LEFT_DOUBLE_CLICK)
+        return 0;
+    int row = 0, col = 0;
+    tk::activeCell(panel, control, row, col);
+    if (row < 1 || row > kR0Row || col < 1 || col > kChannels)
+        return 0;
+    const auto channel = static_cast<ViUInt16>(col);
+    // R0 as the table shows it now corrects a stage reading.
+    const double r0 = tk::cellNum(panel, control, kR0Row, col);
+    if (mvi != 0) {
+        tk::WaitCursor busy;
+        if (!driverOk("tvksil2_config_trigger(mvi, 0)", tvksil2_config_trigger(mvi, 0)) ||
+            !driverOk("tvksil2_switch (mvi, 0, 0)", tvksil2_switch(mvi, 0, 0)))
+            return 0;
+    }
+    // Closing DP's window is "Отмена": the wait below always ends.
+    tk::setPanelCloseCtrl(hDP, DP_COMMANDBUTTON_2);
+    if (row == kR0Row)
+        calibrateR0(panel, control, channel);
+    else
+        calibrateStage(panel, control, channel, row, r0);
+    return 0;
+}
+
+int inputVal(int, int, int event, void*, int, int)
+{
+    if (event == tk::EVENT_COMMIT) {
+        popupResult = 1;
+        tk::removePopup(1);
+    }
+    return 0;
+}
+
+int closePopup(int, int, int event, void*, int, int)
+{
+    if (event == tk::EVENT_COMMIT) {
+        popupResult = -1;
+        tk::removePopup(1);
+    }
+    return 0;
+}

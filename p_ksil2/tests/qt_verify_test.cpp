@@ -1,0 +1,140 @@
+// The automatic verification on the Qt backend (offscreen). The run pumps no
+// events, yet each result row is on the screen before the next point is
+// measured, and the status line keeps showing what was reported on the way.
+#include "tests/harness/harness.h"
+#include "tests/scenario/verify_bench.h"
+
+#include "p_ksil2/manual.h"
+#include "p_ksil2/verify.h"
+#include "si/select.h"
+#include "toolkit/backend.h"
+#include "toolkit/qt/qt_backend.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Virtual time that lets the test look at the screen whenever the program waits.
+class WatchingClock : public platform::VirtualClock {
+public:
+    std::function<void()> watch;
+    void delay(double seconds) override
+    {
+        VirtualClock::delay(seconds);
+        if (watch)
+            watch();
+    }
+};
+
+// What a widget showed the last time it was painted.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* widget, std::function<QString()> shown) : shown_(std::move(shown))
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            painted = shown_();
+            ++paints;
+        }
+        return false;
+    }
+    QString painted;
+    int paints = 0;
+
+private:
+    std::function<QString()> shown_;
+};
+
+// The Qt run-time exists before start-up, so that the operator's timers can.
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "p_ksil2_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QApplication(argc, argv);
+}
+
+TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
+{
+    Harness h{verify::bench()};
+    ensureApplication();
+    // The operator's double-click on the first carrier of the selection dialog.
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
+        const int panel = selectionPanel();
+        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
+            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
+            chooser.stop();
+        }
+    });
+    chooser.start(0);
+    ASSERT_EQ(h.startWithQt(), 0);
+    ASSERT_NE(mvi, 0u);
+
+    tk::setActiveTabPage(hMP, hTab, 1);
+    tk::setValue(hPP, PP_AUTO_POV, 1.0);
+    auto_pov(hPP, PP_AUTO_POV, tk::EVENT_COMMIT, nullptr, 0, 0);
+    tk::processEvents();
+
+    auto* table = qobject_cast<QTableWidget*>(tk::qtui::current()->controlField(hPP, PP_TABLE_R));
+    auto* status = qobject_cast<QLineEdit*>(tk::qtui::current()->controlField(hMP, MP_MSG));
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(status, nullptr);
+    auto lastRow = [table] {
+        const int n = table->rowCount();
+        const QTableWidgetItem* item = n > 0 ? table->item(n - 1, 2) : nullptr;
+        return QString::number(n) + QStringLiteral(": ") + (item ? item->text() : QString());
+    };
+    PaintWatch rows(table->viewport(), lastRow);
+    PaintWatch line(status, [status] { return status->text(); });
+
+    // Channel 2 is switched on with a warning, shown on the status line.
+    const ViStatus warning = 0x3FFA0F01;
+    sim::failCall("tvksil2_switch", warning, 1, sim::callCount("tvksil2_switch") + 4);
+    const QString warningText = QString::fromStdString(sim::statusText(warning) + " tvksil2_switch (mvi, chan, 1)");
+
+    WatchingClock clock;
+    platform::setClock(&clock);
+    int looks = 0;
+    clock.watch = [&] {
+        const int n = tk::numTableRows(hPP, PP_TABLE_R);
+        if (n == 0)
+            return;
+        ++looks;
+        ASSERT_EQ(table->rowCount(), n);
+        ASSERT_FALSE(table->item(n - 1, 2)->text().isEmpty());
+        EXPECT_EQ(rows.painted, lastRow()) << "at row " << n;
+        if (n > 19) {
+            EXPECT_EQ(line.painted, warningText);
+        }
+    };
+    // OK on the verdict.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* popup = QApplication::activeModalWidget())
+            popup->close();
+    });
+    closer.start(0);
+
+    setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
+    clock.watch = nullptr;
+    platform::setClock(&h.clock());
+
+    EXPECT_EQ(tk::numTableRows(hPP, PP_TABLE_R), 38);
+    EXPECT_GT(looks, 37 * 3);
+    EXPECT_GE(rows.paints, 38);
+}
+
+} // namespace

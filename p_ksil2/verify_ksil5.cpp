@@ -1,0 +1,143 @@
+// Step-by-step verification of a КСИЛ5 on page PP5: the program sets each
+// point, the operator measures it with an instrument of their own, types the
+// value and presses "Далее"; every point is judged and written to the run's
+// protocol. The wait for "Далее" pumps events, so START (now "Стоп") works
+// inside it and ends the run.
+#include "p_ksil2/verify.h"
+
+#include "drivers/tvksil2.h"
+#include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/protocol.h"
+#include "platform/datetime.h"
+#include "toolkit/toolkit.h"
+
+#include <cmath>
+#include <string>
+
+int pp5Running = 0;
+int pp5WaitStep = 0;
+
+namespace {
+
+constexpr int kPoints = 9;
+constexpr double kLastPoint = 255.0; // the ninth point: all eight stages, not 256
+constexpr const char* kOpenFailedTitle = "Ошибка открытия файла протокола.";
+
+// The set value of point p: 1, 2, 4 ... 128, then 255.
+double pointValue(int p)
+{
+    return p < kPoints - 1 ? static_cast<double>(1 << p) : kLastPoint;
+}
+
+ViUInt16 chosenChannel()
+{
+    return static_cast<ViUInt16>(tk::intValue(hPP5, PP5_CHAN));
+}
+
+// The panel's look while a run is in progress, or idle.
+void showRunning(bool running)
+{
+    const int idle = running ? 0 : 1;
+    tk::setAttr(hPP5, PP5_START, tk::Attr::LabelText, running ? "Стоп" : "Старт");
+    for (const int ctrl : {PP5_SET_R, PP5_MEAS_R, PP5_NEXT_STEP})
+        tk::setAttr(hPP5, ctrl, tk::Attr::Dimmed, idle);
+    for (const int ctrl : {PP5_CHAN, PP5_MEAS_MODE})
+        tk::setAttr(hPP5, ctrl, tk::Attr::Dimmed, running ? 1 : 0);
+    tk::setAttr(hPP5, PP5_TEXTMSG, tk::Attr::Visible, running ? 1 : 0);
+}
+
+// Ends a run: the panel back to idle, the channel off and set to 0 Ω. The
+// driver's statuses are not examined in this run.
+void stopRun()
+{
+    pp5Running = 0;
+    showRunning(false);
+    const ViUInt16 channel = chosenChannel();
+    tvksil2_switch(mvi, channel, 0);
+    tvksil2_config_R(mvi, channel, 0.0);
+    tk::setValue(hPP5, PP5_SET_R, 0.0);
+}
+
+void runSteps()
+{
+    pp5Running = 1;
+    showRunning(true);
+    tk::resetTextBox(hPP5, PP5_BOX_PROT, "");
+
+    const std::string path = tk::textValue(hPP5, PP5_LINE_PROT);
+    logFileName = path;
+    const ViUInt16 channel = chosenChannel();
+    const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
+    const int temperature = ringTemp == 3 ? tk::intValue(hPP5, PP5_NUMERIC_TEMP) : 0;
+    const double tolerance = pp5Tolerance(tk::intValue(hPP5, PP5_MEAS_MODE), ringTemp, temperature);
+
+    tvksil2_switch(mvi, channel, 1);
+
+    const int file = ksil5OpenProtocol(path);
+    if (file < 0) {
+        // Not a run without a protocol: the operator learns why, and the channel goes off.
+        tk::messagePopup(kOpenFailedTitle, path);
+        stopRun();
+        return;
+    }
+    ksil5WriteRunHeader(file, platform::currentTime());
+    ksil5WriteChannelTitles(file, channel);
+
+    for (int p = 0; p < kPoints; ++p) {
+        const double set = pointValue(p);
+        pp5WaitStep = 1;
+        tk::setValue(hPP5, PP5_SET_R, set);
+        tvksil2_config_R(mvi, channel, set);
+        while (pp5Running && pp5WaitStep)
+            tk::processEvents();
+        if (!pp5Running) {
+            ksil5CloseProtocol(file); // stopped by START inside the wait: the stop is done
+            return;
+        }
+        const double measured = tk::numValue(hPP5, PP5_MEAS_R);
+        const bool outOfNorm = std::fabs(measured - set) > tolerance; // NaN counts as within
+        ksil5WritePoint(file, set, measured, tolerance, outOfNorm);
+    }
+    ksil5CloseProtocol(file);
+    stopRun();
+}
+
+} // namespace
+
+double pp5Tolerance(int measMode, int ringTemp, int temperature)
+{
+    const double base = measMode != 0 ? 1.5 : 0.6;
+    double allowance = 0.0;
+    switch (ringTemp) {
+    case 0: allowance = 0.065; break; // "5 °С"
+    case 1: allowance = 0.0; break;   // "20 °С"
+    case 2: allowance = 0.09; break;  // "40 °С"
+    case 3:                           // "другая": 0.005 Ω a degree outside 18..22 °C
+        if (temperature > 22)
+            allowance = 0.005 * (temperature - 22);
+        else if (temperature < 18)
+            allowance = 0.005 * (18 - temperature);
+        break;
+    default: break;
+    }
+    return base + allowance;
+}
+
+int start(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    if (pp5Running)
+        stopRun();
+    else
+        runSteps();
+    return 0;
+}
+
+int next_step(int, int, int event, void*, int, int)
+{
+    if (event == tk::EVENT_COMMIT)
+        pp5WaitStep = 0;
+    return 0;
+}
