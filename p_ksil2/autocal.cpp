@@ -7,6 +7,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_paint.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
@@ -51,12 +52,17 @@ std::optional<double> measure(double expected)
     return reading;
 }
 
-// A result goes into its cell and is painted at once: the run pumps no events.
+// A result goes into its cell and is painted during the next settling wait
+// (the run pumps no events); without a module session there are no waits, and
+// it is painted at once.
 void showResult(int row, int channel, double value, int colour)
 {
     tk::setCellTextColor(hCP, CP_TABLE, row, channel, colour);
     tk::setCell(hCP, CP_TABLE, row, channel, value);
-    tk::processDrawEvents();
+    if (mvi != 0)
+        resultShown();
+    else
+        paintResults();
 }
 
 // Calibrates one channel. r0 comes in as the R0 to fall back on and goes out
@@ -67,7 +73,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double& r0)
     if (session) {
         if (!run.driver("tvksil2_switch (mvi, i+1, 1)", tvksil2_switch(mvi, channel, 1)))
             return false;
-        Delay(kSwitchSettle);
+        settle(kSwitchSettle);
         if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, 0)", tvksil2_config_R_Calibr(mvi, channel, 0)))
             return false;
     }
@@ -82,7 +88,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double& r0)
             if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, j+1)",
                             tvksil2_config_R_Calibr(mvi, channel, static_cast<ViUInt16>(k))))
                 return false;
-            Delay(kChainSettle);
+            settle(kChainSettle);
         }
         if (const auto reading = measure(nominal)) {
             const double value = stageFromReading(*reading, r0);
@@ -93,7 +99,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double& r0)
     if (session) {
         if (!run.driver("tvksil2_switch (mvi, i+1, 0)", tvksil2_switch(mvi, channel, 0)))
             return false;
-        Delay(kSwitchSettle);
+        settle(kSwitchSettle);
     }
     return true;
 }
@@ -135,7 +141,9 @@ ViStatus autoCalibrate()
     Run run;
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
-    if (calibrateModule(run))
+    const bool complete = calibrateModule(run);
+    paintResults();
+    if (complete)
         msgpHide();
     return run.status;
 }

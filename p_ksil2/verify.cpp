@@ -8,6 +8,7 @@
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/run_paint.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
@@ -51,10 +52,10 @@ bool verifyPoints(ViUInt16 channel)
         // A refused setting ends the run as it is, the channel still on.
         if (tvksil2_config_R(mvi, channel, point) < 0)
             return false;
-        Delay(kSettle);
+        settle(kSettle);
         configureMeter(kFourWireRes);
         setResRange(point);
-        Delay(kSettle);
+        settle(kSettle);
         double measured = 0.0;
         if (measureFres(&measured) != 0) {
             {
@@ -67,7 +68,7 @@ bool verifyPoints(ViUInt16 channel)
         tk::setValue(hPP, PP_R_I, measured);
         // The reading itself is recorded: R_I holds it only within its limits.
         addPovRowValues(channel, point, measured);
-        tk::processDrawEvents();
+        resultShown();
     }
     return true;
 }
@@ -94,9 +95,9 @@ bool verifyChannels()
         logDateTime(logFile);
 
     for (const ViUInt16 channel : {ViUInt16{1}, ViUInt16{2}}) {
-        Delay(kSettle);
+        settle(kSettle);
         tk::setValue(hPP, PP_CHAN, channel);
-        Delay(kSettle);
+        settle(kSettle);
         if (!switchChannel(channel, 1) || !verifyPoints(channel) || !switchChannel(channel, 0))
             return false;
     }
@@ -138,6 +139,7 @@ void runAutoVerification()
     {
         const tk::WaitCursor busy;
         complete = verifyChannels();
+        paintResults();
     }
     if (!complete)
         return; // no verdict; povFault stays for the next complete run
