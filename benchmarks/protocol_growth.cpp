@@ -14,6 +14,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "platform/clock.h"
+#include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
 
 #include <algorithm>
@@ -60,7 +61,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     platform::VirtualClock clock;
     platform::setClock(&clock);
-    if (!tk::initQt(argc, argv)) {
+    if (!tk::qt::start(argc, argv)) {
         std::fprintf(stderr, "protocol_growth: the Qt run-time cannot start\n");
         return 2;
     }

@@ -87,10 +87,10 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
-    // Run-time.
-    const bool started = options.headless ? tk::initHeadless() : tk::initQt(argc, argv);
-    if (!started) {
-        std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start\n");
+    // Run-time: the backend the caller chose.
+    if (!options.startToolkit || !options.startToolkit(argc, argv)) {
+        std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start: %s\n",
+                     options.startToolkit ? tk::lastError().c_str() : "no toolkit backend given");
         return -1;
     }
 

@@ -5,7 +5,9 @@
 #include "p_ksil2/link_state.h"
 
 struct StartOptions {
-    bool headless = false; // headless toolkit (tests) instead of Qt
+    // Starts the toolkit's backend: tk::qt::start for the program, the
+    // headless one in tests. False when it cannot (tk::lastError says why).
+    bool (*startToolkit)(int& argc, char** argv) = nullptr;
 };
 
 // Start-up: run-time, panels, tab pages, library check, discovery, carrier

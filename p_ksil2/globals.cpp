@@ -5,6 +5,7 @@
 #include "gauge/gauge.h"
 #include "p_ksil2/protocol.h"
 #include "si/discovery.h"
+#include "si/select.h"
 
 #include <filesystem>
 #include <system_error>
@@ -83,4 +84,5 @@ void resetGlobals()
     meterStatus = 0;
     instrTable = {};
     resetProtocolState();
+    forgetSelection();
 }

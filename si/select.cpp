@@ -160,10 +160,6 @@ bool alreadyWaiting()
 
 bool prepare(const char* title)
 {
-    // A restarted toolkit (tests start the program again in one process) has
-    // forgotten the panel: build it anew.
-    if (panel != 0 && tk::attrText(panel, 0, tk::Attr::ConstantName) != kPanelConstant)
-        panel = 0;
     if (panel == 0 && !makeSelectPanel())
         return false;
     tk::setAttr(panel, 0, tk::Attr::Title, title ? title : "");
@@ -190,6 +186,14 @@ InstrInfo* selByModel(const char* title, int modelCode)
 bool selectionWaiting()
 {
     return alreadyWaiting();
+}
+
+void forgetSelection()
+{
+    panel = 0;
+    okCtrl = cancelCtrl = listCtrl = 0;
+    selectedInstr = nullptr;
+    waiting = false;
 }
 
 int selectionPanel() { return panel; }

@@ -1,5 +1,9 @@
 // Backend interface: how the core tells a presentation layer what changed,
 // and how the presentation layer hands the operator's input to the core.
+//
+// The core knows no backend by name. A backend starts itself with a function
+// of its own (tk::headless::start, tk::qt::start) that builds it and hands it
+// to core::install; the program chooses which one to call.
 #pragma once
 
 #include "toolkit/model.h"
@@ -37,6 +41,10 @@ public:
     virtual void waitCursorChanged(bool /*on*/) {}
     // Height in pixels a text box needs to show `lines` lines of its text.
     virtual int textBoxHeight(int /*panel*/, int /*ctrl*/, int lines) { return lines * 16; }
+    // The program addressed a panel or control that is not there, or one of a
+    // kind the operation does not apply to; `what` names the operation, the
+    // panel and the control. By default logged on standard error in debug builds.
+    virtual void misuse(std::string_view what);
 
     // Gives the backend a chance to collect input; must not block.
     // mainLoop is true when called from tk::pollMainLoop.
@@ -54,6 +62,8 @@ namespace core {
 // Installs a backend (the core owns it) on a fresh, empty model.
 void install(std::unique_ptr<Backend> backend);
 Backend* backend();
+// The line tk::lastError() gives: a backend that cannot start says why here.
+void setLastError(std::string text);
 
 // Input from the operator, queued and dispatched by the next pump in order.
 struct InputEvent {

@@ -47,6 +47,7 @@ struct Control {
 
     bool visible = true;
     bool dimmed = false;
+    bool indicator = false;    // shows a value; the operator cannot change it
     int textColor = kBlack;
     int onColor = kGreen;
     int backColor = kWhite;    // text box

@@ -1,5 +1,5 @@
-// Panels and controls: loading, creation in code, showing and hiding, the
-// modal pop-up stack, callbacks, discarding and restoring the loaded state.
+// Panels: loading, creation in code, showing and hiding, the modal pop-up
+// stack, the panel callback and close control, the active control, discarding.
 #include "toolkit/core_state.h"
 
 #include <algorithm>
@@ -61,7 +61,7 @@ void discard(int handle)
 
 int loadPanel(int parent, const std::string& file, int resourceId)
 {
-    if (parent != 0 && !findPanel(parent)) {
+    if (parent != 0 && !targetPanel("loadPanel", parent)) {
         state().lastError = "loadPanel: no parent panel " + std::to_string(parent);
         return ERR_PANEL;
     }
@@ -74,8 +74,7 @@ int loadPanel(int parent, const std::string& file, int resourceId)
 
 int loadMenuBar(int panel, const std::string& file, int resourceId)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p) {
+    if (!targetPanel("loadMenuBar", panel)) {
         state().lastError = "loadMenuBar: no panel " + std::to_string(panel);
         return ERR_PANEL;
     }
@@ -93,7 +92,7 @@ int loadMenuBar(int panel, const std::string& file, int resourceId)
 
 int newPanel(int parent, std::string_view title, int top, int left, int height, int width)
 {
-    if (parent != 0 && !findPanel(parent))
+    if (parent != 0 && !targetPanel("newPanel", parent))
         return ERR_PANEL;
     auto p = std::make_unique<model::Panel>();
     p->parent = parent;
@@ -107,20 +106,20 @@ int newPanel(int parent, std::string_view title, int top, int left, int height, 
 
 int displayPanel(int panel)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    p->visible = true;
+    const Target t = targetPanel("displayPanel", panel);
+    if (!t)
+        return t.status;
+    t.panel->visible = true;
     notifyPanel(panel);
     return OK;
 }
 
 int hidePanel(int panel)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    p->visible = false;
+    const Target t = targetPanel("hidePanel", panel);
+    if (!t)
+        return t.status;
+    t.panel->visible = false;
     dropFromPopupStack(panel);
     notifyPanel(panel);
     return OK;
@@ -128,22 +127,22 @@ int hidePanel(int panel)
 
 int discardPanel(int panel)
 {
-    if (!findPanel(panel))
-        return ERR_PANEL;
+    if (const Target t = targetPanel("discardPanel", panel); !t)
+        return t.status;
     discard(panel);
     return OK;
 }
 
 int installPopup(int panel)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
+    const Target t = targetPanel("installPopup", panel);
+    if (!t)
+        return t.status;
     auto& stack = state().popups;
     if (std::find(stack.begin(), stack.end(), panel) == stack.end())
         stack.push_back(panel);
-    p->popup = true;
-    p->visible = true;
+    t.panel->popup = true;
+    t.panel->visible = true;
     notifyPanel(panel);
     return OK;
 }
@@ -167,33 +166,30 @@ int removePopup(int all)
 
 int setPanelCallback(int panel, CtrlCallback cb, void* data)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    p->callback = cb;
-    p->callbackData = data;
+    const Target t = targetPanel("setPanelCallback", panel);
+    if (!t)
+        return t.status;
+    t.panel->callback = cb;
+    t.panel->callbackData = data;
     return OK;
 }
 
 int setPanelCloseCtrl(int panel, int ctrl)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    if (ctrl != 0 && !findControl(*p, ctrl))
-        return ERR_CONTROL;
-    p->closeCtrl = ctrl;
+    const Target t = ctrl != 0 ? targetControl("setPanelCloseCtrl", panel, ctrl)
+                               : targetPanel("setPanelCloseCtrl", panel);
+    if (!t)
+        return t.status;
+    t.panel->closeCtrl = ctrl;
     return OK;
 }
 
 int setActiveCtrl(int panel, int ctrl)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    if (!findControl(*p, ctrl))
-        return ERR_CONTROL;
-    p->activeCtrl = ctrl;
+    const Target t = targetControl("setActiveCtrl", panel, ctrl);
+    if (!t)
+        return t.status;
+    t.panel->activeCtrl = ctrl;
     if (Backend* b = state().backend.get())
         b->activeCtrlChanged(panel, ctrl);
     return OK;
@@ -201,100 +197,8 @@ int setActiveCtrl(int panel, int ctrl)
 
 int activeCtrl(int panel)
 {
-    const model::Panel* p = findPanel(panel);
-    return p ? p->activeCtrl : ERR_PANEL;
-}
-
-int newCtrl(int panel, Kind kind, std::string_view label, int top, int left, int height, int width)
-{
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    model::Control c;
-    int maxId = 1;
-    for (const auto& other : p->controls)
-        maxId = std::max(maxId, other.id);
-    c.id = maxId + 1;
-    c.kind = kind;
-    c.label = std::string(label);
-    c.top = top;
-    c.left = left;
-    c.height = height;
-    c.width = width;
-    switch (kind) {
-    case Kind::Numeric: c.type = DataType::Double; break;
-    case Kind::String:
-    case Kind::TextMessage:
-    case Kind::TextBox: c.type = DataType::String; break;
-    case Kind::ListBox:
-    case Kind::Ring: c.type = DataType::Int32; break;
-    case Kind::BinarySwitch:
-        c.type = DataType::Int32;
-        c.items = {{"", 0}, {"", 1}};
-        c.index = 0;
-        break;
-    default: break;
-    }
-    if (kind == Kind::TextBox)
-        c.visibleLines = visibleLinesFor(height);
-    p->controls.push_back(c);
-    p->defaults.push_back(c);
-    if (Backend* b = state().backend.get())
-        b->controlCreated(panel, c.id);
-    return c.id;
-}
-
-int setCtrlCallback(int panel, int ctrl, CtrlCallback cb, void* data)
-{
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    model::Control* c = findControl(*p, ctrl);
-    if (!c)
-        return ERR_CONTROL;
-    c->callback = cb;
-    c->callbackData = data;
-    return OK;
-}
-
-int defaultCtrl(int panel, int ctrl)
-{
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    model::Control* c = findControl(*p, ctrl);
-    if (!c)
-        return ERR_CONTROL;
-    auto it = std::find_if(p->defaults.begin(), p->defaults.end(),
-                           [&](const model::Control& d) { return d.id == ctrl; });
-    if (it == p->defaults.end())
-        return ERR_CONTROL;
-    model::Control restored = *it;
-    // What the program attached at run time stays: callbacks, and the pages of a tab control.
-    restored.callback = c->callback;
-    restored.callbackData = c->callbackData;
-    restored.callbackName = c->callbackName;
-    if (c->kind == Kind::Tab) {
-        restored.kind = Kind::Tab;
-        restored.pages = c->pages;
-        restored.activePage = c->activePage;
-    }
-    *c = std::move(restored);
-    notifyControl(panel, ctrl, Change::Everything);
-    return OK;
-}
-
-int defaultPanel(int panel)
-{
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    std::vector<int> ids;
-    for (const auto& c : p->controls)
-        ids.push_back(c.id);
-    for (int id : ids)
-        defaultCtrl(panel, id);
-    return OK;
+    const Target t = targetPanel("activeCtrl", panel);
+    return t ? t.panel->activeCtrl : t.status;
 }
 
 } // namespace tk

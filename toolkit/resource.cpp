@@ -9,7 +9,7 @@
 //               "controls": [ <control>, ... ] }
 //   control:  { "id": 2, "name": "EXIT", "kind": "command", "label": "...",
 //               "top": 0, "left": 0, "height": 25, "width": 80, "callback": "exitCB",
-//               "hidden": false, "dimmed": false,
+//               "hidden": false, "dimmed": false, "indicator": false,
 //               // numeric:  "type": "double" | "int16" | "uint16" | "int32" | "uint32",
 //               //           "value": 1, "min": 1, "max": 2, "step": 1
 //               // string, text message: "value": "text"
@@ -131,6 +131,7 @@ model::Control readControl(const json& j, const std::string& where)
     c.width = field<int>(j, "width", 0);
     c.visible = !field<bool>(j, "hidden", false);
     c.dimmed = field<bool>(j, "dimmed", false);
+    c.indicator = field<bool>(j, "indicator", false);
     c.monospace = field<bool>(j, "monospace", false);
     c.textColor = field<int>(j, "textColor", kBlack);
     c.onColor = field<int>(j, "color", kGreen);

@@ -1,4 +1,4 @@
-// Tables, list boxes and rings, and text boxes.
+// Tables: rows, cells and their colours, the active cell.
 #include "toolkit/core_state.h"
 
 #include <algorithm>
@@ -8,27 +8,6 @@ namespace tk {
 using namespace detail;
 
 namespace {
-
-// Looks up a control of one of the given kinds; status < 0 when it is not there.
-template <typename... K>
-model::Control* get(int panel, int ctrl, int& status, K... kinds)
-{
-    status = OK;
-    if (!findPanel(panel)) {
-        status = ERR_PANEL;
-        return nullptr;
-    }
-    model::Control* c = findControl(panel, ctrl);
-    if (!c) {
-        status = ERR_CONTROL;
-        return nullptr;
-    }
-    if (!((c->kind == kinds) || ...)) {
-        status = ERR_ARG;
-        return nullptr;
-    }
-    return c;
-}
 
 int rows(const model::Control& c)
 {
@@ -49,14 +28,12 @@ model::Cell* cellAt(model::Control& c, int row, int col)
 
 } // namespace
 
-// --- tables -------------------------------------------------------------------
-
 int insertTableRows(int panel, int ctrl, int beforeRow, int count)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("insertTableRows", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     if (beforeRow == -1)
         beforeRow = rows(*c) + 1;
     if (beforeRow < 1 || beforeRow > rows(*c) + 1 || count < 0)
@@ -74,10 +51,10 @@ int insertTableRows(int panel, int ctrl, int beforeRow, int count)
 
 int deleteTableRows(int panel, int ctrl, int firstRow, int count)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("deleteTableRows", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     if (firstRow < 1 || firstRow > rows(*c))
         return rows(*c) == 0 && count == -1 ? OK : ERR_ARG;
     if (count == -1 || firstRow - 1 + count > rows(*c))
@@ -98,24 +75,24 @@ int deleteTableRows(int panel, int ctrl, int firstRow, int count)
 
 int numTableRows(int panel, int ctrl)
 {
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::Table);
-    return c ? rows(*c) : st;
+    const Target t = targetControl("numTableRows", panel, ctrl, {Kind::Table});
+    const model::Control* c = t.ctrl;
+    return c ? rows(*c) : t.status;
 }
 
 int numTableCols(int panel, int ctrl)
 {
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::Table);
-    return c ? cols(*c) : st;
+    const Target t = targetControl("numTableCols", panel, ctrl, {Kind::Table});
+    const model::Control* c = t.ctrl;
+    return c ? cols(*c) : t.status;
 }
 
 int setCell(int panel, int ctrl, int row, int col, double value)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("setCell", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     model::Cell* cell = cellAt(*c, row, col);
     if (!cell)
         return ERR_ARG;
@@ -128,10 +105,10 @@ int setCell(int panel, int ctrl, int row, int col, double value)
 
 int setCell(int panel, int ctrl, int row, int col, std::string_view text)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("setCell", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     model::Cell* cell = cellAt(*c, row, col);
     if (!cell)
         return ERR_ARG;
@@ -149,8 +126,8 @@ int setCell(int panel, int ctrl, int row, int col, std::string_view text)
 
 double cellNum(int panel, int ctrl, int row, int col)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("cellNum", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     const model::Cell* cell = c ? cellAt(*c, row, col) : nullptr;
     if (!cell)
         return 0.0;
@@ -163,8 +140,8 @@ double cellNum(int panel, int ctrl, int row, int col)
 
 std::string cellText(int panel, int ctrl, int row, int col)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("cellText", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     const model::Cell* cell = c ? cellAt(*c, row, col) : nullptr;
     if (!cell)
         return {};
@@ -175,10 +152,10 @@ std::string cellText(int panel, int ctrl, int row, int col)
 
 int setCellTextColor(int panel, int ctrl, int row, int col, int colour)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("setCellTextColor", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     model::Cell* cell = cellAt(*c, row, col);
     if (!cell)
         return ERR_ARG;
@@ -189,155 +166,23 @@ int setCellTextColor(int panel, int ctrl, int row, int col, int colour)
 
 int cellTextColor(int panel, int ctrl, int row, int col)
 {
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("cellTextColor", panel, ctrl, {Kind::Table});
+    model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     const model::Cell* cell = cellAt(*c, row, col);
     return cell ? cell->textColor : ERR_ARG;
 }
 
 int activeCell(int panel, int ctrl, int& row, int& col)
 {
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::Table);
+    const Target t = targetControl("activeCell", panel, ctrl, {Kind::Table});
+    const model::Control* c = t.ctrl;
     if (!c)
-        return st;
+        return t.status;
     row = c->activeRow;
     col = c->activeCol;
     return OK;
-}
-
-// --- list boxes and rings -------------------------------------------------------
-
-int insertListItem(int panel, int ctrl, int index, std::string_view label, int value)
-{
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring);
-    if (!c)
-        return st;
-    const int n = static_cast<int>(c->items.size());
-    if (index == -1)
-        index = n;
-    if (index < 0 || index > n)
-        return ERR_ARG;
-    c->items.insert(c->items.begin() + index, model::ListItem{std::string(label), value});
-    if (c->index < 0)
-        c->index = 0;
-    else if (index <= c->index)
-        ++c->index; // the current item stays current
-    int v = 0;
-    if (currentItemValue(*c, v))
-        c->num = v;
-    notifyControl(panel, ctrl, Change::Items);
-    return OK;
-}
-
-int clearList(int panel, int ctrl)
-{
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring);
-    if (!c)
-        return st;
-    c->items.clear();
-    c->index = -1;
-    c->num = 0;
-    notifyControl(panel, ctrl, Change::Items);
-    return OK;
-}
-
-int numListItems(int panel, int ctrl)
-{
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring, Kind::BinarySwitch);
-    return c ? static_cast<int>(c->items.size()) : st;
-}
-
-int listIndex(int panel, int ctrl)
-{
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring, Kind::BinarySwitch);
-    if (!c)
-        return st;
-    return c->items.empty() ? -1 : c->index;
-}
-
-int setListIndex(int panel, int ctrl, int index)
-{
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring, Kind::BinarySwitch);
-    if (!c)
-        return st;
-    if (index < 0 || index >= static_cast<int>(c->items.size()))
-        return ERR_ARG;
-    c->index = index;
-    c->num = c->items[static_cast<size_t>(index)].value;
-    notifyControl(panel, ctrl, Change::Value);
-    return OK;
-}
-
-std::string listItemLabel(int panel, int ctrl, int index)
-{
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring, Kind::BinarySwitch);
-    if (!c || index < 0 || index >= static_cast<int>(c->items.size()))
-        return {};
-    return c->items[static_cast<size_t>(index)].label;
-}
-
-int listItemValue(int panel, int ctrl, int index, int& value)
-{
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::ListBox, Kind::Ring, Kind::BinarySwitch);
-    if (!c)
-        return st;
-    if (index < 0 || index >= static_cast<int>(c->items.size()))
-        return ERR_ARG;
-    value = c->items[static_cast<size_t>(index)].value;
-    return OK;
-}
-
-// --- text boxes -----------------------------------------------------------------
-
-int appendTextBoxLine(int panel, int ctrl, std::string_view line)
-{
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::TextBox);
-    if (!c)
-        return st;
-    const int first = static_cast<int>(c->lines.size());
-    for (auto& l : splitLines(line))
-        c->lines.push_back(std::move(l));
-    notifyControl(panel, ctrl, Change::LinesAppended, first, 0);
-    return OK;
-}
-
-int resetTextBox(int panel, int ctrl, std::string_view text)
-{
-    int st;
-    model::Control* c = get(panel, ctrl, st, Kind::TextBox);
-    if (!c)
-        return st;
-    c->lines = text.empty() ? std::vector<std::string>{} : splitLines(text);
-    c->firstVisibleLine = 0;
-    notifyControl(panel, ctrl, Change::Everything);
-    return OK;
-}
-
-int numTextBoxLines(int panel, int ctrl)
-{
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::TextBox);
-    return c ? static_cast<int>(c->lines.size()) : st;
-}
-
-std::string textBoxLine(int panel, int ctrl, int index)
-{
-    int st;
-    const model::Control* c = get(panel, ctrl, st, Kind::TextBox);
-    if (!c || index < 0 || index >= static_cast<int>(c->lines.size()))
-        return {};
-    return c->lines[static_cast<size_t>(index)];
 }
 
 } // namespace tk

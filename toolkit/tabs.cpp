@@ -1,4 +1,4 @@
-// The tab control that hosts panels as pages, and the menu bar's items.
+// The tab control that hosts panels as pages.
 #include "toolkit/core_state.h"
 
 #include <algorithm>
@@ -9,47 +9,20 @@ using namespace detail;
 
 namespace {
 
-model::Control* tabControl(int panel, int ctrl, int& status)
-{
-    status = OK;
-    if (!findPanel(panel)) {
-        status = ERR_PANEL;
-        return nullptr;
-    }
-    model::Control* c = findControl(panel, ctrl);
-    if (!c || c->kind != Kind::Tab) {
-        status = ERR_CONTROL;
-        return nullptr;
-    }
-    return c;
-}
-
 int pageCount(const model::Control& c)
 {
     return static_cast<int>(c.pages.size());
-}
-
-model::MenuItem* menuItem(int menuBar, int item)
-{
-    model::MenuBar* m = findMenuBar(menuBar);
-    if (!m)
-        return nullptr;
-    for (auto& i : m->items)
-        if (i.id == item)
-            return &i;
-    return nullptr;
 }
 
 } // namespace
 
 int convertCanvasToTab(int panel, int canvasCtrl)
 {
-    model::Panel* p = findPanel(panel);
-    if (!p)
-        return ERR_PANEL;
-    model::Control* c = findControl(*p, canvasCtrl);
-    if (!c || c->kind != Kind::Canvas)
-        return ERR_CONTROL;
+    const Target t = targetControl("convertCanvasToTab", panel, canvasCtrl, {Kind::Canvas});
+    if (!t)
+        return t.status;
+    model::Panel* p = t.panel;
+    model::Control* c = t.ctrl;
     // Same id, place, size and callback: only the kind changes.
     c->kind = Kind::Tab;
     c->pages.clear();
@@ -63,10 +36,10 @@ int convertCanvasToTab(int panel, int canvasCtrl)
 
 int loadPanelAsTabPage(int panel, int tabCtrl, int index, const std::string& file, int resourceId)
 {
-    int st;
-    model::Control* c = tabControl(panel, tabCtrl, st);
-    if (!c)
-        return st;
+    const Target t = targetControl("loadPanelAsTabPage", panel, tabCtrl, {Kind::Tab});
+    if (!t)
+        return t.status;
+    model::Control* c = t.ctrl;
     if (index == -1)
         index = pageCount(*c);
     if (index < 0 || index > pageCount(*c))
@@ -92,10 +65,10 @@ int loadPanelAsTabPage(int panel, int tabCtrl, int index, const std::string& fil
 
 int deleteTabPage(int panel, int tabCtrl, int index, int count)
 {
-    int st;
-    model::Control* c = tabControl(panel, tabCtrl, st);
-    if (!c)
-        return st;
+    const Target t = targetControl("deleteTabPage", panel, tabCtrl, {Kind::Tab});
+    if (!t)
+        return t.status;
+    model::Control* c = t.ctrl;
     if (index < 0 || count < 0 || index + count > pageCount(*c))
         return ERR_ARG;
     std::vector<int> removed;
@@ -119,17 +92,16 @@ int deleteTabPage(int panel, int tabCtrl, int index, int count)
 
 int numTabPages(int panel, int tabCtrl)
 {
-    int st;
-    const model::Control* c = tabControl(panel, tabCtrl, st);
-    return c ? pageCount(*c) : st;
+    const Target t = targetControl("numTabPages", panel, tabCtrl, {Kind::Tab});
+    return t ? pageCount(*t.ctrl) : t.status;
 }
 
 int tabPagePanel(int panel, int tabCtrl, int index)
 {
-    int st;
-    const model::Control* c = tabControl(panel, tabCtrl, st);
-    if (!c)
-        return st;
+    const Target t = targetControl("tabPagePanel", panel, tabCtrl, {Kind::Tab});
+    if (!t)
+        return t.status;
+    const model::Control* c = t.ctrl;
     if (index < 0 || index >= pageCount(*c))
         return ERR_ARG;
     return c->pages[static_cast<size_t>(index)].panel;
@@ -144,49 +116,21 @@ std::string tabPageTitle(int panel, int tabCtrl, int index)
 
 int activeTabPage(int panel, int tabCtrl)
 {
-    int st;
-    const model::Control* c = tabControl(panel, tabCtrl, st);
-    return c ? c->activePage : st;
+    const Target t = targetControl("activeTabPage", panel, tabCtrl, {Kind::Tab});
+    return t ? t.ctrl->activePage : t.status;
 }
 
 int setActiveTabPage(int panel, int tabCtrl, int index)
 {
-    int st;
-    model::Control* c = tabControl(panel, tabCtrl, st);
-    if (!c)
-        return st;
+    const Target t = targetControl("setActiveTabPage", panel, tabCtrl, {Kind::Tab});
+    if (!t)
+        return t.status;
+    model::Control* c = t.ctrl;
     if (index < 0 || index >= pageCount(*c))
         return ERR_ARG;
     c->activePage = index;
     notifyControl(panel, tabCtrl, Change::Pages);
     return OK;
-}
-
-// --- menu bar -----------------------------------------------------------------
-
-int setMenuItemDimmed(int menuBar, int item, bool dimmed)
-{
-    if (!findMenuBar(menuBar))
-        return ERR_PANEL;
-    model::MenuItem* i = menuItem(menuBar, item);
-    if (!i)
-        return ERR_CONTROL;
-    i->dimmed = dimmed;
-    if (Backend* b = state().backend.get())
-        b->menuChanged(menuBar, item);
-    return OK;
-}
-
-bool menuItemDimmed(int menuBar, int item)
-{
-    const model::MenuItem* i = menuItem(menuBar, item);
-    return i && i->dimmed;
-}
-
-std::string menuItemText(int menuBar, int item)
-{
-    const model::MenuItem* i = menuItem(menuBar, item);
-    return i ? i->text : std::string();
 }
 
 } // namespace tk

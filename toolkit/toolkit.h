@@ -11,8 +11,10 @@
 //  - control ids are the ids of the panel resource (constants of p_ksil2.h);
 //  - table cells are addressed 1-based (row, column), list items 0-based;
 //  - colours are 0xRRGGBB;
-//  - operations on an unknown panel or control return a negative status and
-//    change nothing (reads return 0 / empty).
+//  - operations on an unknown panel or control, or on a control of a kind
+//    they do not apply to, return a negative status and change nothing (reads
+//    return 0 / empty). Such a call is a mistake of the program: the backend
+//    is told (logged in debug builds; the headless backend fails the test).
 #pragma once
 
 #include <string>
@@ -30,12 +32,12 @@ inline constexpr int EVENT_VAL_CHANGED = 2;
 inline constexpr int EVENT_LEFT_DOUBLE_CLICK = 4;
 inline constexpr int EVENT_CLOSE = 11;
 inline constexpr int EVENT_DISCARD = 16;
-inline constexpr int EVENT_TAB_CHANGED = 6000;
+inline constexpr int EVENT_TAB_CHANGED = 6000; // data: panel handle of the page now shown, index of the page before
 
 // Status codes of the toolkit's own operations.
 inline constexpr int OK = 0;
 inline constexpr int ERR_PANEL = -1;    // no such panel handle
-inline constexpr int ERR_CONTROL = -2;  // no such control on the panel
+inline constexpr int ERR_CONTROL = -2;  // no such control on the panel, or not of a kind the operation takes
 inline constexpr int ERR_ARG = -3;      // index, row, column or attribute out of range
 inline constexpr int ERR_RESOURCE = -4; // resource file missing or malformed
 
@@ -75,10 +77,9 @@ inline constexpr int kWhite = 0xFFFFFF;
 inline constexpr int kCentered = -1; // position of a panel built in code: centred on the screen
 
 // --- run-time ---------------------------------------------------------------
-// Starts the Qt backend (program). Returns false when the run-time cannot start.
-bool initQt(int& argc, char** argv);
-// Starts the headless backend (tests); see toolkit/headless.h. Always succeeds.
-bool initHeadless();
+// A backend is started by its own function, which the program calls:
+// tk::qt::start (toolkit/qt/qt.h) for the program, tk::headless::start
+// (toolkit/headless/headless.h) for tests. On failure lastError() says why.
 // Discards every panel and menu bar and the backend.
 void shutdown();
 
@@ -94,7 +95,8 @@ void registerMenuCallback(std::string_view name, MenuCallback cb);
 int loadPanel(int parent, const std::string& file, int resourceId);
 // Loads a menu bar onto a panel; returns its handle or ERR_RESOURCE.
 int loadMenuBar(int panel, const std::string& file, int resourceId);
-// One line naming the file and the problem of the last failed load.
+// One line naming the file and the problem of the last failed load, or why
+// the backend could not start.
 const std::string& lastError();
 
 int newPanel(int parent, std::string_view title, int top, int left, int height, int width);

@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "platform/library.h"
 #include "sim/bench.h"
-#include "toolkit/headless.h"
+#include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +98,7 @@ protected:
         std::string error;
         ASSERT_TRUE(sim::loadJson(kAllMeters, &error)) << error;
         platform::setClock(&clock);
-        tk::initHeadless();
+        tk::headless::start();
         current = &op;
         gauge::setOperatorHooks(recordingHooks());
         viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;

@@ -1,16 +1,28 @@
 // The real program on the Qt backend (offscreen): what the operator sees and
 // clicks reaches the program's own callbacks.
 #include "tests/harness/harness.h"
+#include "tests/scenario/session_bench.h"
+
+#include "si/select.h"
+#include "sim/bench.h"
+#include "toolkit/qt/qt_backend.h"
 #include "toolkit/qt/widgets.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -88,3 +100,113 @@ TEST(QtProgram, PicturesShowTheirArtworkAndAboutTextsDoNotOverlap)
 }
 
 } // namespace
+
+namespace {
+
+constexpr const char* kCarrier = "VXI0::5::INSTR";
+
+// A virtual clock that lets the test look at the screen when the program,
+// or a stand-in driver, waits on it.
+class WatchingClock : public platform::VirtualClock {
+public:
+    std::function<void()> onDelay;
+    void delay(double seconds) override
+    {
+        if (auto watch = std::exchange(onDelay, nullptr))
+            watch();
+        VirtualClock::delay(seconds);
+    }
+};
+
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// Presses a button of a panel as soon as it can be pressed, as the operator
+// would when it appears; tried again on every pass of the event loop.
+void pressWhenShown(std::function<int()> panel, std::function<int()> ctrl)
+{
+    QTimer::singleShot(0, [panel, ctrl] {
+        tk::qtui::QtBackend* qt = tk::qtui::current();
+        const int p = panel();
+        QWidget* window = qt && p > 0 ? qt->panelWindow(p) : nullptr;
+        auto* button = qt && p > 0 ? dynamic_cast<QPushButton*>(qt->controlField(p, ctrl())) : nullptr;
+        if (!window || !window->isVisible() || !button || !button->isVisible() || !button->isEnabled()
+            || qt->syncing()) {
+            pressWhenShown(panel, ctrl);
+            return;
+        }
+        button->click();
+    });
+}
+
+// Closes the next message pop-up (a bench without a meter says so at start-up).
+void acknowledgeNextMessage()
+{
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            acknowledgeNextMessage();
+            return;
+        }
+        box->accept();
+    });
+}
+
+} // namespace
+
+// The driver's self-test may take seconds: while it runs, the ST pop-up is
+// already on screen, painted, with the text that asks the operator to wait.
+TEST(QtProgram, SelfTestPopupIsSeenWhileTheDriverWorks)
+{
+    Harness h{Bench::empty()};
+    scene::add({scene::carrier(kCarrier, 5, {{1, 64}})});
+    sim::mezzanine(kCarrier, 1)->selfTest.questions = {{7, "Замкните перемычку"}};
+    pressWhenShown(selectionPanel, selectionOkCtrl);
+    acknowledgeNextMessage();
+    ASSERT_EQ(h.startWithQt(), 0);
+    ASSERT_NE(mvi, 0u);
+
+    tk::qtui::QtBackend& qt = *tk::qtui::current();
+    PaintCounter counter;
+    qt.panelContent(hST)->installEventFilter(&counter);
+    struct Seen {
+        bool visible = false, exposed = false;
+        int paints = 0;
+        QString text;
+    } seen;
+    WatchingClock clock;
+    struct Restore {
+        Harness& h;
+        ~Restore() { platform::setClock(&h.clock()); }
+    } restore{h};
+    platform::setClock(&clock);
+    // The stand-in waits on the clock before its question: look at the screen then.
+    clock.onDelay = [&] {
+        QWidget* window = qt.panelWindow(hST);
+        seen.visible = window && window->isVisible();
+        seen.exposed = window && window->windowHandle() && window->windowHandle()->isExposed();
+        seen.paints = counter.paints;
+        if (auto* msg = dynamic_cast<QPlainTextEdit*>(qt.controlField(hST, ST_MSG)))
+            seen.text = msg->toPlainText();
+        pressWhenShown([] { return hST; }, [] { return ST_CANCEL; });
+    };
+
+    auto* selftest = dynamic_cast<QPushButton*>(qt.controlField(hMP, MP_SELFTEST));
+    ASSERT_NE(selftest, nullptr);
+    QTest::mouseClick(selftest, Qt::LeftButton);
+    tk::processEvents();
+
+    EXPECT_TRUE(seen.visible);
+    EXPECT_TRUE(seen.exposed);
+    EXPECT_GT(seen.paints, 0);
+    EXPECT_EQ(seen.text, QStringLiteral("Идёт самоконтроль.\nЖдите ..."));
+    // The run went on to its end.
+    EXPECT_EQ(selftestAnswer, 0);
+    EXPECT_EQ(tk::textValue(hST, ST_MSG), "Самоконтроль завершен успешно");
+}

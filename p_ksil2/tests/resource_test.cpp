@@ -1,7 +1,7 @@
 // The panel resource and p_ksil2.h must agree: every panel, control and menu
 // item constant with its id, and every callback the header names; and all nine
 // panels and the menu bar must load with those callbacks registered.
-#include "toolkit/headless.h"
+#include "toolkit/headless/headless.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
 
@@ -113,7 +113,7 @@ protected:
             tk::registerCallback(name, callbackStub);
         tk::registerCallback(h.mpCallback, callbackStub);
         tk::registerMenuCallback("MenuCallback", menuStub);
-        ASSERT_TRUE(tk::initHeadless());
+        ASSERT_TRUE(tk::headless::start());
         for (int id = 1; id <= 9; ++id) {
             handle[id] = tk::loadPanel(0, kResource, id);
             ASSERT_GT(handle[id], 0) << tk::lastError();
@@ -125,6 +125,17 @@ protected:
     int handle[10] = {};
     int bar = 0;
 };
+
+// The crate, slot, module position, version and the status line only show
+// what the program sets; the other controls of MP take the operator's input.
+TEST_F(ResourceLoad, MainWindowIndicators)
+{
+    std::set<std::string> marked;
+    for (const auto& c : tk::model::panel(handle[5])->controls)
+        if (c.indicator)
+            marked.insert(c.constName);
+    EXPECT_EQ(marked, (std::set<std::string>{"K", "MEZ_NUMold", "MSG", "S", "VER"}));
+}
 
 TEST_F(ResourceLoad, PanelsHaveTheirTitlesAndSizes)
 {

@@ -4,6 +4,7 @@
 #include "platform/searchpath.h"
 #include "si/select.h"
 #include "sim/bench.h"
+#include "toolkit/qt/qt.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,8 @@ int Harness::guarded(const std::function<int()>& step, const char* what)
     } catch (const tk::headless::Refused& e) {
         ADD_FAILURE() << what << ": a queued action could not have been done by the operator ("
                       << e.what() << ")";
+    } catch (const tk::headless::Misuse& e) {
+        ADD_FAILURE() << what << ": " << e.what();
     }
     state_ = State::Failed;
     return kStuck;
@@ -122,8 +125,9 @@ int Harness::startWith(bool headless)
     static char programName[] = "p_ksil2";
     static char* argv[] = {programName, nullptr};
     static int argc = 1;
-    const int result = guarded([headless] { return appStart(argc, argv, StartOptions{.headless = headless}); },
-                               "start-up");
+    const StartOptions options{.startToolkit = headless ? [](int&, char**) { return tk::headless::start(); }
+                                                        : tk::qt::start};
+    const int result = guarded([&options] { return appStart(argc, argv, options); }, "start-up");
     if (result == kStuck)
         return result;
     state_ = result == 0 ? State::Running : State::Failed;

@@ -45,7 +45,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "platform/clock.h"
-#include "toolkit/headless.h"
+#include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
 #include <filesystem>

@@ -1,20 +1,24 @@
 // The headless backend: the operator's actions come from a script the test
-// fills, pop-ups are recorded and answered from a script, and a pump that
-// finds nothing to do throws instead of letting a wait loop spin for ever.
+// fills, pop-ups are recorded and answered from a script, a pump that finds
+// nothing to do throws instead of letting a wait loop spin for ever, and a
+// toolkit call the program cannot mean fails the test.
 //
 // The script (actions, answers, idle responders) is kept apart from the
 // backend so that a test can prepare it before the program starts; it is
 // emptied when the backend goes (tk::shutdown). The pop-up record is emptied
 // when a headless backend is installed and stays readable after shutdown.
-#include "toolkit/headless.h"
-#include "toolkit/headless/headless_backend.h"
+#include "toolkit/headless/headless.h"
 
+#include "toolkit/backend.h"
 #include "toolkit/model.h"
 
 #include <deque>
 #include <variant>
 
 namespace tk::headless {
+
+// Counts a misuse in the innermost ExpectMisuse, or throws Misuse.
+void noteMisuse(std::string_view what);
 
 namespace {
 
@@ -115,6 +119,8 @@ const model::Control& requireControl(int panel, int ctrl)
         throw Refused("the control is hidden: " + where(panel, ctrl));
     if (c->dimmed)
         throw Refused("the control is dimmed: " + where(panel, ctrl));
+    if (c->indicator)
+        throw Refused("the control is an indicator: " + where(panel, ctrl));
     return *c;
 }
 
@@ -186,6 +192,12 @@ void perform(const Action& act)
     core::queue({E::Commit, act.panel, act.ctrl, 0, 0});
 }
 
+ExpectMisuse*& expected()
+{
+    static ExpectMisuse* innermost = nullptr;
+    return innermost;
+}
+
 class HeadlessBackend final : public Backend {
 public:
     HeadlessBackend() { script().popups.clear(); }
@@ -217,6 +229,8 @@ public:
         s.actions.pop_front();
         perform(act);
     }
+
+    void misuse(std::string_view what) override { noteMisuse(what); }
 
     void messagePopup(std::string_view title, std::string_view text) override
     {
@@ -258,9 +272,29 @@ void add(Action a)
 
 } // namespace
 
-std::unique_ptr<Backend> makeBackend()
+void noteMisuse(std::string_view what)
 {
-    return std::make_unique<HeadlessBackend>();
+    ExpectMisuse* scope = expected();
+    if (!scope)
+        throw Misuse("toolkit call the program cannot mean: " + std::string(what));
+    ++scope->count_;
+    scope->last_ = std::string(what);
+}
+
+ExpectMisuse::ExpectMisuse() : outer_(expected())
+{
+    expected() = this;
+}
+
+ExpectMisuse::~ExpectMisuse()
+{
+    expected() = outer_;
+}
+
+bool start()
+{
+    core::install(std::make_unique<HeadlessBackend>());
+    return true;
 }
 
 using T = Action::Type;

@@ -250,6 +250,9 @@ void QtBackend::showWindow(const model::Panel& p, PanelUi& u)
         w->raise();
         w->activateWindow();
     }
+    // Shown from a callback, the window must be seen before the callback goes
+    // on with its work (a self-test may take seconds).
+    paintNow(w);
 }
 
 // Builds the widgets of controls the model has gained and drops those of
@@ -303,8 +306,6 @@ void QtBackend::restack(int panel)
     lowerAll(Kind::Decoration);
 }
 
-// Makes the tab widget hold exactly the model's pages, in order, with their
-// titles and the active page.
 void QtBackend::syncPages(int panel, int ctrl)
 {
     const model::Control* c = model::control(panel, ctrl);

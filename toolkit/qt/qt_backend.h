@@ -18,8 +18,11 @@
 
 namespace tk::qtui {
 
+class Adapter;
+
 struct CtrlUi {
     Kind kind = Kind::Command;
+    const Adapter* adapter = nullptr;
     QPointer<QLabel> caption; // the label outside the field (null where the label is on the widget)
     QPointer<QWidget> field;
 };
@@ -66,6 +69,10 @@ public:
 
     bool syncing() const { return syncing_ > 0; }
 
+    // Makes the tab widget hold exactly the model's pages, in order, with
+    // their titles and the active page.
+    void syncPages(int panel, int ctrl);
+
 private:
     friend struct Syncing;
 
@@ -78,26 +85,13 @@ private:
     void layoutWindow(int panel);
     void reconcileControls(int panel);
     void restack(int panel);
-    void syncPages(int panel, int ctrl);
 
-    // controls.cpp
+    // controls.cpp: what every kind shares; the rest is the kind's adapter's.
     void buildControl(int panel, int ctrl);
     void destroyControl(PanelUi& u, int ctrl);
     void applyAll(int panel, const model::Control& c, CtrlUi& cu);
-    void applyValue(int panel, const model::Control& c, CtrlUi& cu);
-    void applyAttributes(int panel, const model::Control& c, CtrlUi& cu);
-    void applyItems(const model::Control& c, CtrlUi& cu);
+    void applyAttributes(const model::Control& c, CtrlUi& cu);
     void placeCaption(const model::Control& c, CtrlUi& cu);
-    void connectInput(int panel, const model::Control& c, CtrlUi& cu);
-
-    // text.cpp: text boxes and tables
-    void applyTextBox(const model::Control& c, QWidget* field);
-    void appendLines(const model::Control& c, QWidget* field, int from);
-    void scrollTextBox(const model::Control& c, QWidget* field);
-    void applyTable(const model::Control& c, QWidget* field);
-    void applyCell(const model::Control& c, QWidget* field, int row, int col);
-    void syncRows(const model::Control& c, QWidget* field, int a, int b);
-    void scrollTable(const model::Control& c, QWidget* field);
 
     // menu.cpp
     void buildMenuBar(int menuBar);
@@ -105,6 +99,10 @@ private:
 
     // Repaint during a long operation that pumps no events.
     void repaintIfStarved();
+    // A window just shown is mapped and painted before the program goes on,
+    // whatever the repaint throttle says: the operator sees a pop-up before
+    // the work behind it starts.
+    void paintNow(QWidget* window);
 
     std::map<int, PanelUi> panels_;
     int syncing_ = 0;
@@ -126,7 +124,7 @@ private:
     QtBackend& b_;
 };
 
-// The backend installed by initQt, or null.
+// The backend installed by tk::qt::start, or null.
 QtBackend* current();
 
 } // namespace tk::qtui

@@ -1,5 +1,6 @@
 // Start of the Qt run-time, the event pump, the wait cursor, and the repaint
 // of a display that no pump refreshes while a long operation runs.
+#include "toolkit/qt/qt.h"
 #include "toolkit/qt/qt_backend.h"
 
 #include "platform/clock.h"
@@ -7,9 +8,13 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibrary>
+#include <QWindow>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tk::qtui {
@@ -29,28 +34,92 @@ double now()
 // sleeps instead of spinning and still returns to its exit check quickly.
 constexpr int kIdleWaitMs = 25;
 
-// Whether a display can be reached; QApplication would abort the process
-// rather than report that it cannot start.
-bool displayReachable()
+// A window just shown is exposed by the window system after a round trip;
+// how long the backend waits for that before it paints anyway.
+constexpr int kExposeRounds = 20;
+constexpr int kExposeWaitMs = 10;
+
+// The value of a "-name value" option of the command line Qt reads, or null.
+const char* option(int argc, char** argv, const char* name)
+{
+    for (int i = 1; i + 1 < argc && argv && argv[i]; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return argv[i + 1];
+    return nullptr;
+}
+
+std::string envValue(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// Connects to the X display and disconnects at once, through the same client
+// library the xcb platform uses, loaded by name so that the program does not
+// depend on it where it is not needed.
+bool xDisplayAnswers(const std::string& display)
+{
+    QLibrary xcb(QStringLiteral("xcb"), 1);
+    if (!xcb.load())
+        return false;
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<Connect>(xcb.resolve("xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(xcb.resolve("xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<Disconnect>(xcb.resolve("xcb_disconnect"));
+    if (!connect || !hasError || !disconnect)
+        return false;
+    void* connection = connect(display.c_str(), nullptr);
+    const bool ok = connection && hasError(connection) == 0;
+    if (connection)
+        disconnect(connection);
+    return ok;
+}
+
+// Whether QApplication can reach a display. It would abort the process rather
+// than report that it cannot, so the X display is tried first; why it cannot
+// goes into `why`.
+bool displayReachable(int argc, char** argv, std::string& why)
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v && *v;
-    };
-    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+    const char* platformOption = option(argc, argv, "-platform");
+    const std::string platform = platformOption ? platformOption : envValue("QT_QPA_PLATFORM");
+    // Another platform (offscreen, a framebuffer, Wayland) reports for itself.
+    if (!platform.empty() && platform.rfind("xcb", 0) != 0)
+        return true;
+    const char* displayOption = option(argc, argv, "-display");
+    const std::string display = displayOption ? displayOption : envValue("DISPLAY");
+    if (display.empty()) {
+        if (platform.empty() && !envValue("WAYLAND_DISPLAY").empty())
+            return true;
+        why = "no display: DISPLAY is not set";
+        return false;
+    }
+    if (!xDisplayAnswers(display)) {
+        why = "cannot connect to the display \"" + display + "\"";
+        return false;
+    }
+    return true;
 #else
+    (void)argc;
+    (void)argv;
+    (void)why;
     return true;
 #endif
 }
 
 // The QApplication lives for the rest of the process: Qt does not support
 // re-creating it reliably, and the toolkit may be started again after shutdown.
-bool startApplication(int argc, char** argv)
+bool startApplication(int argc, char** argv, std::string& why)
 {
-    if (QCoreApplication::instance())
-        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-    if (!displayReachable())
+    if (QCoreApplication::instance()) {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return true;
+        why = "another Qt application object without widgets exists";
+        return false;
+    }
+    if (!displayReachable(argc, argv, why))
         return false;
     static int s_argc = 0;
     static std::vector<std::string> s_args;
@@ -139,6 +208,28 @@ void QtBackend::repaintIfStarved()
     repainting_ = false;
 }
 
+void QtBackend::paintNow(QWidget* shown)
+{
+    if (repainting_ || !shown || !shown->isVisible())
+        return;
+    repainting_ = true;
+    const QPointer<QWidget> window(shown); // events may take it away meanwhile
+    auto showing = [&window] { return window && window->isVisible(); };
+    auto exposed = [&window] { return window->windowHandle() && window->windowHandle()->isExposed(); };
+    // The window system maps the window and asks for its contents; no input
+    // is dispatched meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    for (int round = 0; round < kExposeRounds && showing() && !exposed(); ++round) {
+        wake_.start(kExposeWaitMs);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+        wake_.stop();
+    }
+    if (showing())
+        window->repaint();
+    lastRepaint_ = now();
+    repainting_ = false;
+}
+
 void QtBackend::waitCursorChanged(bool on)
 {
     if (on && waitCursors_ == 0) {
@@ -161,14 +252,17 @@ void QtBackend::waitCursorChanged(bool on)
 
 } // namespace tk::qtui
 
-namespace tk {
+namespace tk::qt {
 
-bool initQt(int& argc, char** argv)
+bool start(int& argc, char** argv)
 {
-    if (!qtui::startApplication(argc, argv))
+    std::string why;
+    if (!qtui::startApplication(argc, argv, why)) {
+        core::setLastError(why);
         return false;
+    }
     core::install(std::make_unique<qtui::QtBackend>());
     return true;
 }
 
-} // namespace tk
+} // namespace tk::qt

@@ -71,11 +71,11 @@ TEST_F(DispatchTest, CloseActsAsCommitOfTheCloseControl)
     EXPECT_EQ(calls, want);
 }
 
-TEST_F(DispatchTest, TabChangeReportsNewAndOldPage)
+TEST_F(DispatchTest, TabChangeReportsThePageShownAndThePageBefore)
 {
     const int tab = tk::convertCanvasToTab(p, 12);
     const int page = tk::loadPanelAsTabPage(p, tab, -1, file, 2);
-    tk::loadPanelAsTabPage(p, tab, -1, file, 3);
+    const int page2 = tk::loadPanelAsTabPage(p, tab, -1, file, 3);
     hl::changeTab(p, tab, 1);
     runIdle();
     EXPECT_EQ(tk::activeTabPage(p, tab), 1);
@@ -85,8 +85,9 @@ TEST_F(DispatchTest, TabChangeReportsNewAndOldPage)
     hl::changeTab(p, tab, 0);
     hl::press(page, 2);
     runIdle();
-    const std::vector<Call> want = {{p, 12, tk::EVENT_TAB_CHANGED, 1, 0},
-                                    {p, 12, tk::EVENT_TAB_CHANGED, 0, 1},
+    // The first datum is the panel of the page now shown, the second the page before.
+    const std::vector<Call> want = {{p, 12, tk::EVENT_TAB_CHANGED, page2, 0},
+                                    {p, 12, tk::EVENT_TAB_CHANGED, page, 1},
                                     {page, 2, tk::EVENT_COMMIT, 0, 0}};
     EXPECT_EQ(calls, want);
 
@@ -121,6 +122,9 @@ TEST_F(DispatchTest, ActionsTheOperatorCouldNotDoAreRefused)
     tk::displayPanel(p);
     hl::doubleClickCell(p, 8, 4, 1); // below the last row
     EXPECT_THROW(tk::pollMainLoop(), hl::Refused);
+    hl::setNumber(p, 16, 7); // an indicator only shows what the program sets
+    EXPECT_THROW(tk::pollMainLoop(), hl::Refused);
+    EXPECT_EQ(tk::intValue(p, 16), 1);
     EXPECT_TRUE(calls.empty());
 }
 
@@ -225,7 +229,9 @@ TEST_F(DispatchTest, DiscardTellsEveryControlCallback)
     }
     EXPECT_EQ(discards, 8); // the controls of panel 1 that name "rec"
     EXPECT_EQ(tk::model::panel(p), nullptr);
+    hl::ExpectMisuse expected;
     EXPECT_EQ(tk::setValue(p, 2, 1.0), tk::ERR_PANEL);
+    EXPECT_EQ(expected.count(), 1);
 }
 
 TEST_F(DispatchTest, ScriptPreparedBeforeStartSurvivesStartAndGoesAtShutdown)
@@ -233,13 +239,13 @@ TEST_F(DispatchTest, ScriptPreparedBeforeStartSurvivesStartAndGoesAtShutdown)
     tk::shutdown();
     hl::answerConfirm(true);
     hl::closeWindow(1);
-    ASSERT_TRUE(tk::initHeadless());
+    ASSERT_TRUE(tk::headless::start());
     EXPECT_EQ(hl::pendingAnswers(), 1u);
     EXPECT_EQ(hl::pendingActions(), 1u);
     tk::shutdown();
     EXPECT_EQ(hl::pendingAnswers(), 0u);
     EXPECT_EQ(hl::pendingActions(), 0u);
-    ASSERT_TRUE(tk::initHeadless());
+    ASSERT_TRUE(tk::headless::start());
 }
 
 } // namespace

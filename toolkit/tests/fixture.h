@@ -2,7 +2,7 @@
 // written to a temporary folder, and callbacks that record what reached them.
 #pragma once
 
-#include "toolkit/headless.h"
+#include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +61,8 @@ inline constexpr const char* kResource = R"json({
     {"id": 12, "name": "CANVAS", "kind": "canvas", "top": 10, "left": 20, "height": 300, "width": 400, "callback": "rec"},
     {"id": 13, "name": "TOGGLE", "kind": "toggle", "callback": "rec"},
     {"id": 14, "name": "SW", "kind": "binary", "items": [{"label": "2R", "value": 0}, {"label": "4R", "value": 1}]},
-    {"id": 15, "name": "STR", "kind": "string", "value": "ksil2.log"}
+    {"id": 15, "name": "STR", "kind": "string", "value": "ksil2.log"},
+    {"id": 16, "name": "IND", "kind": "numeric", "type": "uint16", "value": 1, "indicator": true}
    ]},
   {"id": 2, "name": "PAGE", "title": "Страница", "height": 100, "width": 100,
    "controls": [{"id": 2, "name": "BTN", "kind": "command", "callback": "rec"}]},
@@ -90,7 +91,7 @@ protected:
         std::filesystem::create_directories(dir);
         tk::registerCallback("rec", record);
         tk::registerMenuCallback("menuRec", recordMenu);
-        ASSERT_TRUE(tk::initHeadless());
+        ASSERT_TRUE(tk::headless::start());
         file = write("test.uir", kResource);
     }
     void TearDown() override

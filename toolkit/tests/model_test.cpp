@@ -43,10 +43,43 @@ TEST_F(ModelTest, NumericsAreCoercedToTypeAndLimits)
     EXPECT_EQ(tk::intValue(p, 2), 250);
     EXPECT_EQ(tk::setValue(p, 2, std::string_view("abc")), tk::ERR_ARG);
     EXPECT_EQ(tk::intValue(p, 2), 250);
-    // unknown panel or control: negative status, reads empty
-    EXPECT_EQ(tk::setValue(p + 100, 2, 1.0), tk::ERR_PANEL);
-    EXPECT_EQ(tk::setValue(p, 99, 1.0), tk::ERR_CONTROL);
-    EXPECT_EQ(tk::numValue(p, 99), 0.0);
+}
+
+TEST_F(ModelTest, CallsOnWhatIsNotThereAreMistakesThatChangeNothing)
+{
+    namespace hl = tk::headless;
+    {
+        hl::ExpectMisuse expected;
+        EXPECT_EQ(tk::setValue(p + 100, 2, 1.0), tk::ERR_PANEL);
+        EXPECT_EQ(tk::setValue(p, 99, 1.0), tk::ERR_CONTROL);
+        EXPECT_EQ(tk::numValue(p, 99), 0.0);
+        EXPECT_EQ(tk::textValue(p, 99), "");
+        EXPECT_EQ(expected.count(), 4);
+        // The report names the operation, the panel and the control.
+        EXPECT_EQ(expected.last(), "textValue: panel " + std::to_string(p) + " (P), control 99: no such control (status -2)");
+
+        // A control of a kind the operation does not take: the same mistake.
+        EXPECT_EQ(tk::setCell(p, 2, 1, 1, 5.0), tk::ERR_CONTROL);
+        EXPECT_NE(expected.last().find("setCell: panel " + std::to_string(p) + " (P), control 2 (NUM)"),
+                  std::string::npos);
+        EXPECT_EQ(tk::insertListItem(p, 8, -1, "x", 1), tk::ERR_CONTROL);
+        EXPECT_EQ(tk::numTabPages(p, 12), tk::ERR_CONTROL); // still a canvas
+        EXPECT_EQ(tk::setValue(p, 7, 3.0), tk::ERR_CONTROL); // a number into a text box
+        EXPECT_EQ(tk::setValue(p, 9, std::string_view("x")), tk::ERR_CONTROL); // text onto a button
+        EXPECT_EQ(expected.count(), 9);
+    }
+    EXPECT_EQ(tk::intValue(p, 2), 5);
+    EXPECT_EQ(tk::numTableRows(p, 8), 3);
+    EXPECT_EQ(tk::numTextBoxLines(p, 7), 2);
+    EXPECT_EQ(tk::numListItems(p, 5), 0);
+
+    // A value or index out of range is the operator's or the data's, not a mistake of the program.
+    EXPECT_EQ(tk::setCell(p, 8, 4, 1, 1.0), tk::ERR_ARG);
+    EXPECT_EQ(tk::setValue(p, 6, 25.0), tk::ERR_ARG);
+
+    // Outside a scope that expects it, the mistake fails the test.
+    EXPECT_THROW(tk::setValue(p, 99, 1.0), hl::Misuse);
+    EXPECT_THROW(tk::attr(p + 1, 0, tk::Attr::Visible), hl::Misuse);
 }
 
 TEST_F(ModelTest, ListsAndRingsHaveTheCurrentItemsValue)
@@ -182,7 +215,7 @@ TEST_F(ModelTest, TabControlReplacesTheCanvasAndLosesPages)
     EXPECT_EQ(tk::activeTabPage(p, tab), 1); // still the same page
     EXPECT_EQ(tk::deleteTabPage(p, tab, 1, 5), tk::ERR_ARG);
     // The removed page's panel still answers, and goes with its host.
-    EXPECT_EQ(tk::setValue(b, 2, 1.0), tk::ERR_CONTROL);
+    EXPECT_EQ(tk::attrText(b, 0, tk::Attr::Title), "Вторая");
     EXPECT_EQ(tk::attr(b, 0, tk::Attr::Visible), 0);
     tk::discardPanel(p);
     EXPECT_EQ(tk::model::panel(a), nullptr);
@@ -211,7 +244,9 @@ TEST_F(ModelTest, PopupStackAndMenuDimming)
     EXPECT_FALSE(tk::menuItemDimmed(bar, 3));
     tk::setMenuItemDimmed(bar, 3, true);
     EXPECT_TRUE(tk::menuItemDimmed(bar, 3));
+    tk::headless::ExpectMisuse expected;
     EXPECT_EQ(tk::setMenuItemDimmed(bar, 77, true), tk::ERR_CONTROL);
+    EXPECT_EQ(expected.count(), 1);
 }
 
 // A backend that only records the notifications it receives.

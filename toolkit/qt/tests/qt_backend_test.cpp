@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace qttest {
 namespace {
@@ -130,7 +131,8 @@ TEST_F(QtPanels, TabChangeAndPageRemoval)
     const auto changes = callsOf("tabCB");
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].event, tk::EVENT_TAB_CHANGED);
-    EXPECT_EQ(changes[0].data1, 1);
+    EXPECT_EQ(changes[0].data1, pp); // the panel of the page now shown
+    EXPECT_EQ(changes[0].data2, 2);  // the page before
     EXPECT_EQ(tk::activeTabPage(mp, tab), 1);
 
     // A КСИЛ5 window keeps only its page.
@@ -156,6 +158,48 @@ TEST_F(QtPanels, PopupIsModalUntilRemoved)
     tk::displayPanel(dp);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowModality(), Qt::NonModal);
+}
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A callback that shows a pop-up and then works without pumping (a self-test
+// in the driver) must not leave the operator looking at nothing: the pop-up
+// is mapped and painted before installPopup returns, although the program
+// pumped a moment ago and the repaint throttle would hold a refresh back.
+TEST_F(QtPanels, PopupShownFromABusyCallbackIsPaintedAtOnce)
+{
+    platform::VirtualClock clock;
+    struct Restore {
+        ~Restore() { platform::setClock(nullptr); }
+    } restore;
+    platform::setClock(&clock);
+    tk::processEvents();
+
+    PaintCounter counter;
+    qt().panelContent(st)->installEventFilter(&counter);
+    tk::setValue(st, ST_MSG, "Идёт самоконтроль.\nЖдите ...");
+    tk::installPopup(st);
+    QWidget* window = qt().panelWindow(st);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_NE(window->windowHandle(), nullptr);
+    EXPECT_TRUE(window->windowHandle()->isExposed());
+    EXPECT_GT(counter.paints, 0);
+
+    // The same for a panel shown as an ordinary window.
+    PaintCounter aboutCounter;
+    qt().panelContent(about)->installEventFilter(&aboutCounter);
+    tk::displayPanel(about);
+    EXPECT_GT(aboutCounter.paints, 0);
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(QtPanels, PanelBuiltInCodeIsCentredGreyAndTakesInput)

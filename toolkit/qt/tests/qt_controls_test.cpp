@@ -178,6 +178,37 @@ TEST_F(QtPanels, TableShowsLabelsCellsColoursAndRowChanges)
     EXPECT_EQ(tk::core::queued(), 0u);
 }
 
+// The crate, slot, module position, version and the status line show what
+// the program sets; the operator cannot type into them.
+TEST_F(QtPanels, IndicatorsTakeNoInput)
+{
+    for (int ctrl : {MP_K, MP_S, MP_MEZ_NUMold, MP_VER}) {
+        auto* num = field<QDoubleSpinBox>(mp, ctrl);
+        ASSERT_NE(num, nullptr);
+        EXPECT_TRUE(num->isReadOnly()) << ctrl;
+        const double before = tk::numValue(mp, ctrl);
+        num->setFocus();
+        num->selectAll();
+        QTest::keyClicks(num, "9");
+        QTest::keyClick(num, Qt::Key_Up);
+        QTest::keyClick(num, Qt::Key_Return);
+        EXPECT_EQ(tk::numValue(mp, ctrl), before) << ctrl;
+    }
+    auto* msg = field<QLineEdit>(mp, MP_MSG);
+    EXPECT_TRUE(msg->isReadOnly());
+    msg->setFocus();
+    QTest::keyClicks(msg, "abc");
+    QTest::keyClick(msg, Qt::Key_Return);
+    EXPECT_EQ(msg->text(), QString());
+    EXPECT_EQ(tk::core::queued(), 0u);
+
+    // What the program sets still shows.
+    tk::setValue(mp, MP_K, 3.0);
+    EXPECT_EQ(field<QDoubleSpinBox>(mp, MP_K)->text(), QStringLiteral("3"));
+    tk::setValue(mp, MP_MSG, "Ошибка");
+    EXPECT_EQ(msg->text(), QStringLiteral("Ошибка"));
+}
+
 TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
 {
     tk::setActiveTabPage(mp, tab, 1);

@@ -5,6 +5,7 @@
 
 #include "p_ksil2/p_ksil2.h"
 #include "toolkit/backend.h"
+#include "toolkit/qt/qt.h"
 #include "toolkit/qt/qt_backend.h"
 #include "toolkit/toolkit.h"
 
@@ -70,7 +71,7 @@ protected:
         static int argc = 1;
         static char name[] = "toolkit_qt_tests";
         static char* argv[] = {name, nullptr};
-        ASSERT_TRUE(tk::initQt(argc, argv));
+        ASSERT_TRUE(tk::qt::start(argc, argv));
         registerRecorders(std::make_index_sequence<kCallbackNames.size()>());
         tk::registerMenuCallback("MenuCallback", &menuRecorder);
         calls().clear();

@@ -14,11 +14,17 @@
 // on top (changeTab first, as the operator would), or on any panel
 // but the top one while modal pop-ups are installed (tk::installPopup), throws
 // Refused when it is dispatched: the operator could not have done it.
+// So is any action on an indicator (a control marked "indicator" in the
+// resource): the operator cannot change what it shows.
 // A confirm or file pop-up with no scripted answer throws Unanswered.
+// A toolkit call on a panel or control that is not there, or of a kind the
+// call does not apply to, throws Misuse: it is a mistake of the program (or
+// of the test). A test that makes such a call on purpose holds an
+// ExpectMisuse while it does.
 //
-// The script (actions, answers, responders) may be prepared before tk::initHeadless;
-// tk::shutdown drops what is left of it. tk::initHeadless clears the pop-up record,
-// which stays readable after tk::shutdown.
+// The script (actions, answers, responders) may be prepared before
+// tk::headless::start; tk::shutdown drops what is left of it. start clears the
+// pop-up record, which stays readable after tk::shutdown.
 #pragma once
 
 #include "toolkit/toolkit.h"
@@ -26,6 +32,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tk::headless {
@@ -34,6 +41,28 @@ struct Starved : std::runtime_error { using std::runtime_error::runtime_error; }
 struct MainLoopIdle : std::runtime_error { using std::runtime_error::runtime_error; };
 struct Refused : std::runtime_error { using std::runtime_error::runtime_error; };
 struct Unanswered : std::runtime_error { using std::runtime_error::runtime_error; };
+struct Misuse : std::logic_error { using std::logic_error::logic_error; };
+
+// Installs the headless backend on a fresh model (see tk::core::install).
+// Always succeeds.
+bool start();
+
+// While one is alive, misuses are counted here instead of thrown.
+class ExpectMisuse {
+public:
+    ExpectMisuse();
+    ~ExpectMisuse();
+    ExpectMisuse(const ExpectMisuse&) = delete;
+    ExpectMisuse& operator=(const ExpectMisuse&) = delete;
+    int count() const { return count_; }
+    const std::string& last() const { return last_; } // what the last one said
+
+private:
+    friend void noteMisuse(std::string_view what);
+    ExpectMisuse* outer_;
+    int count_ = 0;
+    std::string last_;
+};
 
 // --- the operator's actions -------------------------------------------------
 void press(int panel, int ctrl);                       // command button, or commit of any control

@@ -1,0 +1,57 @@
+// Numbers: coercion of a value to a control's data type and limits, and the
+// text of a number, shown and typed.
+#include "toolkit/core_state.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tk::detail {
+
+double coerce(const model::Control& c, double v)
+{
+    auto toInt = [&](double lo, double hi) {
+        if (std::isnan(v))
+            return 0.0;
+        return std::clamp(std::round(v), lo, hi);
+    };
+    switch (c.type) {
+    case DataType::Int16: v = toInt(-32768.0, 32767.0); break;
+    case DataType::UInt16: v = toInt(0.0, 65535.0); break;
+    case DataType::Int32: v = toInt(-2147483648.0, 2147483647.0); break;
+    case DataType::UInt32: v = toInt(0.0, 4294967295.0); break;
+    default: break;
+    }
+    if (c.hasLimits && !std::isnan(v))
+        v = std::clamp(v, c.minValue, std::max(c.minValue, c.maxValue));
+    return v;
+}
+
+std::string formatNumber(double v)
+{
+    char buf[64];
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+bool parseNumber(std::string_view text, double& v)
+{
+    std::string s(text);
+    const char* begin = s.c_str();
+    char* end = nullptr;
+    const double d = std::strtod(begin, &end);
+    if (end == begin)
+        return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    if (*end != '\0')
+        return false;
+    v = d;
+    return true;
+}
+
+} // namespace tk::detail
