@@ -3,6 +3,7 @@
 #include "p_ksil2/app_state.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/msgp.h"
 #include "p_ksil2/protocol.h"
 #include "si/discovery.h"
 #include "si/select.h"
@@ -83,6 +84,7 @@ void resetGlobals()
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
+    msgpForget();
     resetProtocolState();
     forgetSelection();
 }

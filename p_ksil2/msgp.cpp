@@ -66,3 +66,9 @@ int msgpPanel()
 {
     return made() ? panel : 0;
 }
+
+void msgpForget()
+{
+    panel = 0;
+    box = 0;
+}
