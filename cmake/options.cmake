@@ -10,5 +10,14 @@ if(KSIL_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzz targets (scripts/fuzz.sh): clang only; every object gets coverage for
+# libFuzzer and the address and undefined-behaviour sanitizers.
+option(KSIL_FUZZ "Build the libFuzzer targets of fuzz/" OFF)
+if(KSIL_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Source folder of the panel resource, for tests that load it in place.
 set(KSIL_RESOURCE_DIR ${PROJECT_SOURCE_DIR}/p_ksil2)

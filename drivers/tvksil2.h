@@ -6,8 +6,10 @@
 #include "drivers/tvksil2_math.h"
 #include "drivers/visa.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Calibration-data record kept by the driver for each session. The program
 // uses the named fields; every other byte belongs to the driver. From entry0 on
@@ -61,3 +63,9 @@ ViStatus tvksil2_close(ViSession vi);
 } // extern "C"
 
 inline constexpr const char* kModuleLibrary = "tvksil2_32.dll";
+// Every entry point declared above, as the driver exports it.
+inline constexpr std::array<std::string_view, 16> kModuleEntries{
+    "tvksil2_init",          "tvksil2_connect",        "tvksil2_config_trigger", "tvksil2_get_attribute",
+    "tvksil2_sft_interface", "tvksil2_revision_query", "tvksil2_self_test",      "tvksil2_reset",
+    "tvksil2_error_message", "tvksil2_switch",         "tvksil2_config_R_Calibr", "tvksil2_config_R",
+    "tvksil2_mode_R",        "tvksil2_readFlash",      "tvksil2_writeFlash",     "tvksil2_close"};

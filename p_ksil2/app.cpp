@@ -7,6 +7,7 @@
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/driver_check.h"
 #include "p_ksil2/library_check.h"
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
@@ -17,13 +18,14 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
 
 namespace {
 
 // Prints why a load failed; the operator sees nothing else, as the program ends at once.
-int loadFailed()
+int loadFailed(const std::string& why = tk::lastError())
 {
-    std::fprintf(stderr, "p_ksil2: %s\n", tk::lastError().c_str());
+    std::fprintf(stderr, "p_ksil2: %s\n", why.c_str());
     return -1;
 }
 
@@ -50,11 +52,17 @@ bool loadPanels(const std::string& file)
 
 // Tab pages: MP's canvas becomes the tab control holding CP, PP and PP5. The page
 // handles take the place of the separately loaded panels, which are discarded.
-bool buildTabPages(const std::string& file)
+// False with why set when a page cannot be had.
+bool buildTabPages(const std::string& file, std::string& why)
 {
     hTab = tk::convertCanvasToTab(hMP, MP_CANVAS);
-    if (hTab < 0)
+    if (hTab < 0) {
+        // Not a load failure of the toolkit's, which would have said why itself.
+        why = std::string(kResourceFile) + ": panel MP (" + std::to_string(MP) + ") has no canvas CANVAS (control "
+              + std::to_string(MP_CANVAS) + ") to hold the tab pages";
         return false;
+    }
+    why = {};
     struct PageSlot {
         int* handle;
         int resourceId;
@@ -62,8 +70,10 @@ bool buildTabPages(const std::string& file)
     const std::array pages{PageSlot{&hCP, CP}, PageSlot{&hPP, PP}, PageSlot{&hPP5, PP5}};
     for (const auto& slot : pages) {
         const int page = tk::loadPanelAsTabPage(hMP, hTab, -1, file, slot.resourceId);
-        if (page < 0)
+        if (page < 0) {
+            why = tk::lastError();
             return false;
+        }
         tk::discardPanel(*slot.handle);
         *slot.handle = page;
     }
@@ -87,6 +97,13 @@ void removeTabPage(int pageHandle)
 
 int appStart(int& argc, char** argv, const StartOptions& options)
 {
+    // VISA and the linked drivers, before anything is shown: without them the
+    // program could only fail later, less clearly.
+    if (std::string why; !checkDrivers(why)) {
+        std::fprintf(stderr, "p_ksil2: %s\n", why.c_str());
+        return kExitLibraries;
+    }
+
     // Run-time: the backend the caller chose.
     if (!options.startToolkit || !options.startToolkit(argc, argv)) {
         std::fprintf(stderr, "p_ksil2: the user-interface run-time cannot start: %s\n",
@@ -105,8 +122,8 @@ int appStart(int& argc, char** argv, const StartOptions& options)
     tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
 
     // Tab pages.
-    if (!buildTabPages(file))
-        return loadFailed();
+    if (std::string why; !buildTabPages(file, why))
+        return loadFailed(why);
 
     tk::displayPanel(hMP);
 

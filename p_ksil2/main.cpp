@@ -5,8 +5,8 @@
 
 int main(int argc, char** argv)
 {
-    if (appStart(argc, argv, StartOptions{.startToolkit = tk::qt::start}) != 0)
-        return -1;
+    if (const int failed = appStart(argc, argv, StartOptions{.startToolkit = tk::qt::start}); failed != 0)
+        return failed;
     const int code = appRunLoop();
     appShutdown();
     return code;

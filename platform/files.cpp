@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,43 @@ bool replaceFileContent(const std::string& path, std::span<const char> bytes)
     if (!ok)
         ::unlink(temp.c_str());
     return ok;
+}
+
+std::optional<std::string> readRegularFile(const std::string& path, std::string* why)
+{
+    const auto fail = [why](std::string text) {
+        if (why)
+            *why = std::move(text);
+        return std::nullopt;
+    };
+    // Non-blocking, so that opening a FIFO with no writer returns at once; the
+    // descriptor is checked before anything is read from it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return fail(errno == ENOENT ? "no such file" : std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        return fail(folder ? "it is a folder, not a file" : "it is not a regular file");
+    }
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            return fail(err == EISDIR ? "it is a folder, not a file" : std::strerror(err));
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
 }
 
 } // namespace platform

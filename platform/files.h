@@ -20,4 +20,10 @@ bool fileWritable(const std::string& path);
 // False, with the file left as it was, on any failure.
 bool replaceFileContent(const std::string& path, std::span<const char> bytes);
 
+// Reads a whole regular file. Anything else gives nullopt and, in why, what is
+// wrong in a few words: "no such file", "it is a folder, not a file", "it is
+// not a regular file", or the system's reason ("Permission denied"). A FIFO or
+// a device is never read, so naming one cannot block the caller.
+std::optional<std::string> readRegularFile(const std::string& path, std::string* why = nullptr);
+
 } // namespace platform

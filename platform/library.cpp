@@ -67,6 +67,11 @@ void setError(std::string* error, std::string text)
 
 } // namespace
 
+void* linkedEntryPoint(const char* name)
+{
+    return dlsym(RTLD_DEFAULT, name);
+}
+
 std::string libraryFileName(std::string_view name)
 {
     constexpr std::string_view ext = ".dll";

@@ -17,6 +17,10 @@ std::string libraryFileName(std::string_view name);
 // search. Lets tests make a library missing or substitute a broken variant.
 void setLibraryDirs(std::vector<std::string> dirs);
 
+// Address of an entry point of the libraries the program was linked with (the
+// loader's global scope), nullptr when none of them exports it.
+void* linkedEntryPoint(const char* name);
+
 // A loaded library. Move-only; unloads on destruction unless kept.
 class Library {
 public:

@@ -49,8 +49,13 @@ bool parseChassisIdn(std::string_view reply, InstrInfo& record)
         reply.remove_suffix(1);
 
     std::string_view rest = reply.substr(prefix.size());
-    if (!rest.empty())
-        rest.remove_prefix(1); // the comma before the serial-number field
+    // The character after the prefix is skipped: the comma before the serial-number
+    // field of a well-formed reply. Any other letter goes whole, so that the serial
+    // does not start in the middle of one.
+    if (!rest.empty()) {
+        const std::size_t first = platform::utf8Cut(rest, platform::kNoLimit, 1).size();
+        rest.remove_prefix(first == 0 ? rest.size() : first);
+    }
 
     constexpr std::size_t kSerialMax = sizeof(record.Serial) - 1;
     std::size_t n = 0;

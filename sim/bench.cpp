@@ -2,10 +2,10 @@
 // and meters.
 #include "sim/core.h"
 
+#include "platform/files.h"
+
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace sim {
 namespace {
@@ -64,15 +64,14 @@ bool loadJson(std::string_view text, std::string* error) { return detail::loadFr
 
 bool loadFile(const std::string& path, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string why;
+    const std::optional<std::string> text = platform::readRegularFile(path, &why);
+    if (!text || text->empty()) {
         detail::clearRun();
-        if (error) *error = path + ": cannot open the bench file";
+        if (error) *error = path + ": cannot use it as the bench file: " + (text ? "it is empty" : why);
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return detail::loadFrom(text.str(), path, error);
+    return detail::loadFrom(*text, path, error);
 }
 
 bool loaded() { return current.has_value(); }

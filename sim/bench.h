@@ -17,8 +17,10 @@
 // return false, leave no bench loaded and put one line in *error naming the
 // source ("built-in bench", the file path or "JSON text") and the problem.
 // The stand-ins load lazily on their first call when no bench is loaded: the
-// file named by KSIL_BENCH, else the built-in bench. If that fails, every entry
-// point returns kStatusNoBench and one line goes to stderr, once.
+// file named by KSIL_BENCH, else the built-in bench. If that fails, or the
+// state folder cannot be written, one line on stderr says what is wrong and
+// with which file or variable, and the process ends with kExitBenchUnusable:
+// a program on a bench it cannot use would only show failures.
 //
 // Editing. bench() gives the loaded bench (loading it lazily as above) for
 // direct edits between driver calls: instruments, mezzanines, channel values,
@@ -78,6 +80,8 @@ inline constexpr int kModelMezMeter = MEZ_DMM_MODEL;
 
 // Statuses of the bench's own (drivers answer them through error_message).
 inline constexpr ViStatus kStatusNoBench = static_cast<ViStatus>(0xBFFA0F00u);   // bench could not be loaded
+// Exit code of a process whose stand-ins could not load their bench.
+inline constexpr int kExitBenchUnusable = 3;
 inline constexpr ViStatus kStatusBadChannel = static_cast<ViStatus>(0xBFFA0F01u);
 inline constexpr ViStatus kStatusBadStage = static_cast<ViStatus>(0xBFFA0F02u);
 inline constexpr ViStatus kStatusNoModule = static_cast<ViStatus>(0xBFFA0F03u);   // no module at that position
@@ -217,6 +221,9 @@ Bench& bench();
 // $XDG_STATE_HOME/ksil-bench, else ~/.local/state/ksil-bench. Created on first write.
 void setStateDir(std::string dir);
 std::string stateDir();
+// True when the state folder exists and can be written, or can be created.
+// Otherwise *error names the folder, the variable it came from and the reason.
+bool stateDirWritable(std::string* error = nullptr);
 // The flash file of the module at that carrier address and position.
 std::string flashFile(std::string_view carrierAddress, int position);
 // A flash file that exists but cannot be read, names another module or is far

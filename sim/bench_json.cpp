@@ -2,6 +2,7 @@
 // Keys starting with "_" are comments; any other unknown key is an error, so
 // a misspelt field does not silently fall back to its default.
 #include "sim/core.h"
+#include "sim/entry_points.h"
 #include "drivers/meters.h"
 #include "drivers/tvbase.h"
 
@@ -9,7 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
+#include <limits>
+#include <optional>
 #include <set>
 #include <stdexcept>
 
@@ -28,6 +32,20 @@ struct BadBench : std::runtime_error {
     throw BadBench(where.empty() ? what : where + ": " + what);
 }
 
+// A text from the file as a message shows it: on one line and not too long.
+std::string shown(std::string_view text, std::size_t kMax = 60)
+{
+    std::string out;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (out.size() >= kMax && (c & 0xC0) != 0x80) break; // cut between UTF-8 letters
+        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    if (i < text.size()) out += "...";
+    return out;
+}
+
 void checkKeys(const json& j, const std::string& where, std::initializer_list<const char*> allowed)
 {
     if (!j.is_object()) fail(where, "must be a JSON object");
@@ -35,34 +53,84 @@ void checkKeys(const json& j, const std::string& where, std::initializer_list<co
         if (!key.empty() && key[0] == '_') continue;
         bool known = false;
         for (const char* a : allowed) known = known || key == a;
-        if (!known) fail(where, "unknown field \"" + key + "\"");
+        if (!known) fail(where, "unknown field \"" + shown(key) + "\"");
     }
 }
 
-// Integers may be written as numbers or as "0x..." strings.
-long long getInt(const json& j, const char* key, long long def, const std::string& where)
+// Integers may be written as numbers or as "0x..." strings. A value outside
+// lo..hi is refused, never cut to fit the field it goes into.
+long long getInt(const json& j, const char* key, long long def, const std::string& where, long long lo,
+                 long long hi)
 {
     auto it = j.find(key);
     if (it == j.end()) return def;
-    if (it->is_number_integer()) return it->get<long long>();
-    if (it->is_string()) {
+    std::optional<long long> v;
+    bool tooLarge = false;
+    if (it->is_number_unsigned()) {
+        const auto u = it->get<std::uint64_t>();
+        if (u <= static_cast<std::uint64_t>(std::numeric_limits<long long>::max())) v = static_cast<long long>(u);
+        else tooLarge = true;
+    } else if (it->is_number_integer()) {
+        v = it->get<long long>();
+    } else if (it->is_string()) {
         const std::string s = it->get<std::string>();
         try {
             std::size_t used = 0;
-            long long v = std::stoll(s, &used, 0);
-            if (used == s.size()) return v;
+            const long long parsed = std::stoll(s, &used, 0);
+            if (used == s.size()) v = parsed;
+        } catch (const std::out_of_range&) {
+            tooLarge = true;
         } catch (const std::exception&) {
         }
     }
-    fail(where, std::string("field \"") + key + "\" must be an integer");
+    const std::string range = std::to_string(lo) + " to " + std::to_string(hi);
+    if (!v && !tooLarge) fail(where, std::string("field \"") + key + "\" must be an integer from " + range);
+    if (tooLarge || *v < lo || *v > hi)
+        fail(where, std::string("field \"") + key + "\" is out of range (" + range + ")");
+    return *v;
 }
 
-double getDouble(const json& j, const char* key, double def, const std::string& where)
+// Ranges of the integer fields, by the type that holds them.
+constexpr long long kAnyMin = std::numeric_limits<long long>::min();
+constexpr long long kAnyMax = std::numeric_limits<long long>::max();
+constexpr long long kInt16Min = std::numeric_limits<std::int16_t>::min();
+constexpr long long kInt16Max = std::numeric_limits<std::int16_t>::max();
+constexpr long long kUInt16Max = std::numeric_limits<std::uint16_t>::max();
+constexpr long long kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr long long kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr long long kUInt32Max = std::numeric_limits<std::uint32_t>::max();
+// Most channels of a module (КСИЛ5).
+constexpr long long kMaxChannels = 5;
+// Longest problem text of a message, in bytes.
+constexpr std::size_t kMaxMessage = 300;
+// Longest VISA resource string.
+constexpr std::size_t kMaxAddress = 255;
+// Slots and logical addresses of a VXI system.
+constexpr long long kMaxVxiAddress = 255;
+
+// Bounds of the physical values: what a bench of resistance modules and
+// meters can mean. Beyond them the simulation would compute infinities or
+// wait for ever.
+constexpr double kMaxResistance = 1e9;     // ohms, a stage or R0
+constexpr double kMaxDeviation = 0.5;      // relative, of the generated stages
+constexpr double kMaxGainError = 0.5;      // relative
+constexpr double kMaxNoise = 1.0;          // relative standard deviation
+constexpr double kMaxConversionTime = 3600; // seconds per reading
+
+// A finite number from lo to hi.
+double getDouble(const json& j, const char* key, double def, const std::string& where,
+                 double lo = -std::numeric_limits<double>::max(), double hi = std::numeric_limits<double>::max())
 {
     auto it = j.find(key);
     if (it == j.end()) return def;
     if (!it->is_number()) fail(where, std::string("field \"") + key + "\" must be a number");
-    return it->get<double>();
+    const double v = it->get<double>();
+    if (!std::isfinite(v) || v < lo || v > hi) {
+        char range[64];
+        std::snprintf(range, sizeof range, "%g to %g", lo, hi);
+        fail(where, std::string("field \"") + key + "\" is out of range (" + range + ")");
+    }
+    return v;
 }
 
 std::string getString(const json& j, const char* key, const std::string& def, const std::string& where)
@@ -81,11 +149,23 @@ bool getBool(const json& j, const char* key, bool def, const std::string& where)
     return it->get<bool>();
 }
 
+// A VISA resource string holds no blanks or control characters: an address
+// that differs from another only by a trailing blank would name a second,
+// unreachable instrument.
+void checkAddress(const std::string& address, const std::string& where)
+{
+    if (address.empty()) fail(where, "an instrument needs an address");
+    if (address.size() > kMaxAddress) fail(where, "address \"" + shown(address) + "\" is too long");
+    for (unsigned char c : address)
+        if (c <= 0x20 || c == 0x7F)
+            fail(where, "address \"" + shown(address) + "\" holds a blank or a control character");
+}
+
 ViUInt16 interfaceType(const json& j, const std::string& where)
 {
     auto it = j.find("interface");
     if (it == j.end()) return VI_INTF_VXI;
-    if (it->is_number_integer()) return static_cast<ViUInt16>(it->get<int>());
+    if (it->is_number()) return static_cast<ViUInt16>(getInt(j, "interface", 0, where, 0, kUInt16Max));
     const std::string s = it->is_string() ? it->get<std::string>() : "";
     if (s == "GPIB") return 1;
     if (s == "VXI") return VI_INTF_VXI;
@@ -111,7 +191,7 @@ Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
 {
     checkKeys(j, where, {"family", "wiredTo", "gainError", "noise", "seed", "conversionTime", "voltDc", "currDc"});
     Meter m;
-    m.family = static_cast<int>(getInt(j, "family", onMezzanine ? kModelMezMeter : 0, where));
+    m.family = static_cast<int>(getInt(j, "family", onMezzanine ? kModelMezMeter : 0, where, kInt32Min, kInt32Max));
     const bool known = onMezzanine ? m.family == kModelMezMeter
                                    : (m.family == gauge::kModelHpE1412 || m.family == gauge::kModelHp3458 ||
                                       m.family == gauge::kModelDmm || m.family == gauge::kModelDmm1);
@@ -120,13 +200,14 @@ Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
         const std::string ww = where + " wiredTo";
         checkKeys(*w, ww, {"carrier", "position", "channel"});
         m.wiredCarrier = getString(*w, "carrier", "", ww);
-        m.wiredPosition = static_cast<int>(getInt(*w, "position", 0, ww));
-        m.wiredChannel = static_cast<int>(getInt(*w, "channel", 0, ww));
+        if (!m.wiredCarrier.empty()) checkAddress(m.wiredCarrier, ww + " carrier");
+        m.wiredPosition = static_cast<int>(getInt(*w, "position", 0, ww, 1, kMezzaninePositions));
+        m.wiredChannel = static_cast<int>(getInt(*w, "channel", 0, ww, 1, kMaxChannels));
     }
-    m.gainError = getDouble(j, "gainError", 0.0, where);
-    m.noise = getDouble(j, "noise", 0.0, where);
-    m.seed = static_cast<std::uint32_t>(getInt(j, "seed", 1, where));
-    m.conversionTime = getDouble(j, "conversionTime", 0.02, where);
+    m.gainError = getDouble(j, "gainError", 0.0, where, -kMaxGainError, kMaxGainError);
+    m.noise = getDouble(j, "noise", 0.0, where, 0.0, kMaxNoise);
+    m.seed = static_cast<std::uint32_t>(getInt(j, "seed", 1, where, 0, kUInt32Max));
+    m.conversionTime = getDouble(j, "conversionTime", 0.02, where, 0.0, kMaxConversionTime);
     m.voltDc = getDouble(j, "voltDc", 0.0, where);
     m.currDc = getDouble(j, "currDc", 0.0, where);
     return m;
@@ -140,13 +221,13 @@ SelfTest parseSelfTest(const json& j, const std::string& where)
         if (!q->is_array()) fail(where, "questions must be a list");
         for (const json& item : *q) {
             checkKeys(item, where + " question", {"code", "text"});
-            st.questions.push_back({static_cast<std::int32_t>(getInt(item, "code", 0, where)),
+            st.questions.push_back({static_cast<std::int32_t>(getInt(item, "code", 0, where, kInt32Min, kInt32Max)),
                                     getString(item, "text", "", where)});
         }
     }
-    st.result = static_cast<std::int16_t>(getInt(j, "result", st.result, where));
+    st.result = static_cast<std::int16_t>(getInt(j, "result", st.result, where, kInt16Min, kInt16Max));
     st.text = getString(j, "text", st.text, where);
-    st.stoppedResult = static_cast<std::int16_t>(getInt(j, "stoppedResult", st.stoppedResult, where));
+    st.stoppedResult = static_cast<std::int16_t>(getInt(j, "stoppedResult", st.stoppedResult, where, kInt16Min, kInt16Max));
     st.stoppedText = getString(j, "stoppedText", st.stoppedText, where);
     st.leaveText = getBool(j, "leaveText", false, where);
     return st;
@@ -157,12 +238,14 @@ Mezzanine parseMezzanine(const json& j, const std::string& where, std::uint32_t 
     checkKeys(j, where,
               {"position", "model", "seed", "deviation", "r0", "channels", "selfTest", "revision", "meter"});
     Mezzanine mz;
-    mz.position = static_cast<int>(getInt(j, "position", 0, where));
-    if (mz.position < 1 || mz.position > 4)
-        fail(where, "mezzanine at position " + std::to_string(mz.position) + " (positions are 1 to 4)");
-    mz.model = static_cast<int>(getInt(j, "model", 0, where));
-    if (mz.model != kModelKsil2 && mz.model != kModelKsil5 && mz.model != kModelMezMeter)
-        fail(where, "unknown mezzanine model " + std::to_string(mz.model) + " (known: 64, 79, 32)");
+    const long long position = getInt(j, "position", 0, where, kAnyMin, kAnyMax);
+    if (position < 1 || position > kMezzaninePositions)
+        fail(where, "mezzanine at position " + std::to_string(position) + " (positions are 1 to 4)");
+    mz.position = static_cast<int>(position);
+    const long long model = getInt(j, "model", 0, where, kAnyMin, kAnyMax);
+    if (model != kModelKsil2 && model != kModelKsil5 && model != kModelMezMeter)
+        fail(where, "unknown mezzanine model " + std::to_string(model) + " (known: 64, 79, 32)");
+    mz.model = static_cast<int>(model);
     mz.revision = getString(j, "revision", mz.revision, where);
     if (auto st = j.find("selfTest"); st != j.end()) mz.selfTest = parseSelfTest(*st, where + " selfTest");
     else mz.selfTest.questions = {{1, "Проверка каналов.\nПродолжить?"}};
@@ -175,9 +258,9 @@ Mezzanine parseMezzanine(const json& j, const std::string& where, std::uint32_t 
     if (j.contains("meter")) fail(where, "only a mezzanine of model 32 is a meter");
 
     const std::size_t count = mz.model == kModelKsil2 ? 2 : 5;
-    std::mt19937 rng(static_cast<std::uint32_t>(getInt(j, "seed", defaultSeed, where)));
-    const double r0 = getDouble(j, "r0", 0.1, where);
-    const double deviation = getDouble(j, "deviation", 0.003, where);
+    std::mt19937 rng(static_cast<std::uint32_t>(getInt(j, "seed", defaultSeed, where, 0, kUInt32Max)));
+    const double r0 = getDouble(j, "r0", 0.1, where, 0.0, kMaxResistance);
+    const double deviation = getDouble(j, "deviation", 0.003, where, 0.0, kMaxDeviation);
     for (std::size_t c = 0; c < count; ++c) mz.channels.push_back(generatedChannel(rng, r0, deviation));
 
     if (auto chs = j.find("channels"); chs != j.end()) {
@@ -187,12 +270,16 @@ Mezzanine parseMezzanine(const json& j, const std::string& where, std::uint32_t 
             const json& cj = (*chs)[c];
             const std::string cw = where + " channel " + std::to_string(c + 1);
             checkKeys(cj, cw, {"stages", "r0"});
-            mz.channels[c].r0 = getDouble(cj, "r0", mz.channels[c].r0, cw);
+            mz.channels[c].r0 = getDouble(cj, "r0", mz.channels[c].r0, cw, 0.0, kMaxResistance);
             if (auto s = cj.find("stages"); s != cj.end()) {
                 if (!s->is_array() || s->size() != kStages) fail(cw, "stages must list 18 numbers");
                 for (int k = 0; k < kStages; ++k) {
-                    if (!(*s)[k].is_number()) fail(cw, "stages must list 18 numbers");
-                    mz.channels[c].stage[k] = (*s)[k].get<double>();
+                    const json& v = (*s)[k];
+                    const double value = v.is_number() ? v.get<double>() : -1.0;
+                    if (!std::isfinite(value) || value < 0.0 || value > kMaxResistance)
+                        fail(cw, "stage " + std::to_string(k + 1) + " must be a number from 0 to " +
+                                     std::to_string(static_cast<long long>(kMaxResistance)) + " ohms");
+                    mz.channels[c].stage[k] = value;
                 }
             }
         }
@@ -214,14 +301,14 @@ Instrument parseInstrument(const json& j, const std::string& where, std::uint32_
                "lockTimesOut", "carrier", "mezzanines", "meter"});
     Instrument in;
     in.address = getString(j, "address", "", where);
-    if (in.address.empty()) fail(where, "an instrument needs an address");
+    checkAddress(in.address, where);
     const std::string w = where + " (" + in.address + ")";
     in.intfType = interfaceType(j, w);
-    in.slot = static_cast<ViInt16>(getInt(j, "slot", 0, w));
-    in.crateLa = static_cast<ViInt16>(getInt(j, "crateLA", 0, w));
-    in.la = static_cast<ViInt16>(getInt(j, "LA", 0, w));
-    in.manufacturer = static_cast<ViUInt16>(getInt(j, "manufacturer", 0, w));
-    in.model = static_cast<ViUInt16>(getInt(j, "model", 0, w));
+    in.slot = static_cast<ViInt16>(getInt(j, "slot", 0, w, 0, kMaxVxiAddress));
+    in.crateLa = static_cast<ViInt16>(getInt(j, "crateLA", 0, w, 0, kMaxVxiAddress));
+    in.la = static_cast<ViInt16>(getInt(j, "LA", 0, w, 0, kMaxVxiAddress));
+    in.manufacturer = static_cast<ViUInt16>(getInt(j, "manufacturer", 0, w, 0, kUInt16Max));
+    in.model = static_cast<ViUInt16>(getInt(j, "model", 0, w, 0, kUInt16Max));
     in.idn = getString(j, "idn", "", w);
     std::string host;
     if (in.intfType == VI_INTF_TCPIP) {
@@ -297,9 +384,14 @@ Bench parse(std::string_view text, std::string_view source)
             FaultSpec f;
             f.entry = getString(fj, "entry", "", "fault");
             if (f.entry.empty()) fail("fault", "a fault needs an entry");
-            f.status = static_cast<ViStatus>(static_cast<std::uint32_t>(getInt(fj, "status", -1, "fault")));
-            f.times = static_cast<int>(getInt(fj, "times", 1, "fault"));
-            f.from = static_cast<int>(getInt(fj, "from", 1, "fault"));
+            const std::string where = "fault " + std::to_string(b.faults.size() + 1) + " (" + shown(f.entry) + ")";
+            if (!isStandInEntry(f.entry)) fail(where, "no stand-in has an entry point of that name");
+            // A status is a 32-bit pattern: negative, or written as its unsigned hexadecimal form.
+            f.status = static_cast<ViStatus>(
+                static_cast<std::uint32_t>(getInt(fj, "status", -1, where, kInt32Min, kUInt32Max)));
+            f.times = static_cast<int>(getInt(fj, "times", 1, where, kAlways, kInt32Max));
+            if (f.times == 0) fail(where, "field \"times\" must be at least 1, or -1 for every call");
+            f.from = static_cast<int>(getInt(fj, "from", 1, where, 1, kInt32Max));
             b.faults.push_back(f);
         }
     }
@@ -313,7 +405,8 @@ std::optional<Bench> parseBench(std::string_view text, std::string_view source, 
     try {
         return parse(text, source);
     } catch (const std::exception& e) {
-        if (error) *error = std::string(source) + ": " + e.what();
+        // A parse error quotes what it read, which may be a whole line of the file.
+        if (error) *error = std::string(source) + ": " + shown(e.what(), kMaxMessage);
         return std::nullopt;
     }
 }

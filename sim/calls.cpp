@@ -19,7 +19,6 @@ struct Fault {
 std::vector<std::string> journalLines;
 std::map<std::string, int, std::less<>> counts;
 std::vector<Fault> faults;
-bool loadFailed = false;   // the lazy load failed; reported once
 
 } // namespace
 
@@ -29,7 +28,6 @@ void resetCalls()
     journalLines.clear();
     counts.clear();
     faults.clear();
-    loadFailed = false;
 }
 } // namespace detail
 
@@ -63,15 +61,18 @@ namespace core {
 bool ensureLoaded()
 {
     if (loaded()) return true;
-    if (loadFailed) return false;
     std::string error;
     const char* file = std::getenv("KSIL_BENCH");
-    bool ok = (file && *file) ? loadFile(file, &error) : loadDefault(&error);
-    if (!ok) {
-        loadFailed = true;
-        std::fprintf(stderr, "simulated bench: %s\n", error.c_str());
-    }
-    return ok;
+    const bool named = file && *file;
+    bool ok = named ? loadFile(file, &error) : loadDefault(&error);
+    if (!ok && named) error += " (KSIL_BENCH)";
+    if (ok) ok = stateDirWritable(&error);
+    if (ok) return true;
+    // The program cannot know that its drivers are stand-ins; ending here, with
+    // the reason, spares the operator a session of failures that all look alike.
+    std::fprintf(stderr, "simulated bench: %s\n", error.c_str());
+    std::fflush(stderr);
+    std::_Exit(kExitBenchUnusable);
 }
 
 std::optional<ViStatus> gate(std::string_view entry, std::string line)
@@ -82,8 +83,9 @@ std::optional<ViStatus> gate(std::string_view entry, std::string line)
     auto it = counts.find(entry);
     if (it == counts.end()) it = counts.emplace(std::string(entry), 0).first;
     const int n = ++it->second;
+    // n - from cannot overflow where from + times could.
     for (const Fault& f : faults)
-        if (f.entry == entry && n >= f.from && (f.times < 0 || n < f.from + f.times)) return f.status;
+        if (f.entry == entry && n >= f.from && (f.times < 0 || n - f.from < f.times)) return f.status;
     return std::nullopt;
 }
 

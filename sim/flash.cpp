@@ -158,13 +158,46 @@ void removeStaleTemporaries(const std::string& path)
 
 void setStateDir(std::string dir) { stateDirOverride = std::move(dir); }
 
-std::string stateDir()
+namespace {
+
+struct StateDirChoice {
+    std::string dir;
+    const char* source; // the variable it came from, or nullptr
+};
+
+StateDirChoice chooseStateDir()
 {
-    if (!stateDirOverride.empty()) return stateDirOverride;
-    if (std::string d = envOr("KSIL_STATE_DIR"); !d.empty()) return d;
-    if (std::string d = envOr("XDG_STATE_HOME"); !d.empty()) return d + "/ksil-bench";
-    if (std::string d = envOr("HOME"); !d.empty()) return d + "/.local/state/ksil-bench";
-    return "ksil-bench-state";
+    if (!stateDirOverride.empty()) return {stateDirOverride, nullptr};
+    if (std::string d = envOr("KSIL_STATE_DIR"); !d.empty()) return {d, "KSIL_STATE_DIR"};
+    if (std::string d = envOr("XDG_STATE_HOME"); !d.empty()) return {d + "/ksil-bench", "XDG_STATE_HOME"};
+    if (std::string d = envOr("HOME"); !d.empty()) return {d + "/.local/state/ksil-bench", "HOME"};
+    return {"ksil-bench-state", nullptr};
+}
+
+} // namespace
+
+std::string stateDir() { return chooseStateDir().dir; }
+
+bool stateDirWritable(std::string* error)
+{
+    const StateDirChoice choice = chooseStateDir();
+    // The folder itself, or the nearest existing folder it would be created in.
+    std::filesystem::path p = std::filesystem::absolute(choice.dir).lexically_normal();
+    if (!p.has_filename()) p = p.parent_path();
+    std::error_code ec;
+    while (!std::filesystem::exists(p, ec) && p.has_relative_path()) p = p.parent_path();
+    std::string why;
+    if (!std::filesystem::is_directory(p, ec))
+        why = p.string() + " is not a folder";
+    else if (::access(p.c_str(), W_OK | X_OK) != 0)
+        why = p.string() + ": " + std::strerror(errno);
+    if (why.empty()) return true;
+    if (error) {
+        *error = "state folder " + choice.dir;
+        if (choice.source) *error += std::string(" (") + choice.source + ")";
+        *error += " cannot be written: " + why;
+    }
+    return false;
 }
 
 std::string flashFile(std::string_view carrierAddress, int position)

@@ -30,15 +30,25 @@
 //             { "id": 3, "name": "SELECT", "text": "...", "callback": "MenuCallback" }
 //
 // Every callback named must be registered before the load (tk::registerCallback,
-// tk::registerMenuCallback); a load that names an unknown one fails.
+// tk::registerMenuCallback); a load that names an unknown one fails. Keys
+// beginning with '_' are comments; any other unknown key, a value of the wrong
+// type and a number outside what its field can mean (places and sizes within
+// ±16384 pixels, colours 0..0xFFFFFF, ids and values within int) fail the load
+// too, with one line naming the file, the panel or menu bar, the entry and the
+// problem.
 #include "toolkit/core_state.h"
+#include "platform/files.h"
+#include "platform/utf8.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 namespace tk::detail {
 
@@ -56,15 +66,22 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file itself cannot be used: the message names its full path, so the
+// folder that was searched is seen too.
+struct FileError {
+    std::string message;
+};
+
 json readDocument(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw LoadError{"cannot open the file"};
-    std::stringstream ss;
-    ss << in.rdbuf();
+    std::string why;
+    const std::optional<std::string> text = platform::readRegularFile(file, &why);
+    if (!text)
+        throw FileError{file + ": cannot be read: " + why};
+    if (text->empty())
+        throw FileError{file + ": the file is empty"};
     try {
-        json doc = json::parse(ss.str());
+        json doc = json::parse(*text);
         if (!doc.is_object())
             throw LoadError{"not a resource: the document is not a JSON object"};
         return doc;
@@ -98,110 +115,249 @@ bool typeByName(const std::string& name, DataType& t)
     return true;
 }
 
-template <typename T>
-T field(const json& j, const char* key, T fallback)
+// A text of the resource as a message shows it: on one line, cut to maxBytes
+// without splitting a letter.
+std::string oneLine(std::string_view text, std::size_t maxBytes)
+{
+    const std::string_view kept = platform::utf8Cut(text, maxBytes);
+    std::string out;
+    for (char ch : kept) {
+        const auto c = static_cast<unsigned char>(ch);
+        out += c < 0x20 || c == 0x7F ? '?' : ch;
+    }
+    if (kept.size() < text.size())
+        out += "...";
+    return out;
+}
+
+std::string quotedText(std::string_view text)
+{
+    return "\"" + oneLine(text, 60) + "\"";
+}
+
+// Keys beginning with '_' are comments; any other key not listed is refused,
+// so that a misspelt field does not silently fall back to its default.
+void checkKeys(const json& j, const std::string& at, std::initializer_list<std::string_view> allowed)
+{
+    if (!j.is_object())
+        throw LoadError{at + ": must be a JSON object"};
+    for (const auto& [key, value] : j.items()) {
+        if (!key.empty() && key[0] == '_')
+            continue;
+        if (std::find(allowed.begin(), allowed.end(), key) == allowed.end())
+            throw LoadError{at + ": unknown field " + quotedText(key)};
+    }
+}
+
+const json* present(const json& j, const char* key)
 {
     auto it = j.find(key);
-    if (it == j.end() || it->is_null())
+    return it == j.end() || it->is_null() ? nullptr : &*it;
+}
+
+// An integer from lo to hi; a whole number written with a fraction or an
+// exponent counts. Checked before any conversion, so that nothing is cut to fit.
+long long integer(const json& j, const char* key, long long fallback, long long lo, long long hi,
+                  const std::string& at, const char* what = nullptr)
+{
+    const json* v = present(j, key);
+    if (!v)
         return fallback;
-    return it->get<T>();
+    const std::string name = what ? what : "field \"" + std::string(key) + "\"";
+    bool inRange = false;
+    long long n = 0;
+    if (v->is_number_unsigned()) {
+        const auto u = v->get<std::uint64_t>();
+        inRange = u <= static_cast<std::uint64_t>(hi) && static_cast<long long>(u) >= lo;
+        n = static_cast<long long>(u);
+    } else if (v->is_number_integer()) {
+        n = v->get<long long>();
+        inRange = n >= lo && n <= hi;
+    } else if (v->is_number_float()) {
+        const double d = v->get<double>();
+        inRange = std::isfinite(d) && d == std::floor(d) && d >= static_cast<double>(lo) &&
+                  d <= static_cast<double>(hi);
+        n = inRange ? static_cast<long long>(d) : 0;
+    } else {
+        throw LoadError{at + ": " + name + " must be an integer"};
+    }
+    if (!inRange)
+        throw LoadError{at + ": " + name + " " + oneLine(v->dump(), 40) + " out of range " + std::to_string(lo) + ".."
+                        + std::to_string(hi)};
+    return n;
+}
+
+double number(const json& j, const char* key, double fallback, const std::string& at)
+{
+    const json* v = present(j, key);
+    if (!v)
+        return fallback;
+    if (!v->is_number() || !std::isfinite(v->get<double>()))
+        throw LoadError{at + ": field \"" + key + "\" must be a number"};
+    return v->get<double>();
+}
+
+std::string text(const json& j, const char* key, const std::string& fallback, const std::string& at)
+{
+    const json* v = present(j, key);
+    if (!v)
+        return fallback;
+    if (!v->is_string())
+        throw LoadError{at + ": field \"" + key + "\" must be a text"};
+    return v->get<std::string>();
+}
+
+bool flag(const json& j, const char* key, bool fallback, const std::string& at)
+{
+    const json* v = present(j, key);
+    if (!v)
+        return fallback;
+    if (!v->is_boolean())
+        throw LoadError{at + ": field \"" + key + "\" must be true or false"};
+    return v->get<bool>();
+}
+
+const json& list(const json& j, const char* key, const std::string& at)
+{
+    static const json empty = json::array();
+    const json* v = present(j, key);
+    if (!v)
+        return empty;
+    if (!v->is_array())
+        throw LoadError{at + ": field \"" + key + "\" must be a list"};
+    return *v;
+}
+
+// Bounds of what a resource can mean: places and sizes on a screen, colours,
+// ids and values that fit the toolkit's int.
+constexpr long long kMaxCoordinate = 16384;
+constexpr long long kMaxColor = 0xFFFFFF;
+constexpr long long kIntMin = std::numeric_limits<int>::min();
+constexpr long long kIntMax = std::numeric_limits<int>::max();
+
+int coordinate(const json& j, const char* key, int fallback, const std::string& at)
+{
+    return static_cast<int>(integer(j, key, fallback, -kMaxCoordinate, kMaxCoordinate, at));
+}
+
+int extent(const json& j, const char* key, const std::string& at)
+{
+    return static_cast<int>(integer(j, key, 0, 0, kMaxCoordinate, at));
+}
+
+int color(const json& j, const char* key, int fallback, const std::string& at)
+{
+    return static_cast<int>(integer(j, key, fallback, 0, kMaxColor, at));
 }
 
 model::Control readControl(const json& j, const std::string& where)
 {
     model::Control c;
-    c.id = field<int>(j, "id", 0);
+    c.id = static_cast<int>(integer(j, "id", 0, 0, kIntMax, where + ": a control"));
     const std::string at = where + ": control " + std::to_string(c.id);
     if (c.id < 1)
         throw LoadError{where + ": a control has no id"};
-    c.constName = field<std::string>(j, "name", "");
-    const std::string kind = field<std::string>(j, "kind", "");
+    checkKeys(j, at,
+              {"id", "name", "kind", "label", "top", "left", "height", "width", "callback", "hidden", "dimmed",
+               "indicator", "monospace", "textColor", "color", "type", "value", "min", "max", "step", "items",
+               "index", "corner", "rows", "numRows", "columns", "image"});
+    c.constName = text(j, "name", "", at);
+    const std::string kind = text(j, "kind", "", at);
     if (kind.empty())
         throw LoadError{at + " has no kind"};
     auto k = kindNames().find(kind);
     if (k == kindNames().end())
-        throw LoadError{at + " has unknown kind \"" + kind + "\""};
+        throw LoadError{at + " has unknown kind " + quotedText(kind)};
     c.kind = k->second;
-    c.label = field<std::string>(j, "label", "");
+    c.label = text(j, "label", "", at);
     if (c.kind == Kind::Picture)
-        c.image = field<std::string>(j, "image", "");
-    c.top = field<int>(j, "top", 0);
-    c.left = field<int>(j, "left", 0);
-    c.height = field<int>(j, "height", 0);
-    c.width = field<int>(j, "width", 0);
-    c.visible = !field<bool>(j, "hidden", false);
-    c.dimmed = field<bool>(j, "dimmed", false);
-    c.indicator = field<bool>(j, "indicator", false);
-    c.monospace = field<bool>(j, "monospace", false);
-    c.textColor = field<int>(j, "textColor", kBlack);
-    c.onColor = field<int>(j, "color", kGreen);
+        c.image = text(j, "image", "", at);
+    c.top = coordinate(j, "top", 0, at);
+    c.left = coordinate(j, "left", 0, at);
+    c.height = extent(j, "height", at);
+    c.width = extent(j, "width", at);
+    c.visible = !flag(j, "hidden", false, at);
+    c.dimmed = flag(j, "dimmed", false, at);
+    c.indicator = flag(j, "indicator", false, at);
+    c.monospace = flag(j, "monospace", false, at);
+    c.textColor = color(j, "textColor", kBlack, at);
+    c.onColor = color(j, "color", kGreen, at);
 
-    const std::string typeName = field<std::string>(j, "type", "");
+    const std::string typeName = text(j, "type", "", at);
     if (!typeName.empty() && !typeByName(typeName, c.type))
-        throw LoadError{at + " has unknown data type \"" + typeName + "\""};
+        throw LoadError{at + " has unknown data type " + quotedText(typeName)};
 
     switch (c.kind) {
     case Kind::Numeric:
         if (c.type == DataType::None || c.type == DataType::String)
             c.type = DataType::Double;
-        c.step = field<double>(j, "step", 1.0);
+        c.step = number(j, "step", 1.0, at);
         if (j.contains("min") || j.contains("max")) {
             c.hasLimits = true;
-            c.minValue = field<double>(j, "min", -1e300);
-            c.maxValue = field<double>(j, "max", 1e300);
+            c.minValue = number(j, "min", -1e300, at);
+            c.maxValue = number(j, "max", 1e300, at);
         }
-        c.num = coerce(c, field<double>(j, "value", 0.0));
+        c.num = coerce(c, number(j, "value", 0.0, at));
         break;
     case Kind::String:
     case Kind::TextMessage:
         c.type = DataType::String;
-        c.text = field<std::string>(j, "value", "");
+        c.text = text(j, "value", "", at);
         break;
     case Kind::TextBox: {
         c.type = DataType::String;
-        const std::string text = field<std::string>(j, "value", "");
-        if (!text.empty())
-            c.lines = splitLines(text);
+        const std::string value = text(j, "value", "", at);
+        if (!value.empty())
+            c.lines = splitLines(value);
         c.visibleLines = visibleLinesFor(c.height);
         break;
     }
     case Kind::Toggle:
     case Kind::Led:
-        c.num = field<double>(j, "value", 0.0) != 0.0 ? 1.0 : 0.0;
+        c.num = number(j, "value", 0.0, at) != 0.0 ? 1.0 : 0.0;
         break;
     case Kind::ListBox:
     case Kind::Ring:
     case Kind::BinarySwitch:
         if (c.type == DataType::None)
             c.type = DataType::Int32;
-        for (const auto& item : j.value("items", json::array()))
-            c.items.push_back({field<std::string>(item, "label", ""), field<int>(item, "value", 0)});
+        for (const auto& item : list(j, "items", at)) {
+            const std::string itemAt = at + ": item " + std::to_string(c.items.size());
+            checkKeys(item, itemAt, {"label", "value"});
+            c.items.push_back({text(item, "label", "", itemAt),
+                               static_cast<int>(integer(item, "value", 0, kIntMin, kIntMax, itemAt))});
+        }
         if (c.kind == Kind::BinarySwitch && c.items.size() != 2)
             throw LoadError{at + ": a binary switch needs two items"};
-        c.index = c.items.empty() ? -1 : field<int>(j, "index", 0);
+        c.index = c.items.empty() ? -1 : static_cast<int>(integer(j, "index", 0, kIntMin, kIntMax, at));
         if (c.index >= static_cast<int>(c.items.size()) || (!c.items.empty() && c.index < 0))
             throw LoadError{at + ": item index out of range"};
         if (c.index >= 0)
             c.num = c.items[static_cast<size_t>(c.index)].value;
         break;
     case Kind::Table: {
-        c.cornerLabel = field<std::string>(j, "corner", "");
-        for (const auto& col : j.value("columns", json::array())) {
+        c.cornerLabel = text(j, "corner", "", at);
+        for (const auto& col : list(j, "columns", at)) {
+            const std::string colAt = at + ": column " + std::to_string(c.columns.size() + 1);
+            checkKeys(col, colAt, {"label", "type"});
             model::Column column;
-            column.label = field<std::string>(col, "label", "");
-            const std::string t = field<std::string>(col, "type", "double");
+            column.label = text(col, "label", "", colAt);
+            const std::string t = text(col, "type", "double", colAt);
             if (t != "double" && t != "string")
-                throw LoadError{at + ": column type \"" + t + "\" is neither double nor string"};
+                throw LoadError{at + ": column type " + quotedText(t) + " is neither double nor string"};
             column.type = t == "string" ? DataType::String : DataType::Double;
             c.columns.push_back(column);
         }
-        for (const auto& label : j.value("rows", json::array()))
+        for (const auto& label : list(j, "rows", at)) {
+            if (!label.is_string())
+                throw LoadError{at + ": row labels must be texts"};
             c.rowLabels.push_back(label.get<std::string>());
+        }
         // Rows are added at run time; a resource that starts with more than this is broken.
         constexpr int kMaxRowsAtLoad = 10000;
-        const int numRows = field<int>(j, "numRows", 0);
-        if (numRows < 0 || numRows > kMaxRowsAtLoad)
-            throw LoadError{at + ": number of rows " + std::to_string(numRows) + " out of range 0.."
+        const auto numRows = integer(j, "numRows", 0, 0, kMaxRowsAtLoad, at, "number of rows");
+        if (c.rowLabels.size() > static_cast<size_t>(kMaxRowsAtLoad))
+            throw LoadError{at + ": number of rows " + std::to_string(c.rowLabels.size()) + " out of range 0.."
                             + std::to_string(kMaxRowsAtLoad)};
         const size_t n = c.rowLabels.empty() ? static_cast<size_t>(numRows) : c.rowLabels.size();
         c.cells.assign(n, std::vector<model::Cell>(c.columns.size()));
@@ -212,25 +368,31 @@ model::Control readControl(const json& j, const std::string& where)
         break;
     }
 
-    c.callbackName = field<std::string>(j, "callback", "");
+    c.callbackName = text(j, "callback", "", at);
     if (!c.callbackName.empty()) {
         auto& reg = ctrlCallbacks();
         auto it = reg.find(c.callbackName);
         if (it == reg.end())
-            throw LoadError{at + ": callback \"" + c.callbackName + "\" is not registered"};
+            throw LoadError{at + ": callback " + quotedText(c.callbackName) + " is not registered"};
         c.callback = it->second;
     }
     return c;
 }
 
-const json* findById(const json& doc, const char* list, int id)
+// The entry of the list whose id is exactly id (an id the toolkit's int cannot
+// hold matches nothing).
+const json* findById(const json& doc, const char* listName, int id)
 {
-    auto it = doc.find(list);
-    if (it == doc.end() || !it->is_array())
-        return nullptr;
-    for (const auto& entry : *it)
-        if (entry.is_object() && field<int>(entry, "id", 0) == id)
+    for (const auto& entry : list(doc, listName, "the document")) {
+        if (!entry.is_object())
+            continue;
+        auto it = entry.find("id");
+        if (it != entry.end() && it->is_number_integer() && !it->is_number_unsigned() && it->get<long long>() == id)
             return &entry;
+        if (it != entry.end() && it->is_number_unsigned() && it->get<std::uint64_t>() == static_cast<std::uint64_t>(id)
+            && id >= 0)
+            return &entry;
+    }
     return nullptr;
 }
 
@@ -240,26 +402,27 @@ std::unique_ptr<model::Panel> buildPanel(const json& doc, int resourceId)
     if (!j)
         throw LoadError{"no panel " + std::to_string(resourceId)};
     const std::string where = "panel " + std::to_string(resourceId);
+    checkKeys(*j, where,
+              {"id", "name", "title", "top", "left", "height", "width", "font", "backColor", "callback", "controls"});
     auto p = std::make_unique<model::Panel>();
     p->resourceId = resourceId;
-    p->constName = field<std::string>(*j, "name", "");
-    p->title = field<std::string>(*j, "title", "");
-    p->top = field<int>(*j, "top", kCentered);
-    p->left = field<int>(*j, "left", kCentered);
-    p->height = field<int>(*j, "height", 0);
-    p->width = field<int>(*j, "width", 0);
-    p->fontFamily = field<std::string>(*j, "font", "");
-    if (j->contains("backColor"))
-        p->backColor = field<int>(*j, "backColor", p->backColor);
-    p->callbackName = field<std::string>(*j, "callback", "");
+    p->constName = text(*j, "name", "", where);
+    p->title = text(*j, "title", "", where);
+    p->top = coordinate(*j, "top", kCentered, where);
+    p->left = coordinate(*j, "left", kCentered, where);
+    p->height = extent(*j, "height", where);
+    p->width = extent(*j, "width", where);
+    p->fontFamily = text(*j, "font", "", where);
+    p->backColor = color(*j, "backColor", p->backColor, where);
+    p->callbackName = text(*j, "callback", "", where);
     if (!p->callbackName.empty()) {
         auto& reg = ctrlCallbacks();
         auto it = reg.find(p->callbackName);
         if (it == reg.end())
-            throw LoadError{where + ": callback \"" + p->callbackName + "\" is not registered"};
+            throw LoadError{where + ": callback " + quotedText(p->callbackName) + " is not registered"};
         p->callback = it->second;
     }
-    for (const auto& cj : j->value("controls", json::array())) {
+    for (const auto& cj : list(*j, "controls", where)) {
         model::Control c = readControl(cj, where);
         if (findControl(*p, c.id))
             throw LoadError{where + ": control " + std::to_string(c.id) + " appears twice"};
@@ -277,22 +440,24 @@ std::unique_ptr<model::MenuBar> buildMenuBar(const json& doc, int resourceId)
     if (!j)
         throw LoadError{"no menu bar " + std::to_string(resourceId)};
     const std::string where = "menu bar " + std::to_string(resourceId);
+    checkKeys(*j, where, {"id", "name", "items"});
     auto m = std::make_unique<model::MenuBar>();
-    for (const auto& ij : j->value("items", json::array())) {
+    for (const auto& ij : list(*j, "items", where)) {
         model::MenuItem item;
-        item.id = field<int>(ij, "id", 0);
-        item.constName = field<std::string>(ij, "name", "");
-        item.text = field<std::string>(ij, "text", "");
-        item.isMenu = field<bool>(ij, "menu", false);
-        item.separator = field<bool>(ij, "separator", false);
-        item.dimmed = field<bool>(ij, "dimmed", false);
-        item.callbackName = field<std::string>(ij, "callback", "");
+        item.id = static_cast<int>(integer(ij, "id", 0, 0, kIntMax, where + ": an item"));
+        const std::string at = where + ": item " + std::to_string(item.id);
+        checkKeys(ij, at, {"id", "name", "text", "menu", "separator", "dimmed", "callback"});
+        item.constName = text(ij, "name", "", at);
+        item.text = text(ij, "text", "", at);
+        item.isMenu = flag(ij, "menu", false, at);
+        item.separator = flag(ij, "separator", false, at);
+        item.dimmed = flag(ij, "dimmed", false, at);
+        item.callbackName = text(ij, "callback", "", at);
         if (!item.callbackName.empty()) {
             auto& reg = menuCallbacks();
             auto it = reg.find(item.callbackName);
             if (it == reg.end())
-                throw LoadError{where + ": item " + std::to_string(item.id) + ": callback \""
-                                + item.callbackName + "\" is not registered"};
+                throw LoadError{at + ": callback " + quotedText(item.callbackName) + " is not registered"};
             item.callback = it->second;
         }
         m->items.push_back(std::move(item));
@@ -303,16 +468,22 @@ std::unique_ptr<model::MenuBar> buildMenuBar(const json& doc, int resourceId)
 template <typename F>
 auto guarded(const std::string& file, F build) -> decltype(build(json()))
 {
+    // The message is one line of bounded length whatever the document holds
+    // (a parse error quotes what it read).
+    constexpr std::size_t kMaxMessage = 400;
     try {
         const json doc = readDocument(file);
+        checkKeys(doc, "the document", {"panels", "menubars"});
         return build(doc);
+    } catch (const FileError& e) {
+        state().lastError = oneLine(e.message, kMaxMessage);
     } catch (const LoadError& e) {
-        state().lastError = baseName(file) + ": " + e.message;
+        state().lastError = oneLine(baseName(file) + ": " + e.message, kMaxMessage);
     } catch (const json::exception& e) {
-        state().lastError = baseName(file) + ": malformed entry: " + e.what();
+        state().lastError = oneLine(baseName(file) + ": malformed entry: " + e.what(), kMaxMessage);
     } catch (const std::exception& e) {
         // Whatever else a broken document provokes ends here, not in a crash.
-        state().lastError = baseName(file) + ": cannot be loaded: " + e.what();
+        state().lastError = oneLine(baseName(file) + ": cannot be loaded: " + e.what(), kMaxMessage);
     }
     return nullptr;
 }

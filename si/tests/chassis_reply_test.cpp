@@ -75,6 +75,18 @@ TEST(ChassisReply, LongFieldsAreCut)
     EXPECT_EQ(std::string(rec.Firmware), longFw.substr(0, 33));
 }
 
+// Found by fuzzing: the character skipped after the prefix is a whole letter,
+// not its first byte, so the serial is never left starting inside one.
+TEST(ChassisReply, SkippedCharacterIsAWholeLetter)
+{
+    InstrInfo rec = parsed("VELTRONA,TVBASEр-о,1.0");
+    EXPECT_STREQ(rec.Serial, "-о");
+    EXPECT_STREQ(rec.Firmware, "1.0");
+    rec = parsed("VELTRONA,TVBASE\xD1"); // a letter cut short by the end of the reply
+    EXPECT_STREQ(rec.Serial, "");
+    EXPECT_STREQ(rec.Firmware, "n/a");
+}
+
 TEST(ChassisReply, OtherRepliesChangeNothing)
 {
     for (const char* reply : {"", "VELTRONA,TVBAS", "OTHER,TVBASE,1,2", "veltrona,tvbase,1,2"}) {

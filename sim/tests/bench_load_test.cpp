@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <sys/stat.h>
+
 using namespace simtest;
 
 namespace {
@@ -58,13 +60,148 @@ TEST_F(Loading, BadBenchesGiveOneLineNamingSourceAndProblem)
         EXPECT_NE(error.find(c.problem), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
-    std::string error;
-    EXPECT_FALSE(sim::loadFile("/nonexistent/bench.json", &error));
-    EXPECT_EQ(error, "/nonexistent/bench.json: cannot open the bench file");
 }
 
-TEST_F(Loading, BadBenchFileMakesEveryEntryFailAndSaysSoOnce)
+// Values the fields cannot hold, or that mean nothing on a bench, are refused
+// with the entry and the field named, never cut to fit.
+TEST_F(Loading, OutOfRangeAndSenselessValuesAreRefused)
 {
+    const auto vxi = [](const char* fields) {
+        return std::string(R"({"instruments": [{"address": "VXI0::4::INSTR", )") + fields + "}]}";
+    };
+    const auto mez = [](const char* fields) {
+        return std::string(R"({"instruments": [{"address": "A", "mezzanines": [{)") + fields + "}]}]}";
+    };
+    const auto meter = [](const char* fields) {
+        return std::string(R"({"instruments": [{"address": "A", "meter": {"family": 579, )") + fields + "}}]}";
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {mez(R"("position": 4294967297, "model": 64)"), "instrument 1 (A) mezzanine: mezzanine at position 4294967297"},
+        {mez(R"("position": "0x100000001", "model": 64)"), "mezzanine at position 4294967297"},
+        {mez(R"("position": 1, "model": 4294967360)"), "unknown mezzanine model 4294967360"},
+        {vxi(R"("slot": 70000)"), "instrument 1 (VXI0::4::INSTR): field \"slot\" is out of range (0 to 255)"},
+        {vxi(R"("slot": -1)"), "field \"slot\" is out of range"},
+        {vxi(R"("LA": 256)"), "field \"LA\" is out of range"},
+        // 69238 would be cut to 3702 and, with model 0x10D, make a carrier of it.
+        {vxi(R"("manufacturer": 69238, "model": "0x1010D")"), "field \"manufacturer\" is out of range (0 to 65535)"},
+        {vxi(R"("model": 18446744073709551615)"), "field \"model\" is out of range"},
+        {vxi(R"("model": "0x1FFFFFFFFFFFFFFFF")"), "field \"model\" is out of range"},
+        {vxi(R"("interface": 65536)"), "field \"interface\" is out of range"},
+        {vxi(R"("slot": 2.5)"), "field \"slot\" must be an integer"},
+        {mez(R"("position": 1, "model": 64, "seed": -1)"), "field \"seed\" is out of range"},
+        {mez(R"("position": 1, "model": 64, "r0": -0.1)"), "field \"r0\" is out of range"},
+        {mez(R"("position": 1, "model": 64, "deviation": 1e300)"), "field \"deviation\" is out of range"},
+        {mez(R"("position": 1, "model": 64, "channels": [{"stages": [1,2,4,8,16,32,64,128,256,512,1024,2048,4096,
+             8192,16384,32768,65536,-131072]}, {}])"), "mezzanine channel 1: stage 18 must be a number from 0"},
+        {mez(R"("position": 1, "model": 64, "selfTest": {"result": 40000})"), "field \"result\" is out of range"},
+        {meter(R"("noise": -1e-6)"), "instrument 1 (A) meter: field \"noise\" is out of range"},
+        {meter(R"("conversionTime": -0.02)"), "field \"conversionTime\" is out of range"},
+        {meter(R"("conversionTime": 1e300)"), "field \"conversionTime\" is out of range"},
+        {meter(R"("wiredTo": {"carrier": "A", "position": 4294967297, "channel": 1})"),
+         "meter wiredTo: field \"position\" is out of range (1 to 4)"},
+        // Addresses are compared without case only: one with a blank would be a second instrument.
+        {R"({"instruments": [{"address": "A"}, {"address": "A "}]})", "instrument 2: address \"A \" holds a blank"},
+        {R"({"instruments": [{"address": " "}]})", "instrument 1: address \" \" holds a blank"},
+        {R"({"instruments": [{"address": "A\nB"}]})", "address \"A?B\" holds a blank or a control character"},
+        {R"({"instruments": [{"address": "A"}, {"address": "B", "meter": {"family": 579,
+             "wiredTo": {"carrier": "A ", "position": 1, "channel": 1}}}]})", "wiredTo carrier: address \"A \""},
+        // A КСИЛ2-4Л has two channels.
+        {R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64}],
+             "meter": {"family": 579, "wiredTo": {"carrier": "A", "position": 1, "channel": 3}}}]})",
+         "meter wired to channel 3 of position 1 at A, which does not exist"},
+    };
+    for (const auto& [json, problem] : cases) {
+        std::string error;
+        EXPECT_FALSE(sim::loadJson(json, &error)) << json;
+        EXPECT_NE(error.find(problem), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+    // Edge values that fit are taken as they are.
+    std::string error;
+    ASSERT_TRUE(sim::loadJson(vxi(R"("slot": 255, "manufacturer": "0xFFFF", "model": 65535)"), &error)) << error;
+    EXPECT_EQ(sim::instrument("VXI0::4::INSTR")->slot, 255);
+    EXPECT_EQ(sim::instrument("VXI0::4::INSTR")->manufacturer, 0xFFFF);
+}
+
+// What the file quotes comes back on one line and cut: a newline or a huge key
+// does not flood the message.
+TEST_F(Loading, QuotedTextsStayOneShortLine)
+{
+    const std::string huge(100000, 'k');
+    for (const std::string& json : std::vector<std::string>{
+          R"({"instruments": [{"address": "A", ")" + huge + R"(": 1}]})",
+          R"({"instruments": [{"address": ")" + huge + R"("}]})",
+          R"({"instruments": [{"address": "A", "bad key\nsecond line": 1}]})",
+          R"({"instruments": [{"address": ")" + huge}) {
+        std::string error;
+        EXPECT_FALSE(sim::loadJson(json, &error));
+        EXPECT_LT(error.size(), 400u) << error.substr(0, 400);
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error.substr(0, 400);
+    }
+}
+
+// A fault plan whose entries cannot be meant is refused; a huge count works
+// to the end without overflowing.
+TEST_F(Loading, FaultPlanIsCheckedAndCountsWithoutOverflow)
+{
+    const auto plan = [](const char* fault) {
+        return std::string(R"({"instruments": [{"address": "VXI0::2::INSTR", "manufacturer": 3702, "model": "0x10D",
+            "mezzanines": [{"position": 1, "model": 64}]}], "faults": [)") + fault + "]}";
+    };
+    const std::pair<const char*, const char*> refused[] = {
+        {R"({"entry": "tvksil2_switch", "times": 0})", "fault 1 (tvksil2_switch): field \"times\" must be at least 1"},
+        {R"({"entry": "tvksil2_switch", "times": -2})", "field \"times\" is out of range (-1 to 2147483647)"},
+        {R"({"entry": "tvksil2_switch", "from": 0})", "field \"from\" is out of range (1 to 2147483647)"},
+        {R"({"entry": "tvksil2_switch", "from": 2147483648})", "field \"from\" is out of range"},
+        {R"({"entry": "tvksil2_swich"})", "fault 1 (tvksil2_swich): no stand-in has an entry point of that name"},
+        {R"({"entry": "tvksil2_switch", "status": 4294967296})", "field \"status\" is out of range"},
+    };
+    for (const auto& [fault, problem] : refused) {
+        std::string error;
+        EXPECT_FALSE(sim::loadJson(plan(fault), &error)) << fault;
+        EXPECT_NE(error.find(problem), std::string::npos) << error;
+    }
+
+    std::string error;
+    ASSERT_TRUE(sim::loadJson(plan(R"({"entry": "tvksil2_switch", "status": "0xBFFF0015", "times": 2147483647,
+        "from": 3}, {"entry": "viFindNext"}, {"entry": "hpe1412_timedFetch_Q", "times": -1})"), &error))
+        << error;
+    Module m;
+    ViSession base = 0;
+    const ViSession vi = m.open(kCarrier, 1, &base);
+    std::vector<ViStatus> got;
+    for (int i = 0; i < 5; ++i) got.push_back(m.switchChannel(vi, 1, 1));
+    const auto tmo = static_cast<ViStatus>(0xBFFF0015u);
+    EXPECT_EQ(got, (std::vector<ViStatus>{0, 0, tmo, tmo, tmo}));
+}
+
+// Only a regular file is read: a FIFO would block the program for good, a
+// folder is no "invalid JSON".
+TEST_F(Loading, BenchFileThatIsNoFileIsNamedWithWhatItIs)
+{
+    std::filesystem::create_directories(stateDir_);
+    const std::string fifo = (stateDir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string empty = (stateDir_ / "empty.json").string();
+    std::ofstream{empty};
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent/bench.json", "no such file"},
+        {stateDir_.string(), "it is a folder, not a file"},
+        {fifo, "it is not a regular file"},
+        {empty, "it is empty"},
+    };
+    for (const auto& [path, why] : cases) {
+        std::string error;
+        EXPECT_FALSE(sim::loadFile(path, &error));
+        EXPECT_EQ(error, path + ": cannot use it as the bench file: " + why);
+    }
+}
+
+// A bench named by KSIL_BENCH that cannot be loaded ends the process after one
+// line naming the file, the problem and the variable.
+TEST_F(Loading, BadBenchFileNamedByTheEnvironmentEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string path = (stateDir_ / "bad.json").string();
     std::filesystem::create_directories(stateDir_);
     std::ofstream(path) << R"({"instruments": [{"address": "A", "mezzanines": [{"position": 5, "model": 64}]}]})";
@@ -72,20 +209,14 @@ TEST_F(Loading, BadBenchFileMakesEveryEntryFailAndSaysSoOnce)
     sim::reset();
     Module m;
     ViSession vi = 77;
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(m.init(kCarrier, 1, 1, &vi), sim::kStatusNoBench);
-    EXPECT_EQ(vi, 0u);
-    EXPECT_EQ(m.baseInit(kCarrier, 1, 1, &vi), sim::kStatusNoBench);
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EXIT(m.init(kCarrier, 1, 1, &vi), ::testing::ExitedWithCode(sim::kExitBenchUnusable),
+                "^simulated bench: .*/bad.json: instrument 1 \\(A\\) mezzanine: mezzanine at position 5 "
+                "\\(positions are 1 to 4\\) \\(KSIL_BENCH\\)\n$");
     ::unsetenv("KSIL_BENCH");
-    EXPECT_EQ(err, "simulated bench: " + path + ": instrument 1 (A) mezzanine: mezzanine at position 5 "
-                   "(positions are 1 to 4)\n");
-    char text[256];
-    EXPECT_EQ(m.errorMessage(0, sim::kStatusNoBench, text), sim::kStatusNoBench);
-    EXPECT_STREQ(text, "Имитатор стенда не загружен");
 
     // With the variable gone, a reset lets the stand-ins fall back to the built-in bench.
     sim::reset();
+    sim::setStateDir(stateDir_.string());
     EXPECT_EQ(m.baseInit(kCarrier, 1, 1, &vi), VI_SUCCESS);
     EXPECT_EQ(sim::bench().source, "built-in bench");
 }

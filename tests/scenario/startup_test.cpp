@@ -132,6 +132,21 @@ TEST_F(BrokenResource, UnknownCallbackName)
     EXPECT_NE(stderrText.find("exitCallback"), std::string::npos) << stderrText;
 }
 
+// Without the canvas of the tab pages the program ends with a message, not an empty one.
+TEST_F(BrokenResource, MainWindowWithoutCanvas)
+{
+    std::string text = goodResource();
+    const std::string canvas = "\"kind\": \"canvas\"";
+    const auto at = text.find(canvas);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, canvas.size(), "\"kind\": \"decoration\"");
+    const tk::headless::ExpectMisuse misuse; // the conversion is refused on purpose
+    EXPECT_EQ(startWith(&text), -1);
+    EXPECT_EQ(misuse.count(), 1);
+    expectOneLineNamingTheFile();
+    EXPECT_NE(stderrText.find("has no canvas CANVAS"), std::string::npos) << stderrText;
+}
+
 TEST_F(BrokenResource, MenuBarMissing)
 {
     std::string text = goodResource();

@@ -25,7 +25,10 @@ protected:
 TEST_F(LoadFailure, FileAndDocumentProblems)
 {
     EXPECT_EQ(tk::loadPanel(0, (dir / "absent.uir").string(), 1), tk::ERR_RESOURCE);
-    EXPECT_EQ(tk::lastError(), "absent.uir: cannot open the file");
+    EXPECT_EQ(tk::lastError(), (dir / "absent.uir").string() + ": cannot be read: no such file");
+    EXPECT_EQ(tk::loadPanel(0, dir.string(), 1), tk::ERR_RESOURCE);
+    EXPECT_EQ(tk::lastError(), dir.string() + ": cannot be read: it is a folder, not a file");
+    EXPECT_EQ(failPanel(""), (dir / "bad.uir").string() + ": the file is empty");
 
     EXPECT_EQ(failPanel(R"({"panels": [ {"id": 1,)").rfind("bad.uir: invalid JSON: ", 0), 0u)
         << tk::lastError();
@@ -51,7 +54,8 @@ TEST_F(LoadFailure, ControlProblemsNameThePanelAndControl)
     EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "callback": "noSuchPanelCB"}]})"),
               "bad.uir: panel 1: callback \"noSuchPanelCB\" is not registered");
     EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
-        {"id": 2, "kind": "numeric", "value": "many"}]}]})").rfind("bad.uir: malformed entry: ", 0), 0u);
+        {"id": 2, "kind": "numeric", "value": "many"}]}]})"),
+              "bad.uir: panel 1: control 2: field \"value\" must be a number");
 
     // Sizes and indexes a resource cannot mean: refused, never a crash or a bad current item.
     EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [
@@ -69,6 +73,64 @@ TEST_F(LoadFailure, ControlProblemsNameThePanelAndControl)
         {"id": 2, "text": "x", "callback": "unknownMenuCB"}]}]})"), 1), tk::ERR_RESOURCE);
     EXPECT_EQ(tk::lastError(), "menu.uir: menu bar 1: item 2: callback \"unknownMenuCB\" is not registered");
     EXPECT_EQ(tk::model::panel(p)->menuBar, 0);
+}
+
+// Found by fuzzing the loader: numbers were converted to int unchecked, unknown
+// keys ignored, and quoted names echoed whole.
+TEST_F(LoadFailure, NumbersAreCheckedBeforeConversion)
+{
+    const auto control = [](const std::string& fields) {
+        return R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": "table", )" + fields + "}]}]}";
+    };
+    // A place the screen cannot have crashed the Qt backend; an id past int loaded as another id.
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "left": 2147483647}]})"),
+              "bad.uir: panel 1: field \"left\" 2147483647 out of range -16384..16384");
+    EXPECT_EQ(failPanel(control(R"("height": 1e300)")),
+              "bad.uir: panel 1: control 2: field \"height\" 1e+300 out of range 0..16384");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 4294967297}]})"), "bad.uir: no panel 1");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 4294967298, "kind": "command"}]}]})"),
+              "bad.uir: panel 1: a control: field \"id\" 4294967298 out of range 0..2147483647");
+    EXPECT_EQ(failPanel(control(R"("numRows": 1e10)")),
+              "bad.uir: panel 1: control 2: number of rows 10000000000.0 out of range 0..10000");
+    EXPECT_EQ(failPanel(control(R"("textColor": -1)")),
+              "bad.uir: panel 1: control 2: field \"textColor\" -1 out of range 0..16777215");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": "ring",
+        "items": [{"label": "a", "value": 2147483648}]}]}]})"),
+              "bad.uir: panel 1: control 2: item 0: field \"value\" 2147483648 out of range -2147483648..2147483647");
+    // Whole numbers may carry a fraction or an exponent.
+    const int p = tk::loadPanel(0, write("ok.uir", R"({"panels": [{"id": 1, "height": 3e2, "width": 400.0}]})"), 1);
+    ASSERT_GT(p, 0) << tk::lastError();
+    EXPECT_EQ(tk::attr(p, 0, tk::Attr::Height), 300);
+}
+
+TEST_F(LoadFailure, UnknownKeysAndWrongTypesAreRefused)
+{
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "hieght": 300}]})"), "bad.uir: panel 1: unknown field \"hieght\"");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": "command", "lable": "x"}]}]})"),
+              "bad.uir: panel 1: control 2: unknown field \"lable\"");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1}], "menubar": []})"), "bad.uir: the document: unknown field \"menubar\"");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": {"id": 2}}]})"),
+              "bad.uir: panel 1: field \"controls\" must be a list");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": "command", "hidden": 1}]}]})"),
+              "bad.uir: panel 1: control 2: field \"hidden\" must be true or false");
+    // Comments are allowed anywhere.
+    EXPECT_GT(tk::loadPanel(0, write("ok.uir", R"({"_note": "x", "panels": [{"id": 1, "_why": "y"}]})"), 1), 0)
+        << tk::lastError();
+}
+
+TEST_F(LoadFailure, QuotedNamesStayOneShortLine)
+{
+    const std::string huge(100000, 'x');
+    const std::string messages[] = {
+        failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": "line\nbreak"}]}]})"),
+        failPanel(R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": ")" + huge + R"("}]}]})"),
+        failPanel(R"({"panels": [{"id": 1, "callback": ")" + huge + R"("}]})"),
+        failPanel(R"({"panels": [{"id": 1, ")" + huge + R"(": 1}]})"),
+        failPanel(R"({"panels": [{"id": 1, "title": ")" + huge),
+    };
+    EXPECT_EQ(messages[0], "bad.uir: panel 1: control 2 has unknown kind \"line?break\"");
+    for (const std::string& m : messages)
+        EXPECT_LE(m.size(), 410u) << m.substr(0, 200);
 }
 
 TEST_F(LoadFailure, NullCallbackIsKnownAndDoesNothing)

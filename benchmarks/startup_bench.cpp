@@ -1,0 +1,80 @@
+// Start-up cost: the time from process start to the carrier choice being
+// offered, for the panel program on the default bench, offscreen, divided by
+// the time an empty Qt program takes to show one window. The ratio is the
+// program's own cost of starting; it is printed, with both times (medians of
+// several starts, taken in turn so that both see the same machine).
+//
+// Usage: startup_bench [starts]
+// Exits with 1 when a start fails, else 0.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string besideThis(const char* name)
+{
+    return (fs::read_symlink("/proc/self/exe").parent_path() / name).string();
+}
+
+// Seconds from fork to the end of the program, or a negative value when it failed.
+double timedStart(const std::string& program)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1.0;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int starts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const fs::path state = fs::temp_directory_path() / ("startup_bench_" + std::to_string(::getpid()));
+    fs::create_directories(state);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("KSIL_STATE_DIR", state.c_str(), 1);
+    ::unsetenv("KSIL_BENCH"); // the default bench
+
+    const std::string probe = besideThis("startup_probe");
+    const std::string empty = besideThis("empty_window");
+    std::vector<double> program, yardstick;
+    // One start of each first, so that both find the libraries in the page cache.
+    bool ok = timedStart(probe) >= 0 && timedStart(empty) >= 0;
+    for (int i = 0; ok && i < starts; ++i) {
+        program.push_back(timedStart(probe));
+        yardstick.push_back(timedStart(empty));
+        ok = program.back() >= 0 && yardstick.back() >= 0;
+    }
+    fs::remove_all(state);
+    if (!ok) {
+        std::printf("start-up: a start failed (%s or %s)\n", probe.c_str(), empty.c_str());
+        return 1;
+    }
+    const double p = median(program), e = median(yardstick);
+    std::printf("start-up to the carrier choice: %.1f ms; empty Qt window: %.1f ms; ratio %.2f\n", p * 1e3,
+                e * 1e3, p / e);
+    return 0;
+}

@@ -1,0 +1,138 @@
+// The real program started as a new user would start it, offscreen, with one
+// thing wrong in its environment: each start ends at once with one line that
+// says what is wrong and with which file or variable, and the exit code the
+// README documents; never a crash, an abort or a wait for nobody.
+#include "tests/environment/station.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kExitUserInterface = 255; // the program's -1
+constexpr int kExitLibraries = 2;
+constexpr int kExitBench = 3;
+
+// The start ended by itself with that code and one line holding every part.
+void expectOneLine(const Child::End& end, int code, const std::vector<std::string>& parts)
+{
+    EXPECT_FALSE(end.silentTooLong) << "the program waited instead of ending";
+    ASSERT_TRUE(end.exited) << "ended by signal " << end.code << "\n" << end.err;
+    EXPECT_EQ(end.code, code) << end.err;
+    const std::vector<std::string> lines = linesOf(end.err);
+    ASSERT_EQ(lines.size(), 1u) << end.err;
+    for (const std::string& part : parts)
+        EXPECT_NE(lines[0].find(part), std::string::npos) << "\"" << part << "\" not in: " << lines[0];
+}
+
+void writeFile(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+TEST(BadEnvironment, NoDisplay)
+{
+    Station station;
+    const auto end = station.run({{"QT_QPA_PLATFORM", std::nullopt}, {"DISPLAY", std::nullopt},
+                                  {"WAYLAND_DISPLAY", std::nullopt}});
+    expectOneLine(end, kExitUserInterface, {"p_ksil2: ", "DISPLAY"});
+}
+
+TEST(BadEnvironment, PanelResourceThatCannotBeLoaded)
+{
+    Station station;
+    const std::string resource = station.resource().string();
+    std::string good;
+    {
+        std::ifstream in(resource, std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    fs::remove(station.resource());
+    expectOneLine(station.run(), kExitUserInterface, {resource, "no such file"});
+
+    fs::create_directory(station.resource());
+    expectOneLine(station.run(), kExitUserInterface, {resource, "it is a folder"});
+    fs::remove(station.resource());
+
+    writeFile(station.resource(), "");
+    expectOneLine(station.run(), kExitUserInterface, {resource, "empty"});
+
+    writeFile(station.resource(), good.substr(0, good.size() / 2));
+    expectOneLine(station.run(), kExitUserInterface, {"p_ksil2.uir", "invalid JSON"});
+
+    writeFile(station.resource(), good);
+    fs::permissions(station.resource(), fs::perms::none);
+    expectOneLine(station.run({}, true), kExitUserInterface, {resource, "Permission denied"});
+}
+
+TEST(BadEnvironment, BenchFileThatCannotBeUsed)
+{
+    Station station;
+    const fs::path bench = station.root() / "bench.json";
+    const auto runOn = [&](const fs::path& file, bool unprivileged = false) {
+        return station.run({{"KSIL_BENCH", file.string()}}, unprivileged);
+    };
+    expectOneLine(runOn(bench), kExitBench, {bench.string(), "no such file", "KSIL_BENCH"});
+
+    fs::create_directory(bench);
+    expectOneLine(runOn(bench), kExitBench, {bench.string(), "it is a folder", "KSIL_BENCH"});
+    fs::remove(bench);
+
+    writeFile(bench, "");
+    expectOneLine(runOn(bench), kExitBench, {bench.string(), "empty", "KSIL_BENCH"});
+
+    // A FIFO with no writer: opened without waiting, refused as no file.
+    fs::remove(bench);
+    ASSERT_EQ(::mkfifo(bench.c_str(), 0666), 0);
+    expectOneLine(runOn(bench), kExitBench, {bench.string(), "not a regular file", "KSIL_BENCH"});
+    fs::remove(bench);
+
+    writeFile(bench, R"({"instruments": []})");
+    fs::permissions(bench, fs::perms::none);
+    expectOneLine(runOn(bench, true), kExitBench, {bench.string(), "Permission denied", "KSIL_BENCH"});
+}
+
+TEST(BadEnvironment, StateFolderThatCannotBeWritten)
+{
+    Station station;
+    const fs::path file = station.root() / "state-file";
+    writeFile(file, "not a folder");
+    const fs::path below = file / "state";
+    expectOneLine(station.run({{"KSIL_STATE_DIR", below.string()}}), kExitBench,
+                  {"state folder " + below.string(), "KSIL_STATE_DIR", "not a folder"});
+
+    const fs::path closed = station.root() / "closed";
+    fs::create_directory(closed);
+    fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    expectOneLine(station.run({{"KSIL_STATE_DIR", closed.string()}}, true), kExitBench,
+                  {"state folder " + closed.string(), "KSIL_STATE_DIR", "Permission denied"});
+
+    // Without KSIL_STATE_DIR the folder comes from the home folder.
+    expectOneLine(station.run({{"KSIL_STATE_DIR", std::nullopt}, {"XDG_STATE_HOME", std::nullopt},
+                               {"HOME", file.string()}}),
+                  kExitBench, {"state folder " + file.string() + "/.local/state/ksil-bench", "(HOME)"});
+}
+
+TEST(BadEnvironment, VisaLibraryMissing)
+{
+    Station station;
+    fs::remove(station.library("libvisa.so"));
+    expectOneLine(station.run(), kExitLibraries, {"p_ksil2: VISA cannot be used", "libvisa.so"});
+}
+
+TEST(BadEnvironment, CarrierDriverMissingAnEntryPoint)
+{
+    Station station;
+    station.useBrokenLibrary("libtvbase_32.so");
+    expectOneLine(station.run(), kExitLibraries, {"p_ksil2: libtvbase_32.so: no entry point tvbase_close"});
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+// A station as a new user would have it: a folder with the program and its
+// resource in bin/ and every library of the build in lib/ (hard links, so the
+// copy costs nothing), its own state, home and runtime folders. A test takes a
+// library away, puts a broken one in its place or spoils the resource, then
+// runs the real program offscreen as a child process.
+#pragma once
+
+#include "tests/environment/child_process.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+class Station {
+public:
+    Station();
+    ~Station();
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path resource() const { return root_ / "bin" / "p_ksil2.uir"; }
+    std::filesystem::path library(const std::string& file) const { return root_ / "lib" / file; }
+
+    // The build's variant of a library with one entry point compiled out.
+    void useBrokenLibrary(const std::string& file);
+
+    // Runs the program with the station's environment changed by env (a value
+    // of nullopt removes the variable). Unprivileged: as nobody when the test
+    // runs as root, so that a file without read permission is refused.
+    Child::End run(const std::map<std::string, std::optional<std::string>>& env = {},
+                   bool unprivileged = false) const;
+
+private:
+    std::filesystem::path root_;
+};
+
+// Lines of a text (the last one may lack its line feed).
+std::vector<std::string> linesOf(const std::string& text);
