@@ -89,7 +89,7 @@ void resetGlobals()
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
+    msgpForget();
     resetProtocolState();
     forgetSelection();
-    msgpForget();
 }
