@@ -4,7 +4,7 @@
 #pragma once
 
 #include "p_ksil2/norm.h"
-#include "p_ksil2/tvksil2.h"
+#include "drivers/tvksil2.h"
 #include "toolkit/toolkit.h"
 
 #include <cmath>
