@@ -63,7 +63,7 @@ TEST_F(Loading, BadBenchesGiveOneLineNamingSourceAndProblem)
          "meter wired to the module at position 2 at A, which does not exist"},
         {R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64}]},
              {"address": "B", "meter": {"family": 579, "wiredTo": {"carrier": "A", "position": 1, "channel": 0}}}]})",
-         "channel 0 does not exist"},
+         "wiredTo: field \"channel\" is out of range (1 to 5)"},
         {R"({"instruments": [{"address": "A", "slott": 3}]})", "unknown field \"slott\""},
     };
     for (const Case& c : cases) {
