@@ -3,8 +3,11 @@
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
 
+#include <algorithm>
+
 namespace {
 bool pending = false;
+double painting = 0.0; // seconds of settling waits spent painting
 }
 
 void resultShown()
@@ -20,13 +23,19 @@ void settle(double seconds)
     }
     const double start = Timer();
     paintResults();
-    const double left = seconds - (Timer() - start);
-    if (left > 0)
-        Delay(left);
+    const double spent = std::min(seconds, Timer() - start);
+    painting += spent;
+    if (seconds > spent)
+        Delay(seconds - spent);
 }
 
 void paintResults()
 {
     pending = false;
     tk::processDrawEvents();
+}
+
+double waitsSpentPainting()
+{
+    return painting;
 }

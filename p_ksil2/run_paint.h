@@ -11,3 +11,6 @@ void settle(double seconds);
 // Paints what is pending at once (where no wait follows: the run's end, or a run
 // without a module session, which has no waits).
 void paintResults();
+// Seconds of settling waits spent painting since the program started: with the
+// waits still asked of the clock, the waits the runs prescribed (for benchmarks).
+double waitsSpentPainting();
