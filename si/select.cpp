@@ -66,12 +66,12 @@ int cancelCB(int, int, int event, void*, int, int)
     return 0;
 }
 
-int addCtrl(const CtrlSpec& spec, tk::CtrlCallback cb)
+int addCtrl(const CtrlSpec& def, tk::CtrlCallback cb)
 {
-    const int id = tk::newCtrl(panel, spec.kind, spec.label, spec.top, spec.left, spec.height, spec.width);
+    const int id = tk::newCtrl(panel, def.kind, def.label, def.top, def.left, def.height, def.width);
     if (id < 0)
         return id;
-    tk::setAttr(panel, id, tk::Attr::ConstantName, spec.constant);
+    tk::setAttr(panel, id, tk::Attr::ConstantName, def.constant);
     tk::setCtrlCallback(panel, id, cb, nullptr);
     return id;
 }

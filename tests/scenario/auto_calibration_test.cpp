@@ -169,12 +169,12 @@ TEST(AutoCalibration, FailedReadingsLeaveTheirCellsAndR0FallsBack)
         EXPECT_EQ(h.cellColor(hCP, CP_TABLE, c.row, c.col), tk::kBlue);
         EXPECT_EQ(sim::callCount("tvksil2_switch") - switches, 5) << "the run went through both channels";
         EXPECT_FALSE(messagePanelShown());
-        const ChannelSpec& spec = c.col == 1 ? ch1 : ch2;
-        const double trueR0 = spec.r0;
+        const ChannelSpec& truth = c.col == 1 ? ch1 : ch2;
+        const double trueR0 = truth.r0;
         for (int k = 1; k <= 18; ++k) {
             if (k == c.row)
                 continue;
-            const double expected = spec.stages[static_cast<std::size_t>(k - 1)] + 17.0 * (trueR0 - c.r0Used);
+            const double expected = truth.stages[static_cast<std::size_t>(k - 1)] + 17.0 * (trueR0 - c.r0Used);
             EXPECT_NEAR(h.cell(hCP, CP_TABLE, k, c.col), expected, 1e-9) << "stage " << k;
             EXPECT_NE(h.cellColor(hCP, CP_TABLE, k, c.col), tk::kBlue) << "stage " << k;
         }
