@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sim/bench.h"
+#include "tests/scenario/session_bench.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
@@ -109,15 +110,7 @@ inline std::vector<int> colours(const Harness& h, int c)
     return v;
 }
 
-// Module driver calls of the journal, without message and record look-ups.
-inline std::vector<std::string> moduleCalls()
-{
-    std::vector<std::string> out;
-    for (const auto& line : sim::journal("tvksil2_"))
-        if (line.rfind("tvksil2_error_message", 0) != 0 && line.rfind("tvksil2_get_attribute", 0) != 0)
-            out.push_back(line);
-    return out;
-}
+using scene::moduleCalls;
 
 inline std::string call(const std::string& name, const std::string& args)
 {

@@ -87,6 +87,16 @@ inline std::vector<std::string> calls(std::initializer_list<const char*> prefixe
     return out;
 }
 
+// Module driver calls of the journal, without its message and record look-ups.
+inline std::vector<std::string> moduleCalls()
+{
+    std::vector<std::string> out;
+    for (const auto& line : sim::journal("tvksil2_"))
+        if (line.rfind("tvksil2_error_message", 0) != 0 && line.rfind("tvksil2_get_attribute", 0) != 0)
+            out.push_back(line);
+    return out;
+}
+
 inline std::string fmt(const char* format, unsigned a, unsigned b = 0, unsigned c = 0)
 {
     char buf[256];

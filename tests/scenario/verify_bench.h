@@ -6,6 +6,7 @@
 #include "platform/cp1251.h"
 #include "platform/datetime.h"
 #include "sim/bench.h"
+#include "tests/scenario/session_bench.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
@@ -125,15 +126,7 @@ inline std::string resultLine(int channel, double set, double measured, bool out
     return cp(buf);
 }
 
-// Journal lines of the module driver, without its message and record look-ups.
-inline std::vector<std::string> moduleCalls()
-{
-    std::vector<std::string> out;
-    for (const auto& line : sim::journal("tvksil2_"))
-        if (line.rfind("tvksil2_error_message", 0) != 0 && line.rfind("tvksil2_get_attribute", 0) != 0)
-            out.push_back(line);
-    return out;
-}
+using scene::moduleCalls;
 
 // A module driver call on the given session as the journal writes it.
 inline std::string onModule(ViSession vi, const std::string& name, const std::string& args)
