@@ -10,6 +10,7 @@
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
+#include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
@@ -141,8 +142,13 @@ ViStatus autoCalibrate()
     Run run;
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
-    const bool complete = calibrateModule(run);
-    paintResults();
+    bool complete = false;
+    {
+        // The table's widgets follow the results during the settling waits.
+        const tk::DeferredDisplay deferred;
+        complete = calibrateModule(run);
+        paintResults();
+    }
     if (complete)
         msgpHide();
     return run.status;

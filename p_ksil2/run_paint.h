@@ -1,7 +1,8 @@
 // Painting the results of a run that pumps no events (automatic calibration and
-// verification). A result is painted during the settling wait that follows it,
-// so the screen keeps up with the run and the run takes no longer than its
-// prescribed waits plus the meter's own time.
+// verification). The run defers the display (tk::DeferredDisplay), so its
+// changes reach the widgets only when painted; a result is painted during the
+// settling wait that follows it, so the screen keeps up with the run and the
+// run takes no longer than its prescribed waits plus the meter's own time.
 #pragma once
 
 // A result changed the panels: paint it during the next wait.

@@ -11,6 +11,7 @@
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
+#include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
@@ -138,6 +139,8 @@ void runAutoVerification()
     bool complete = false;
     {
         const tk::WaitCursor busy;
+        // The panels' widgets follow the run during the settling waits.
+        const tk::DeferredDisplay deferred;
         complete = verifyChannels();
         paintResults();
     }

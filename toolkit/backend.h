@@ -51,6 +51,9 @@ public:
     virtual void pump(bool mainLoop) = 0;
     // Paints pending changes of the display; takes no input. Nothing to do where nothing is painted.
     virtual void drawPending() {}
+    // While on, controlChanged may be kept and shown at the next drawPending,
+    // pump or pop-up, or when turned off (see tk::setDisplayDeferred).
+    virtual void displayDeferred(bool /*on*/) {}
 
     virtual void messagePopup(std::string_view title, std::string_view text) = 0;
     virtual int confirmPopup(std::string_view title, std::string_view text) = 0;

@@ -29,6 +29,7 @@ struct State {
     std::vector<int> popups;                         // modal stack, top last
     std::string lastError;
     bool waitCursor = false;
+    bool displayDeferred = false;
     // Page shown before the operator switched tabs, kept until the change is dispatched.
     std::map<std::pair<int, int>, int> pageBeforeChange;
 };

@@ -1,4 +1,5 @@
-// Message, yes/no and file pop-ups, and the wait cursor: handed to the backend.
+// Message, yes/no and file pop-ups, the wait cursor and the deferred display:
+// handed to the backend.
 #include "toolkit/core_state.h"
 
 namespace tk {
@@ -39,6 +40,21 @@ void setWaitCursor(bool on)
 bool waitCursor()
 {
     return state().waitCursor;
+}
+
+void setDisplayDeferred(bool on)
+{
+    State& s = state();
+    if (s.displayDeferred == on)
+        return;
+    s.displayDeferred = on;
+    if (s.backend)
+        s.backend->displayDeferred(on);
+}
+
+bool displayDeferred()
+{
+    return state().displayDeferred;
 }
 
 } // namespace tk

@@ -196,5 +196,11 @@ void pollMainLoop();
 // no callback runs. For a long operation that pumps no events, so that the
 // operator sees each result as it arrives.
 void processDrawEvents();
+// While deferred, a backend may keep changes of the controls and show them at
+// the next processDrawEvents, event pump or pop-up, or when deferring ends: a
+// long operation makes its changes cheaply and has them shown while it waits.
+// Nothing else changes: the model holds every change at once.
+void setDisplayDeferred(bool on);
+bool displayDeferred();
 
 } // namespace tk

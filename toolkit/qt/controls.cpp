@@ -61,6 +61,16 @@ void QtBackend::controlCreated(int panel, int ctrl)
 
 void QtBackend::controlChanged(int panel, int ctrl, Change what, int a, int b)
 {
+    if (deferring_) {
+        hold({panel, ctrl, what, a, b});
+        return;
+    }
+    applyChange(panel, ctrl, what, a, b);
+    repaintIfStarved();
+}
+
+void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
+{
     const model::Control* c = model::control(panel, ctrl);
     PanelUi* u = ui(panel);
     if (!c || !u)
@@ -69,7 +79,6 @@ void QtBackend::controlChanged(int panel, int ctrl, Change what, int a, int b)
     if (it == u->controls.end() || !it->second.field || it->second.kind != c->kind) {
         // A new control, or one whose kind changed (a canvas became a tab control).
         reconcileControls(panel);
-        repaintIfStarved();
         return;
     }
     CtrlUi& cu = it->second;
@@ -96,7 +105,6 @@ void QtBackend::controlChanged(int panel, int ctrl, Change what, int a, int b)
         adapter.showChange(*this, panel, *c, cu.field, what, a, b);
         break;
     }
-    repaintIfStarved();
 }
 
 // The operator's keyboard cycle (a value typed, the focus on the button that

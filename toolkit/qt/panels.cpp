@@ -76,6 +76,7 @@ void QtBackend::panelDiscarded(int panel)
 
 void QtBackend::panelChanged(int panel)
 {
+    showHeld(); // a window shown or brought up shows its controls as they are
     if (!ui(panel)) {
         buildPanel(panel);
         return;

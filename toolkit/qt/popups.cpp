@@ -37,6 +37,7 @@ QString nameFilter(std::string_view filter)
 
 void QtBackend::messagePopup(std::string_view title, std::string_view text)
 {
+    showHeld(); // the panels behind the pop-up as the program left them
     QMessageBox box(popupParent());
     box.setWindowTitle(toQString(title));
     box.setText(toQString(text));
@@ -47,6 +48,7 @@ void QtBackend::messagePopup(std::string_view title, std::string_view text)
 
 int QtBackend::confirmPopup(std::string_view title, std::string_view text)
 {
+    showHeld(); // the panels behind the pop-up as the program left them
     QMessageBox box(popupParent());
     box.setWindowTitle(toQString(title));
     box.setText(toQString(text));
@@ -63,6 +65,7 @@ int QtBackend::confirmPopup(std::string_view title, std::string_view text)
 int QtBackend::fileSelectPopup(std::string_view directory, std::string_view defaultName, std::string_view filter,
                                std::string_view title, bool save, std::string& path)
 {
+    showHeld(); // the panels behind the pop-up as the program left them
     QFileDialog dialog(popupParent(), toQString(title), toQString(directory), nameFilter(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // Protocols are appended to: choosing an existing file is not a threat to it.

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <map>
+#include <vector>
 
 namespace tk::qtui {
 
@@ -56,6 +57,7 @@ public:
     int textBoxHeight(int panel, int ctrl, int lines) override;
     void pump(bool mainLoop) override;
     void drawPending() override;
+    void displayDeferred(bool on) override;
     void messagePopup(std::string_view title, std::string_view text) override;
     int confirmPopup(std::string_view title, std::string_view text) override;
     int fileSelectPopup(std::string_view directory, std::string_view defaultName,
@@ -87,7 +89,23 @@ private:
     void reconcileControls(int panel);
     void restack(int panel);
 
+    // A change of a control the model already holds, kept while the display is
+    // deferred and shown later against the model as it is then.
+    struct HeldChange {
+        int panel = 0;
+        int ctrl = 0;
+        Change what = Change::Everything;
+        int a = 0;
+        int b = 0;
+    };
+
+    // deferred.cpp
+    void hold(const HeldChange& change);
+    // Shows the changes held so far (the widgets only: painting is the caller's).
+    void showHeld();
+
     // controls.cpp: what every kind shares; the rest is the kind's adapter's.
+    void applyChange(int panel, int ctrl, Change what, int a, int b);
     void buildControl(int panel, int ctrl);
     void destroyControl(PanelUi& u, int ctrl);
     void applyAll(int panel, const model::Control& c, CtrlUi& cu);
@@ -112,6 +130,8 @@ private:
     double lastPump_ = 0;    // platform clock, seconds
     double lastRepaint_ = 0;
     bool repainting_ = false;
+    bool deferring_ = false;
+    std::vector<HeldChange> held_; // in the order they were made, without repeats
 };
 
 // While alive, widget signals caused by the program's own updates are ignored.

@@ -175,6 +175,7 @@ QtBackend::~QtBackend()
 
 void QtBackend::pump(bool mainLoop)
 {
+    showHeld();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (mainLoop) {
         // Objects released with deleteLater outside any event loop.
@@ -213,6 +214,7 @@ void QtBackend::drawPending()
     if (repainting_)
         return;
     repainting_ = true;
+    showHeld();
     // Posted work first (the layout of rows just added, no input), then each
     // window paints what changed in it now instead of at the window system's
     // next frame, which a program that pumps no events would never reach.
@@ -261,8 +263,9 @@ void QtBackend::waitCursorChanged(bool on)
         return;
     }
     // The cursor changes as an operation starts or ends, often with no pump
-    // to follow: show it now.
+    // to follow: show it now, with what changed before it.
     if (!repainting_) {
+        showHeld();
         repainting_ = true;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         repainting_ = false;
