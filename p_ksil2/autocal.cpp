@@ -138,14 +138,14 @@ ViStatus autoCalibrate()
         tk::messagePopup(kTitle, kNoMeter);
         return 0;
     }
-    msgpShow(kRunning);
     Run run;
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
     bool complete = false;
     {
-        // The table's widgets follow the results during the settling waits.
+        // The message and the table's widgets follow the run during its settling waits.
         const tk::DeferredDisplay deferred;
+        msgpShow(kRunning);
         complete = calibrateModule(run);
         paintResults();
     }

@@ -1,6 +1,7 @@
 // The real monotonic clock, the installed clock, and the program's Delay/Timer.
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -36,7 +37,8 @@ public:
         // clock; the wait never ends before its deadline.
         using namespace std::chrono;
         const auto start = steady_clock::now();
-        const auto deadline = start + ceil<steady_clock::duration>(duration<double>(seconds));
+        // Cut to what the clock's count can hold (some 30 years).
+        const auto deadline = start + ceil<steady_clock::duration>(duration<double>(std::min(seconds, 1e9)));
         if (deadline - start > kWakeMargin)
             std::this_thread::sleep_until(deadline - kWakeMargin);
         while (steady_clock::now() < deadline) {

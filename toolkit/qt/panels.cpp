@@ -252,8 +252,10 @@ void QtBackend::showWindow(const model::Panel& p, PanelUi& u)
         w->activateWindow();
     }
     // Shown from a callback, the window must be seen before the callback goes
-    // on with its work (a self-test may take seconds).
-    paintNow(w);
+    // on with its work (a self-test may take seconds); while the display is
+    // deferred, the work's next paint shows it.
+    if (!deferring_)
+        paintNow(w);
 }
 
 // Builds the widgets of controls the model has gained and drops those of
