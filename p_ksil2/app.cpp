@@ -207,8 +207,11 @@ const char* exitQuestion()
 void refreshAbout()
 {
     // With no session the driver still reports its own revision; a failure is shown.
-    if (const ViStatus st = tvksil2_revision_query(mvi, driverRevision, instrumentRevision); st < 0)
+    if (const ViStatus st = tvksil2_revision_query(mvi, driverRevision, instrumentRevision); st < 0) {
         reportStatus("tvksil2_revision_query", st);
+        // ABOUT says why there is no revision rather than showing an old one.
+        tvksil2_error_message(0, st, driverRevision);
+    }
     driverRevision[sizeof driverRevision - 1] = '\0';
     instrumentRevision[sizeof instrumentRevision - 1] = '\0';
     tk::setValue(hABOUT, ABOUT_DRVR_VERSION, driverRevision);

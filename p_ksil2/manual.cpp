@@ -98,8 +98,11 @@ int inputP(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     const auto channel = static_cast<ViUInt16>(tk::intValue(hPP, PP_CHAN));
+    // The reading was taken before: the row is recorded whatever the switch
+    // says, and a failure to switch the channel off is shown.
     if (mvi != 0)
-        tvksil2_switch(mvi, channel, 0); // not examined: the row is recorded anyway
+        if (const ViStatus st = tvksil2_switch(mvi, channel, 0); st != 0)
+            reportStatus("tvksil2_switch (mvi, chan, 0)", st);
     addPovRow(channel);
     tk::setActiveCtrl(hPP, PP_R_Z);
     return 0;

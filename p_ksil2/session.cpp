@@ -85,9 +85,13 @@ void selectInstrument()
         readCarrierPlace(baseSession);
     entry->Session = baseSession;
 
-    // A failed query leaves the positions it did not reach; the operator sees why.
-    if (const ViStatus st = queryModuleTypes(baseSession, moduleTypes); st < 0)
-        reportStatus("tvbase_m_type_q", st);
+    // A failed query leaves the positions it did not reach; the operator sees
+    // why, unless opening the module has a failure of its own to show.
+    const ViStatus typesStatus = queryModuleTypes(baseSession, moduleTypes);
+    const auto showTypesStatus = [typesStatus] {
+        if (typesStatus < 0 && tk::attr(hMP, MP_MSG, tk::Attr::TextColor) != tk::kRed)
+            reportStatus("tvbase_m_type_q", typesStatus);
+    };
 
     tk::clearList(hMP, MP_MEZ_NUM);
     int items = 0;
@@ -98,12 +102,14 @@ void selectInstrument()
         }
     }
     if (items == 0) {
+        showTypesStatus();
         tk::messagePopup("", kNoModulesText);
         return;
     }
     tk::setActiveCtrl(hMP, MP_MEZ_NUM);
     tk::displayPanel(hMP);
     selMezonin(hMP, MP_MEZ_NUM, tk::EVENT_COMMIT, nullptr, 0, 0);
+    showTypesStatus();
 }
 
 void reselectInstrument()
@@ -164,9 +170,11 @@ int selMezonin(int, int, int event, void*, int, int)
             status = tvksil2_connect(mvi, baseSession, position, VI_ON, VI_ON);
             if (status < 0)
                 report("tvksil2_connect", status);
-            // The trigger mode does not decide what is opened, but its failure is shown.
-            if (const ViStatus trigger = tvksil2_config_trigger(mvi, 0); trigger < 0)
-                report("tvksil2_config_trigger(mvi, 0)", trigger);
+            // The trigger mode does not decide what is opened, but its failure
+            // is shown; on a module not connected it could only fail.
+            if (status >= 0)
+                if (const ViStatus trigger = tvksil2_config_trigger(mvi, 0); trigger < 0)
+                    report("tvksil2_config_trigger(mvi, 0)", trigger);
         }
     }
 

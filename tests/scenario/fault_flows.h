@@ -22,6 +22,8 @@ struct Call {
     std::string entry;
     int ordinal = 0;
     std::string line;
+    bool inScan = false;  // made by a discovery scan, which lists what answers and passes over the rest
+    bool retried = false; // the flow's next driver call repeats it
 };
 
 struct Fault {
