@@ -130,7 +130,9 @@ ViStatus setResRange(double ohms)
     if (viHP1412)
         gauge::checked(lb::kHpE1412ResRang, p_hpe1412_resRang(viHP1412, VI_FALSE, step));
     else if (viHP3458)
-        p_hp3458a_resRang(viHP3458, VI_FALSE, step); // neither reported nor recorded
+        // Reported and recorded like the others': a reading on a range the
+        // meter refused is no measurement, and the caller must know.
+        gauge::checked(lb::kHp3458ResRang, p_hp3458a_resRang(viHP3458, VI_FALSE, step));
     else if (viDMM1)
         gauge::checked(lb::kDmm1ResRang, p_tvmultc1_fresRang(viDMM1, VI_FALSE, step));
     else if (viDMM)

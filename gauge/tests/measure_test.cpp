@@ -61,14 +61,15 @@ TEST_F(MeterLayer, HP3458ReadingIsItsOneMeasureCallAfterTheSettlingWait)
     EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_measure_Q(" + h + ", 5)", "hp3458a_measure_Q(" + h + ", 1)",
                                                         "hp3458a_measure_Q(" + h + ", 6)"}));
 
-    // Its resistance range is set without report or record, and no voltage range at all.
+    // A refused resistance range is reported and recorded; no voltage range is set at all.
     sim::clearJournal();
     meterStatus = 42;
     sim::failCall("hp3458a_resRang", -7);
-    EXPECT_EQ(setResRange(131072.0), 42);
-    EXPECT_EQ(setVoltRange(5.0), 42);
-    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_resRang(" + h + ", 0, 1000000)"}));
-    EXPECT_TRUE(op.statusLines.empty());
+    EXPECT_EQ(setResRange(131072.0), -7);
+    EXPECT_EQ(setVoltRange(5.0), -7);
+    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_resRang(" + h + ", 0, 1000000)",
+                                                        "hp3458a_error_message(0, -7)"}));
+    EXPECT_EQ(op.statusLines, std::vector<std::string>{"p_hp3458a_resRang " + sim::statusText(-7)});
 }
 
 TEST_F(MeterLayer, NoMeterOpen)

@@ -116,6 +116,38 @@ void started(Run& r)
     r.selections = 0;
 }
 
+void startedOnPP(Run& r);
+
+// The bench without the meters the search would find before the one wanted:
+// the mezzanine meter, and for the HP 3458A also the E1412.
+void withoutMezzanineMeter()
+{
+    for (auto& i : sim::bench().instruments)
+        std::erase_if(i.mezzanines, [](const sim::Mezzanine& m) { return m.model == sim::kModelMezMeter; });
+}
+
+void startedOnPPWithE1412(Run& r)
+{
+    withoutMezzanineMeter();
+    startedOnPP(r);
+}
+
+void startedOnCP(Run& r);
+
+void startedOnCPWith3458(Run& r)
+{
+    withoutMezzanineMeter();
+    std::erase_if(sim::bench().instruments, [](const sim::Instrument& i) { return i.meter && i.meter->family == 579; });
+    startedOnCP(r);
+}
+
+void startedOnPPWith3458(Run& r)
+{
+    withoutMezzanineMeter();
+    std::erase_if(sim::bench().instruments, [](const sim::Instrument& i) { return i.meter && i.meter->family == 579; });
+    startedOnPP(r);
+}
+
 void switchToKsil5(Run& r)
 {
     for (int i = 0; i < tk::numListItems(hMP, MP_MEZ_NUM); ++i) {
@@ -431,8 +463,11 @@ const std::vector<Flow>& flows()
         {"DefaultWrite", "DEFAULT + WRITE", startedOnCP, doDefaultWrite},
         {"PointCalibration", "point calibration", startedOnCPMeasuring, doPointCalibration},
         {"AutoCalibration", "automatic calibration", startedOnCP, doAutoCalibration},
+        {"AutoCalibration3458", "automatic calibration with the 3458A", startedOnCPWith3458, doAutoCalibration},
         {"ManualSetInput", "manual SET + INPUT", startedOnPP, doManual},
         {"AutoVerification", "automatic verification", startedOnPP, doAutoVerify},
+        {"AutoVerificationE1412", "automatic verification with the E1412", startedOnPPWithE1412, doAutoVerify},
+        {"AutoVerification3458", "automatic verification with the 3458A", startedOnPPWith3458, doAutoVerify},
         {"Ksil5ToEnd", "КСИЛ5 run to the end", startedOnKsil5, doKsil5},
         {"Ksil5Stopped", "КСИЛ5 run with Stop", startedOnKsil5, doKsil5Stopped},
         {"MeterSearch", "multimeter search", started, doMeterSearch},
