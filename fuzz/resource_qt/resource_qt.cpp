@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QString>
 #include <QWidget>
@@ -196,5 +196,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tk::discardPanel(p);
     fuzz::check(tk::model::panelHandles().empty(), "every panel is discarded");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    fuzz::check(QApplication::topLevelWidgets().isEmpty(), "no widget outlives its panel");
     return 0;
 }
