@@ -21,9 +21,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <set>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -114,6 +117,15 @@ void onceEach(QtMsgType type, const QMessageLogContext&, const QString& message)
         std::fprintf(stderr, "qt: %s\n", qPrintable(message));
 }
 
+// A FIFO beside the scratch resource, for pictures to name: opening it would
+// block until a writer comes, so it must never be read.
+const std::string& fifoName()
+{
+    static const std::string path = fuzz::scratchFile("fifo.png");
+    static const std::string name = std::filesystem::path(path).filename().string();
+    return name;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -126,6 +138,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (!tk::qt::start(argc, argv))
         fuzz::fault("the Qt backend does not start offscreen");
     fuzz::registerProgramCallbacks(KSIL_RESOURCE_DIR "/p_ksil2.uir");
+    static const std::string fifo = fuzz::scratchFile("fifo.png");
+    if (::mkfifo(fifo.c_str(), 0600) == 0)
+        std::atexit([] { std::filesystem::remove(fifo); });
     return 0;
 }
 
@@ -141,7 +156,7 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
          "separator", "panels", "menubars"},
         {"command", "numeric", "string", "textmsg", "textbox", "table", "listbox", "ring", "binary", "toggle",
          "led", "decoration", "picture", "canvas", "double", "int16", "uint16", "int32", "uint32", "cb",
-         "DejaVu Sans Mono", "p_ksil2.uir", "/dev/zero", "."},
+         "DejaVu Sans Mono", "p_ksil2.uir", "/dev/zero", ".", fifoName()},
     };
     return fuzz::mutateJson(data, size, maxSize, seed, vocab);
 }
