@@ -45,7 +45,9 @@ struct Run {
 std::optional<double> measure(double expected)
 {
     configureMeter(kFourWireRes);
-    setResRange(expected);
+    // A reading taken on a range the meter refused is no measurement.
+    if (!setResRangeForReading(expected))
+        return std::nullopt;
     double reading = 0.0;
     if (measureFres(&reading) != 0)
         return std::nullopt;

@@ -108,8 +108,9 @@ TEST_F(MeterLayer, DmmAndDmm1BothOpen)
     EXPECT_NE(viDMM, 0u);
 }
 
-// The ЦMM1 is prepared by nine calls whose statuses are all ignored, then reads
-// whatever function it was prepared for.
+// The ЦMM1 is prepared by nine calls that never stop it, each failure shown on
+// the status line in the driver's words; it then reads whatever function it
+// was prepared for.
 TEST_F(MeterLayer, Dmm1PreparationAndReading)
 {
     answer(gauge::Choice{kDmm1, 0});
@@ -121,13 +122,15 @@ TEST_F(MeterLayer, Dmm1PreparationAndReading)
     sim::failCall("tvmultc1_measure_Q", -7);
     configureMeter(5);
     EXPECT_EQ(sim::journal(),
-              (std::vector<std::string>{"tvmultc1_measure_Q(" + v + ", 5)", "tvmultc1_voltDcRang(" + v + ", 0, 10)",
-                                        "tvmultc1_voltDcNplc(" + v + ", 100)", "tvmultc1_currDcRang(" + v + ", 0, 0.01)",
+              (std::vector<std::string>{"tvmultc1_measure_Q(" + v + ", 5)", "tvmultc1_error_message(0, -7)",
+                                        "tvmultc1_voltDcRang(" + v + ", 0, 10)", "tvmultc1_voltDcNplc(" + v + ", 100)",
+                                        "tvmultc1_error_message(0, -7)", "tvmultc1_currDcRang(" + v + ", 0, 0.01)",
                                         "tvmultc1_currDcNplc(" + v + ", 100)", "tvmultc1_configure(" + v + ", 5)",
                                         "tvmultc1_trigCoun(" + v + ", 1)", "tvmultc1_trigDel(" + v + ", 0, 0)",
                                         "tvmultc1_trigSour(" + v + ", 0, 0)"}));
-    EXPECT_TRUE(op.statusLines.empty());
-    EXPECT_EQ(meterStatus, 0);
+    EXPECT_EQ(op.statusLines, (std::vector<std::string>{"p_tvmultc1_measure_Q" + sim::statusText(-7),
+                                                        "p_tvmultc1_voltDcNplc" + sim::statusText(-7)}));
+    EXPECT_EQ(meterStatus, -7);
 
     double reading = 0.0;
     EXPECT_EQ(measureFres(&reading), 0);
