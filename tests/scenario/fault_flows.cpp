@@ -2,7 +2,6 @@
 
 #include "gauge/gauge.h"
 #include "p_ksil2/verify.h"
-#include "platform/clock.h"
 #include "platform/datetime.h"
 #include "si/select.h"
 #include "tests/harness/harness.h"
