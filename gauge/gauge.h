@@ -43,6 +43,10 @@ ViStatus measureVoltDc(double* reading);
 ViStatus measureCurrDc(double* reading);
 // Fixed range for the resistance or voltage expected; returns meterStatus.
 ViStatus setResRange(double ohms);
+// setResRange before a reading: false when the meter refused the range (a
+// reading on another range is no measurement). Only a status setResRange
+// records counts; meterStatus is 0 or that status afterwards.
+bool setResRangeForReading(double ohms);
 ViStatus setVoltRange(double volts);
 // Prepares a ЦMM1 or МЦMM for the function code (2: four-wire resistance);
 // other meters need no preparation.

@@ -72,6 +72,7 @@ inline constexpr std::string_view kHpE1412Fetch = "p_hpe1412_timedFetch_Q (viHP1
 
 // Ranges.
 inline constexpr std::string_view kHpE1412ResRang = "p_hpe1412_resRang (viHP1412, VI_FALSE, rangestep)";
+inline constexpr std::string_view kHp3458ResRang = "p_hp3458a_resRang (viHP3458, VI_FALSE, rangestep)";
 inline constexpr std::string_view kDmm1ResRang = "p_tvmultc1_resRang (viDMM1, VI_FALSE, rangestep)";
 inline constexpr std::string_view kDmmResRang = "p_tvmult_fresRang (viDMM, VI_FALSE, rangestep)";
 inline constexpr std::string_view kMezDmmResRang = "p_tvmmultc1_resRang (viM_DMM1, VI_FALSE, rangestep)";

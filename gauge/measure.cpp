@@ -130,7 +130,9 @@ ViStatus setResRange(double ohms)
     if (viHP1412)
         gauge::checked(lb::kHpE1412ResRang, p_hpe1412_resRang(viHP1412, VI_FALSE, step));
     else if (viHP3458)
-        p_hp3458a_resRang(viHP3458, VI_FALSE, step); // neither reported nor recorded
+        // Reported and recorded like the others': a reading on a range the
+        // meter refused is no measurement, and the caller must know.
+        gauge::checked(lb::kHp3458ResRang, p_hp3458a_resRang(viHP3458, VI_FALSE, step));
     else if (viDMM1)
         gauge::checked(lb::kDmm1ResRang, p_tvmultc1_fresRang(viDMM1, VI_FALSE, step));
     else if (viDMM)
@@ -138,6 +140,12 @@ ViStatus setResRange(double ohms)
     else if (viM_DMM1)
         gauge::checked(lb::kMezDmmResRang, p_tvmmultc1_fresRang(viM_DMM1, VI_FALSE, step));
     return meterStatus;
+}
+
+bool setResRangeForReading(double ohms)
+{
+    meterStatus = 0;
+    return setResRange(ohms) >= 0;
 }
 
 ViStatus setVoltRange(double volts)
@@ -157,8 +165,9 @@ ViStatus setVoltRange(double volts)
 
 namespace {
 
-// The preparation entry points of a ЦMM1 or МЦMM.
+// The preparation entry points of a ЦMM1 or МЦMM, and the prefix of their call texts.
 struct PrepApi {
+    std::string_view family;
     meter_measure_Q_t measure;
     meter_rang_t voltRang;
     meter_nplc_t voltNplc;
@@ -170,19 +179,24 @@ struct PrepApi {
     meter_trigSour_t trigSour;
 };
 
-// The nine preparation calls; every status is ignored.
+// The nine preparation calls. None of them stops the preparation or the
+// reading after it, but a failure is shown on the status line.
 void prepare(ViSession vi, ViInt16 function, const PrepApi& api)
 {
+    const auto shown = [&api](const char* call, ViStatus status) {
+        if (status < 0)
+            gauge::checked(std::string(api.family) + call, status);
+    };
     double scratch = 0.0;
-    api.measure(vi, function, &scratch); // one reading, discarded
-    api.voltRang(vi, VI_FALSE, kPrepVoltRange);
-    api.voltNplc(vi, kPrepNplc);
-    api.currRang(vi, VI_FALSE, kPrepCurrRange);
-    api.currNplc(vi, kPrepNplc);
-    api.configure(vi, function);
-    api.trigCoun(vi, 1);
-    api.trigDel(vi, 0, 0.0);
-    api.trigSour(vi, 0, 0);
+    shown("measure_Q", api.measure(vi, function, &scratch)); // one reading, discarded
+    shown("voltDcRang", api.voltRang(vi, VI_FALSE, kPrepVoltRange));
+    shown("voltDcNplc", api.voltNplc(vi, kPrepNplc));
+    shown("currDcRang", api.currRang(vi, VI_FALSE, kPrepCurrRange));
+    shown("currDcNplc", api.currNplc(vi, kPrepNplc));
+    shown("configure", api.configure(vi, function));
+    shown("trigCoun", api.trigCoun(vi, 1));
+    shown("trigDel", api.trigDel(vi, 0, 0.0));
+    shown("trigSour", api.trigSour(vi, 0, 0));
 }
 
 } // namespace
@@ -191,12 +205,12 @@ void configureMeter(ViInt16 function)
 {
     if (viDMM1)
         prepare(viDMM1, function,
-                PrepApi{p_tvmultc1_measure_Q, p_tvmultc1_voltDcRang, p_tvmultc1_voltDcNplc, p_tvmultc1_currDcRang,
+                PrepApi{"p_tvmultc1_", p_tvmultc1_measure_Q, p_tvmultc1_voltDcRang, p_tvmultc1_voltDcNplc, p_tvmultc1_currDcRang,
                         p_tvmultc1_currDcNplc, p_tvmultc1_configure, p_tvmultc1_trigCoun, p_tvmultc1_trigDel,
                         p_tvmultc1_trigSour});
     else if (viM_DMM1)
         prepare(viM_DMM1, function,
-                PrepApi{p_tvmmultc1_measure_Q, p_tvmmultc1_voltDcRang, p_tvmmultc1_voltDcNplc,
+                PrepApi{"p_tvmmultc1_", p_tvmmultc1_measure_Q, p_tvmmultc1_voltDcRang, p_tvmmultc1_voltDcNplc,
                         p_tvmmultc1_currDcRang, p_tvmmultc1_currDcNplc, p_tvmmultc1_configure, p_tvmmultc1_trigCoun,
                         p_tvmmultc1_trigDel, p_tvmmultc1_trigSour});
 }

@@ -52,12 +52,15 @@ std::string waitText(int model)
     return "\nПодождите,\n\nидет открытие инструмента " + std::string(family->designation) + "\n";
 }
 
-void closeSession(ViSession& vi, meter_close_t close)
+// The session is given up whatever the status (there is nothing else to do
+// with it); a failure is shown on the status line.
+void closeSession(ViSession& vi, meter_close_t close, std::string_view callText)
 {
     if (vi == 0)
         return;
     if (close)
-        close(vi); // the status is not examined: the session is gone either way
+        if (const ViStatus st = close(vi); st < 0)
+            gauge::checked(callText, st);
     vi = 0;
 }
 
@@ -85,9 +88,9 @@ int finish(int result)
 
 int openM_DMM1()
 {
-    closeSession(viM_DMM1, p_tvmmultc1_close);
+    closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
     // The carrier session of an earlier opening would otherwise be lost, never closed.
-    closeSession(viNM, p_tvbase_close);
+    closeSession(viNM, p_tvbase_close, "p_tvbase_close (viNM)");
     const auto choice = chooseMeter(gauge::kModelMezDmm);
     if (!choice)
         return finish(1);
@@ -108,7 +111,7 @@ int openM_DMM1()
 
 int openHP1412()
 {
-    closeSession(viHP1412, p_hpe1412_close);
+    closeSession(viHP1412, p_hpe1412_close, "p_hpe1412_close (viHP1412)");
     const auto choice = chooseMeter(gauge::kModelHpE1412);
     if (!choice)
         return finish(1);
@@ -135,7 +138,7 @@ int openHP1412()
 
 int openDMM1()
 {
-    closeSession(viDMM1, p_tvmultc1_close);
+    closeSession(viDMM1, p_tvmultc1_close, "p_tvmultc1_close (viDMM1)");
     const auto choice = chooseMeter(gauge::kModelDmm1);
     if (!choice)
         return finish(1);
@@ -149,7 +152,7 @@ int openDMM1()
 
 int openDMM()
 {
-    closeSession(viDMM, p_tvmult_close);
+    closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
     const auto choice = chooseMeter(gauge::kModelDmm);
     if (!choice)
         return finish(1);
@@ -175,7 +178,7 @@ int openDMM()
 
 int openHP3458()
 {
-    closeSession(viHP3458, p_hp3458a_close);
+    closeSession(viHP3458, p_hp3458a_close, "p_hp3458a_close (viHP3458)");
     // No selection: the meter is looked for at its one GPIB address.
     const platform::VisaApi* visa = platform::visa();
     if (!visa)
@@ -226,14 +229,14 @@ int isMultimeterOpen()
 void closeMultimeter()
 {
     if (viHP1412)
-        closeSession(viHP1412, p_hpe1412_close);
+        closeSession(viHP1412, p_hpe1412_close, "p_hpe1412_close (viHP1412)");
     else if (viHP3458)
-        closeSession(viHP3458, p_hp3458a_close);
+        closeSession(viHP3458, p_hp3458a_close, "p_hp3458a_close (viHP3458)");
     else if (viDMM1)
-        closeSession(viDMM1, p_tvmultc1_close);
+        closeSession(viDMM1, p_tvmultc1_close, "p_tvmultc1_close (viDMM1)");
     else if (viDMM)
-        closeSession(viDMM, p_tvmult_close);
+        closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
     else if (viM_DMM1)
-        closeSession(viM_DMM1, p_tvmmultc1_close);
-    closeSession(viNM, p_tvbase_close);
+        closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
+    closeSession(viNM, p_tvbase_close, "p_tvbase_close (viNM)");
 }

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <string>
+#include <string_view>
+#include <utility>
 
 ViStatus meterStatus = 0;
 
@@ -33,20 +35,38 @@ void dropCutLetter(std::string& text)
         text.resize(start - 1);
 }
 
-// The message of the first open meter's driver for status; empty with no meter open.
-std::string driverMessage(ViStatus status)
+// The error-message entry of the driver a call text names ("p_<family>_...");
+// the carrier's statuses are worded by the mezzanine meter's driver, which
+// reaches the carrier through it. Null when the text names none that is bound.
+meter_error_message_t messageEntryOf(std::string_view label)
 {
-    meter_error_message_t errorMessage = nullptr;
-    if (viHP1412)
-        errorMessage = p_hpe1412_error_message;
-    else if (viHP3458)
-        errorMessage = p_hp3458a_error_message;
-    else if (viDMM)
-        errorMessage = p_tvmult_error_message;
-    else if (viDMM1)
-        errorMessage = p_tvmultc1_error_message;
-    else if (viM_DMM1)
-        errorMessage = p_tvmmultc1_error_message;
+    const std::pair<std::string_view, meter_error_message_t> families[] = {
+        {"p_hpe1412_", p_hpe1412_error_message}, {"p_hp3458a_", p_hp3458a_error_message},
+        {"p_tvmultc1_", p_tvmultc1_error_message}, {"p_tvmult_", p_tvmult_error_message},
+        {"p_tvmmultc1_", p_tvmmultc1_error_message}, {"p_tvbase_", p_tvmmultc1_error_message}};
+    for (const auto& [prefix, entry] : families)
+        if (label.substr(0, prefix.size()) == prefix)
+            return entry;
+    return nullptr;
+}
+
+// The message for status of the driver whose call failed, else of the first
+// open meter's driver; empty when there is neither.
+std::string driverMessage(std::string_view label, ViStatus status)
+{
+    meter_error_message_t errorMessage = messageEntryOf(label);
+    if (errorMessage == nullptr) {
+        if (viHP1412)
+            errorMessage = p_hpe1412_error_message;
+        else if (viHP3458)
+            errorMessage = p_hp3458a_error_message;
+        else if (viDMM)
+            errorMessage = p_tvmult_error_message;
+        else if (viDMM1)
+            errorMessage = p_tvmultc1_error_message;
+        else if (viM_DMM1)
+            errorMessage = p_tvmmultc1_error_message;
+    }
     if (!errorMessage)
         return {};
     std::array<ViChar, 256> buffer{};
@@ -65,7 +85,7 @@ ViStatus checked(std::string_view label, ViStatus status)
     if (status == 0)
         return status;
     std::string text(label.substr(0, label.find('(')));
-    text += driverMessage(status);
+    text += driverMessage(label, status);
     if (hooks.showStatus)
         hooks.showStatus(text.c_str());
     return status;

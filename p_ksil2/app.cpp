@@ -206,8 +206,12 @@ const char* exitQuestion()
 
 void refreshAbout()
 {
-    // The status is not examined: with no session the driver still reports its own revision.
-    tvksil2_revision_query(mvi, driverRevision, instrumentRevision);
+    // With no session the driver still reports its own revision; a failure is shown.
+    if (const ViStatus st = tvksil2_revision_query(mvi, driverRevision, instrumentRevision); st < 0) {
+        reportStatus("tvksil2_revision_query", st);
+        // ABOUT says why there is no revision rather than showing an old one.
+        tvksil2_error_message(0, st, driverRevision);
+    }
     driverRevision[sizeof driverRevision - 1] = '\0';
     instrumentRevision[sizeof instrumentRevision - 1] = '\0';
     tk::setValue(hABOUT, ABOUT_DRVR_VERSION, driverRevision);

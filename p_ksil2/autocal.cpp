@@ -46,7 +46,9 @@ struct Run {
 std::optional<double> measure(double expected)
 {
     configureMeter(kFourWireRes);
-    setResRange(expected);
+    // A reading taken on a range the meter refused is no measurement.
+    if (!setResRangeForReading(expected))
+        return std::nullopt;
     double reading = 0.0;
     if (measureFres(&reading) != 0)
         return std::nullopt;
@@ -66,9 +68,9 @@ void showResult(int row, int channel, double value, int colour)
         paintResults();
 }
 
-// Calibrates one channel. r0 comes in as the R0 to fall back on and goes out
-// as the R0 that corrected the channel's stages. False when the run must end.
-bool calibrateChannel(Run& run, ViUInt16 channel, double& r0)
+// Calibrates one channel; r0 is the R0 to fall back on when its reading fails.
+// False when the run must end.
+bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
 {
     const bool session = mvi != 0;
     if (session) {
@@ -121,12 +123,12 @@ bool calibrateModule(Run& run)
         for (int row = 1; row <= kR0Row; ++row)
             tk::setCellTextColor(hCP, CP_TABLE, row, channel, tk::kBlue);
 
-    // A channel whose R0 reading fails is corrected with the R0 at hand: the
-    // first channel's from the table, the second with the first one's of this run.
-    double r0 = tk::cellNum(hCP, CP_TABLE, kR0Row, 1);
-    for (int channel = 1; channel <= kChannels; ++channel)
-        if (!calibrateChannel(run, static_cast<ViUInt16>(channel), r0))
+    // A channel whose R0 reading fails is corrected with its own R0 from the
+    // table; another channel's R0 would shift every stage by the difference.
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        if (!calibrateChannel(run, static_cast<ViUInt16>(channel), tk::cellNum(hCP, CP_TABLE, kR0Row, channel)))
             return false;
+    }
     return true;
 }
 

@@ -12,7 +12,7 @@
 CalRecord::CalRecord()
 {
     if (mvi != 0)
-        tvksil2_get_attribute(mvi, &record_);
+        lookup_ = tvksil2_get_attribute(mvi, &record_);
     if (!record_) {
         own_.reset(new (std::nothrow) tvksil2_device_data{});
         record_ = own_.get();
@@ -54,6 +54,10 @@ int writeFlash(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     const CalRecord record;
+    if (record.lookup() < 0) {
+        reportStatus("tvksil2_get_attribute", record.lookup());
+        return 0;
+    }
     if (!record.get()) {
         // Nothing can be written without a record; only the line's colour changes.
         reportStatus("calloc memory for device data", 0);

@@ -33,6 +33,10 @@ int readFlash(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     const CalRecord calRecord;
+    if (calRecord.lookup() < 0) {
+        reportStatus("tvksil2_get_attribute", calRecord.lookup());
+        return 0;
+    }
     tvksil2_device_data* record = calRecord.get();
     if (!record) {
         reportStatus("calloc memory for device data", lastStatus);

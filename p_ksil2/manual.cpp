@@ -47,11 +47,13 @@ void setManualPoint()
 
     const double set = tk::numValue(hPP, PP_R_Z);
     tk::setValue(hPP, PP_R_I, set);
-    setResRange(set);
+    const bool ranged = setResRangeForReading(set);
     if (autoMeasure)
         configureMeter(kFourWireRes);
-    if (tvksil2_config_R(mvi, channel, set) < 0)
+    if (const ViStatus st = tvksil2_config_R(mvi, channel, set); st < 0) {
+        reportStatus("tvksil2_config_R(mvi, chan, R)", st);
         return;
+    }
     status = tvksil2_switch(mvi, channel, 1);
     if (status != 0)
         reportStatus("tvksil2_switch (mvi, chan, 1)", status);
@@ -63,7 +65,8 @@ void setManualPoint()
 
     // The channel stays on: for the operator's own measurement, or until the next SET.
     double measured = 0.0;
-    if (!autoMeasure || measureFres(&measured) != 0) {
+    // A reading taken on a range the meter refused is no measurement.
+    if (!autoMeasure || !ranged || measureFres(&measured) != 0) {
         tk::setActiveCtrl(hPP, PP_R_I);
         return;
     }
@@ -95,8 +98,11 @@ int inputP(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     const auto channel = static_cast<ViUInt16>(tk::intValue(hPP, PP_CHAN));
+    // The reading was taken before: the row is recorded whatever the switch
+    // says, and a failure to switch the channel off is shown.
     if (mvi != 0)
-        tvksil2_switch(mvi, channel, 0); // not examined: the row is recorded anyway
+        if (const ViStatus st = tvksil2_switch(mvi, channel, 0); st != 0)
+            reportStatus("tvksil2_switch (mvi, chan, 0)", st);
     addPovRow(channel);
     tk::setActiveCtrl(hPP, PP_R_Z);
     return 0;

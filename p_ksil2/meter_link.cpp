@@ -24,9 +24,11 @@ std::optional<gauge::Choice> chooseMeter(const char* title, int modelCode)
     return gauge::Choice{std::string(entry->Address, length), static_cast<ViUInt16>(entry->Meznum)};
 }
 
+// A meter call that failed, on the status line in the colour of any failed call.
 void showMeterStatus(const char* text)
 {
     tk::setValue(hMP, MP_MSG, text);
+    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
 }
 
 } // namespace

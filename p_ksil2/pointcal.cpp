@@ -53,7 +53,9 @@ std::optional<double> autoReading(double expected)
     if (!autoMeasure)
         return std::nullopt;
     configureMeter(kFourWireRes);
-    setResRange(expected);
+    // A reading taken on a range the meter refused is no measurement.
+    if (!setResRangeForReading(expected))
+        return std::nullopt;
     Delay(kReadingSettle);
     double reading = 0.0;
     if (measureFres(&reading) != 0)

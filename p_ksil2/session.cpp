@@ -73,9 +73,10 @@ void selectInstrument()
         return;
     }
     ViSession session = 0;
-    if (tvbase_init(entry->Address, VI_ON, VI_ON, &session) < 0) {
+    if (const ViStatus st = tvbase_init(entry->Address, VI_ON, VI_ON, &session); st < 0) {
         baseSession = 0;
         forgetMezzanines();
+        reportStatus("tvbase_init", st); // the driver's own words, beside the pop-up's advice
         tk::messagePopup("", kInitFailedText);
         return;
     }
@@ -84,7 +85,13 @@ void selectInstrument()
         readCarrierPlace(baseSession);
     entry->Session = baseSession;
 
-    queryModuleTypes(baseSession, moduleTypes); // a failed query leaves the positions it did not reach
+    // A failed query leaves the positions it did not reach; the operator sees
+    // why, unless opening the module has a failure of its own to show.
+    const ViStatus typesStatus = queryModuleTypes(baseSession, moduleTypes);
+    const auto showTypesStatus = [typesStatus] {
+        if (typesStatus < 0 && tk::attr(hMP, MP_MSG, tk::Attr::TextColor) != tk::kRed)
+            reportStatus("tvbase_m_type_q", typesStatus);
+    };
 
     tk::clearList(hMP, MP_MEZ_NUM);
     int items = 0;
@@ -95,12 +102,14 @@ void selectInstrument()
         }
     }
     if (items == 0) {
+        showTypesStatus();
         tk::messagePopup("", kNoModulesText);
         return;
     }
     tk::setActiveCtrl(hMP, MP_MEZ_NUM);
     tk::displayPanel(hMP);
     selMezonin(hMP, MP_MEZ_NUM, tk::EVENT_COMMIT, nullptr, 0, 0);
+    showTypesStatus();
 }
 
 void reselectInstrument()
@@ -126,6 +135,11 @@ int selMezonin(int, int, int event, void*, int, int)
     tk::displayPanel(hMP);
 
     ViStatus status = 0; // the last checked status of closing and opening
+    bool reported = false; // a failure is on the status line and stays there
+    const auto report = [&reported](const char* callText, ViStatus st) {
+        reportStatus(callText, st);
+        reported = true;
+    };
     if (mvi != 0) {
         status = tvksil2_close(mvi);
         if (status != 0)
@@ -149,11 +163,19 @@ int selMezonin(int, int, int event, void*, int, int)
         status = tvksil2_init(rsrcName.data(), VI_ON, VI_ON, &module);
         mvi = module;
         if (status < 0)
-            reportStatus("tvksil2_init", status);
-        status = tvksil2_connect(mvi, baseSession, position, VI_ON, VI_ON);
-        if (status < 0)
-            reportStatus("tvksil2_connect", status);
-        tvksil2_config_trigger(mvi, 0);
+            report("tvksil2_init", status);
+        // Without a session there is nothing to connect: a call on session 0
+        // could only fail and put its message over the one that says why.
+        if (mvi != 0) {
+            status = tvksil2_connect(mvi, baseSession, position, VI_ON, VI_ON);
+            if (status < 0)
+                report("tvksil2_connect", status);
+            // The trigger mode does not decide what is opened, but its failure
+            // is shown; on a module not connected it could only fail.
+            if (status >= 0)
+                if (const ViStatus trigger = tvksil2_config_trigger(mvi, 0); trigger < 0)
+                    report("tvksil2_config_trigger(mvi, 0)", trigger);
+        }
     }
 
     // With no session the operations below see an all-zero record of model 0.
@@ -161,13 +183,15 @@ int selMezonin(int, int, int event, void*, int, int)
     const tvksil2_device_data* record = fallback.get();
     if (mvi != 0) {
         tvksil2_device_data* driverRecord = nullptr;
-        tvksil2_get_attribute(mvi, &driverRecord);
+        if (const ViStatus st = tvksil2_get_attribute(mvi, &driverRecord); st < 0)
+            report("tvksil2_get_attribute", st);
         if (driverRecord) {
             record = driverRecord;
             if (driverRecord->nominal)
                 std::copy_n(driverRecord->nominal, nominalR.size(), nominalR.begin());
         }
-        tvksil2_sft_interface(mvi, selftestAsk);
+        if (const ViStatus st = tvksil2_sft_interface(mvi, selftestAsk); st < 0)
+            report("tvksil2_sft_interface", st);
         if (status == 0 && record) {
             showCalTable(*record);
             resetCalTable();
@@ -177,7 +201,7 @@ int selMezonin(int, int, int event, void*, int, int)
         reportStatus("calloc memory for device data", 0);
 
     tk::setValue(hMP, MP_MEZ_NUMold, static_cast<double>(position));
-    if (status == 0)
+    if (status == 0 && !reported)
         clearStatusLine();
     updateLinkLed();
 
@@ -190,13 +214,17 @@ int selMezonin(int, int, int event, void*, int, int)
 
 void closeSessions(bool withMultimeter)
 {
+    // A session that will not close is given up all the same (there is
+    // nothing else to do with it), but the operator is told.
     if (mvi != 0) {
-        tvksil2_close(mvi);
+        if (const ViStatus st = tvksil2_close(mvi); st != 0)
+            reportStatus("tvksil2_close(mvi)", st);
         mvi = 0;
         moduleModel = 0;
     }
     if (baseSession != 0) {
-        tvbase_close(baseSession);
+        if (const ViStatus st = tvbase_close(baseSession); st != 0)
+            reportStatus("tvbase_close", st);
         baseSession = 0;
     }
     if (withMultimeter) {

@@ -50,15 +50,19 @@ bool verifyPoints(ViUInt16 channel)
     for (const double point : povPoints) {
         tk::setValue(hPP, PP_R_Z, point);
         tk::setValue(hPP, PP_R_I, point);
-        // A refused setting ends the run as it is, the channel still on.
-        if (tvksil2_config_R(mvi, channel, point) < 0)
+        // A refused setting ends the run as it is, the channel still on; the
+        // status line says why.
+        if (const ViStatus st = tvksil2_config_R(mvi, channel, point); st < 0) {
+            reportStatus("tvksil2_config_R(mvi, chan, R)", st);
             return false;
+        }
         settle(kSettle);
         configureMeter(kFourWireRes);
-        setResRange(point);
+        // A reading taken on a range the meter refused is no measurement.
+        const bool ranged = setResRangeForReading(point);
         settle(kSettle);
         double measured = 0.0;
-        if (measureFres(&measured) != 0) {
+        if (!ranged || measureFres(&measured) != 0) {
             {
                 const tk::WaitCursor normal(false); // the operator reads the pop-up
                 tk::messagePopup(kMeterFailTitle, kMeterFailText);

@@ -9,6 +9,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/session.h"
 #include "platform/datetime.h"
 #include "toolkit/toolkit.h"
 
@@ -47,15 +48,27 @@ void showRunning(bool running)
     tk::setAttr(hPP5, PP5_TEXTMSG, tk::Attr::Visible, running ? 1 : 0);
 }
 
-// Ends a run: the panel back to idle, the channel off and set to 0 Ω. The
-// driver's statuses are not examined in this run.
+// The run's driver calls. Without a session the run goes on regardless (the
+// operator may keep a protocol of a module the program cannot reach); with one,
+// every failure is shown, and a refused switch or setting ends the run: a
+// point the module was not set to is never judged or written.
+bool driverOk(const char* callText, ViStatus status)
+{
+    if (mvi == 0)
+        return true;
+    if (status != 0)
+        reportStatus(callText, status);
+    return status >= 0;
+}
+
+// Ends a run: the panel back to idle, the channel off and set to 0 Ω.
 void stopRun()
 {
     pp5Running = 0;
     showRunning(false);
     const ViUInt16 channel = chosenChannel();
-    tvksil2_switch(mvi, channel, 0);
-    tvksil2_config_R(mvi, channel, 0.0);
+    driverOk("tvksil2_switch (mvi, chan, 0)", tvksil2_switch(mvi, channel, 0));
+    driverOk("tvksil2_config_R(mvi, chan, 0.0)", tvksil2_config_R(mvi, channel, 0.0));
     tk::setValue(hPP5, PP5_SET_R, 0.0);
 }
 
@@ -72,7 +85,10 @@ void runSteps()
     const int temperature = ringTemp == 3 ? tk::intValue(hPP5, PP5_NUMERIC_TEMP) : 0;
     const double tolerance = pp5Tolerance(tk::intValue(hPP5, PP5_MEAS_MODE), ringTemp, temperature);
 
-    tvksil2_switch(mvi, channel, 1);
+    if (!driverOk("tvksil2_switch (mvi, chan, 1)", tvksil2_switch(mvi, channel, 1))) {
+        stopRun();
+        return;
+    }
 
     const int file = ksil5OpenProtocol(path);
     if (file < 0) {
@@ -88,7 +104,11 @@ void runSteps()
         const double set = pointValue(p);
         pp5WaitStep = 1;
         tk::setValue(hPP5, PP5_SET_R, set);
-        tvksil2_config_R(mvi, channel, set);
+        if (!driverOk("tvksil2_config_R(mvi, chan, Rn)", tvksil2_config_R(mvi, channel, set))) {
+            ksil5CloseProtocol(file);
+            stopRun();
+            return;
+        }
         while (pp5Running && pp5WaitStep)
             tk::processEvents();
         if (!pp5Running) {

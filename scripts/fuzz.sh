@@ -10,7 +10,7 @@ scripts/setup.sh
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(resource bench chassis_reply crc_check search_path text_cut)
+[ ${#targets[@]} -gt 0 ] || targets=(resource resource_qt bench chassis_reply crc_check search_path text_cut)
 
 build=build/fuzz
 launcher=()

@@ -47,7 +47,10 @@
 //
 // Fault plan. failCall(entry, status, times, from) makes the named entry point
 // return status on its calls number from .. from+times-1 (calls are counted per
-// entry point from 1 since the bench was loaded), without doing anything else.
+// entry point from 1 since the bench was loaded). A negative status is returned
+// without doing anything else; a positive one (a warning) comes, as from a real
+// driver, with the call's work done, and replaces its success (the error-message
+// entry points ignore a planned warning).
 // times = kAlways fails every call from then on. Instrument::lockTimesOut makes
 // viLock on that resource wait its timeout (on the platform clock) and return
 // VI_ERROR_TMO.
@@ -258,6 +261,14 @@ void failCall(std::string entry, ViStatus status, int times = 1, int from = 1);
 void clearFaults();
 // Calls of that entry point since the bench was loaded.
 int callCount(std::string_view entry);
+
+// Sessions open on the bench now, in handle order, each with what it is
+// ("module VXI0::2::INSTR position 1", "meter GPIB0::22::INSTR", ...).
+struct OpenSession {
+    ViSession handle = 0;
+    std::string what;
+};
+std::vector<OpenSession> openSessions();
 
 // Journal.
 const std::vector<std::string>& journal();

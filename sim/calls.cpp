@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <utility>
 
 namespace sim {
 namespace {
@@ -19,6 +20,7 @@ struct Fault {
 std::vector<std::string> journalLines;
 std::map<std::string, int, std::less<>> counts;
 std::vector<Fault> faults;
+ViStatus pendingWarning = 0;
 
 } // namespace
 
@@ -83,10 +85,22 @@ std::optional<ViStatus> gate(std::string_view entry, std::string line)
     auto it = counts.find(entry);
     if (it == counts.end()) it = counts.emplace(std::string(entry), 0).first;
     const int n = ++it->second;
+    pendingWarning = 0;
     // n - from cannot overflow where from + times could.
     for (const Fault& f : faults)
-        if (f.entry == entry && n >= f.from && (f.times < 0 || n - f.from < f.times)) return f.status;
+        if (f.entry == entry && n >= f.from && (f.times < 0 || n - f.from < f.times)) {
+            if (f.status > 0) {
+                pendingWarning = f.status;
+                return std::nullopt;
+            }
+            return f.status;
+        }
     return std::nullopt;
+}
+
+ViStatus takeWarning()
+{
+    return std::exchange(pendingWarning, 0);
 }
 
 void appendArg(std::string& out, std::int64_t v) { out += std::to_string(v); }

@@ -49,9 +49,27 @@ template <class T> void appendOne(std::string& out, const T& v)
 bool ensureLoaded();
 
 // Journals the call, counts it and consults the fault plan. Returns the status
-// the entry point must return at once (no bench, or a planned fault), or
-// nullopt to go on.
+// the entry point must return at once (no bench, or a planned negative
+// status), or nullopt to go on; a planned positive status is kept for
+// afterGate.
 std::optional<ViStatus> gate(std::string_view entry, std::string line);
+
+// The warning the fault plan gave the call that passed the gate last, or 0;
+// reading it clears it.
+ViStatus takeWarning();
+
+// Runs the body of an entry point that passed the gate with enter(): a failure
+// the gate returned is the result at once; a planned warning (positive status)
+// lets the call do its work and then replaces a non-negative result, as a real
+// driver's warning comes with the work done.
+template <class Body> ViStatus afterGate(std::optional<ViStatus> gated, Body body)
+{
+    if (gated)
+        return *gated;
+    const ViStatus warning = takeWarning();
+    const ViStatus status = body();
+    return warning > 0 && status >= 0 ? warning : status;
+}
 
 template <class... A> std::optional<ViStatus> enter(std::string_view entry, const A&... args)
 {

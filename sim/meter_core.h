@@ -50,18 +50,18 @@ ViStatus reset(int family, ViSession vi);
     ViStatus prefix##_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi) \
     {                                                                                                \
         if (vi) *vi = 0;                                                                             \
-        if (auto st = sim::core::enter(#prefix "_init", rsrcName, idQuery, reset)) return *st;       \
-        return sim::meters::init(family, rsrcName, vi);                                              \
+        return sim::core::afterGate(sim::core::enter(#prefix "_init", rsrcName, idQuery, reset),     \
+                                    [&]() -> ViStatus { return sim::meters::init(family, rsrcName, vi); });\
     }                                                                                                \
     ViStatus prefix##_close(ViSession vi)                                                            \
     {                                                                                                \
-        if (auto st = sim::core::enter(#prefix "_close", vi)) return *st;                            \
-        return sim::meters::close(family, vi);                                                       \
+        return sim::core::afterGate(sim::core::enter(#prefix "_close", vi),                          \
+                                    [&]() -> ViStatus { return sim::meters::close(family, vi); });   \
     }                                                                                                \
     ViStatus prefix##_reset(ViSession vi)                                                            \
     {                                                                                                \
-        if (auto st = sim::core::enter(#prefix "_reset", vi)) return *st;                            \
-        return sim::meters::reset(family, vi);                                                       \
+        return sim::core::afterGate(sim::core::enter(#prefix "_reset", vi),                          \
+                                    [&]() -> ViStatus { return sim::meters::reset(family, vi); });   \
     }                                                                                                \
     ViStatus prefix##_error_message(ViSession vi, ViStatus status, ViChar message[256])              \
     {                                                                                                \

@@ -108,3 +108,19 @@ bool sameAddress(std::string_view a, std::string_view b)
 }
 
 } // namespace sim::core
+
+namespace sim {
+
+std::vector<OpenSession> openSessions()
+{
+    static constexpr const char* kKindNames[] = {"resource manager", "find list", "resource", "carrier", "module",
+                                                 "meter"};
+    std::vector<OpenSession> out;
+    for (const auto& [vi, s] : core::sessions)
+        out.push_back({vi, std::string(kKindNames[static_cast<int>(s.kind)]) +
+                               (s.address.empty() ? "" : " " + s.address) +
+                               (s.position ? " position " + std::to_string(s.position) : "")});
+    return out;
+}
+
+} // namespace sim

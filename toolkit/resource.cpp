@@ -33,7 +33,9 @@
 // tk::registerMenuCallback); a load that names an unknown one fails. Keys
 // beginning with '_' are comments; any other unknown key, a value of the wrong
 // type and a number outside what its field can mean (places and sizes within
-// ±16384 pixels, colours 0..0xFFFFFF, ids and values within int) fail the load
+// ±16384 pixels, a panel at most 4096 pixels high and wide, colours
+// 0..0xFFFFFF, ids and values within int, tables of at most 100 columns and
+// 100000 cells at load) fail the load
 // too, with one line naming the file, the panel or menu bar, the entry and the
 // problem.
 #include "toolkit/core_state.h"
@@ -229,8 +231,11 @@ const json& list(const json& j, const char* key, const std::string& at)
 }
 
 // Bounds of what a resource can mean: places and sizes on a screen, colours,
-// ids and values that fit the toolkit's int.
+// ids and values that fit the toolkit's int. A panel is a window, larger
+// than no screen shows whole; its back buffer alone grows with its area
+// (a 16384-pixel square takes a gigabyte).
 constexpr long long kMaxCoordinate = 16384;
+constexpr long long kMaxPanelExtent = 4096;
 constexpr long long kMaxColor = 0xFFFFFF;
 constexpr long long kIntMin = std::numeric_limits<int>::min();
 constexpr long long kIntMax = std::numeric_limits<int>::max();
@@ -240,9 +245,9 @@ int coordinate(const json& j, const char* key, int fallback, const std::string& 
     return static_cast<int>(integer(j, key, fallback, -kMaxCoordinate, kMaxCoordinate, at));
 }
 
-int extent(const json& j, const char* key, const std::string& at)
+int extent(const json& j, const char* key, const std::string& at, long long hi = kMaxCoordinate)
 {
-    return static_cast<int>(integer(j, key, 0, 0, kMaxCoordinate, at));
+    return static_cast<int>(integer(j, key, 0, 0, hi, at));
 }
 
 int color(const json& j, const char* key, int fallback, const std::string& at)
@@ -360,6 +365,17 @@ model::Control readControl(const json& j, const std::string& where)
             throw LoadError{at + ": number of rows " + std::to_string(c.rowLabels.size()) + " out of range 0.."
                             + std::to_string(kMaxRowsAtLoad)};
         const size_t n = c.rowLabels.empty() ? static_cast<size_t>(numRows) : c.rowLabels.size();
+        // Every cell is an item of the table's widget: a table far wider or
+        // larger than anyone reads would take the memory and the time of the
+        // whole program to show.
+        constexpr size_t kMaxColumns = 100;
+        constexpr size_t kMaxCellsAtLoad = 100000;
+        if (c.columns.size() > kMaxColumns)
+            throw LoadError{at + ": number of columns " + std::to_string(c.columns.size()) + " out of range 0.."
+                            + std::to_string(kMaxColumns)};
+        if (n * c.columns.size() > kMaxCellsAtLoad)
+            throw LoadError{at + ": " + std::to_string(n) + " rows of " + std::to_string(c.columns.size())
+                            + " columns are more than " + std::to_string(kMaxCellsAtLoad) + " cells"};
         c.cells.assign(n, std::vector<model::Cell>(c.columns.size()));
         c.firstVisibleLine = 1;
         break;
@@ -410,8 +426,8 @@ std::unique_ptr<model::Panel> buildPanel(const json& doc, int resourceId)
     p->title = text(*j, "title", "", where);
     p->top = coordinate(*j, "top", kCentered, where);
     p->left = coordinate(*j, "left", kCentered, where);
-    p->height = extent(*j, "height", where);
-    p->width = extent(*j, "width", where);
+    p->height = extent(*j, "height", where, kMaxPanelExtent);
+    p->width = extent(*j, "width", where, kMaxPanelExtent);
     p->fontFamily = text(*j, "font", "", where);
     p->backColor = color(*j, "backColor", p->backColor, where);
     p->callbackName = text(*j, "callback", "", where);

@@ -1,45 +1,14 @@
 // The panel resource loader: any document either loads panels and a menu bar
 // that the toolkit can hold, or is refused with one short line naming the file.
 #include "fuzz/fuzz_util.h"
+#include "fuzz/resource_callbacks.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
-
-#include <nlohmann/json.hpp>
-
-#include <fstream>
-
-namespace {
-
-int noAction(int, int, int, void*, int, int) { return 0; }
-void noMenuAction(int, int, void*, int) {}
-
-// Registers every callback the program's resource names, so that documents
-// derived from it get past the callback check.
-void registerProgramCallbacks()
-{
-    std::ifstream in(KSIL_RESOURCE_DIR "/p_ksil2.uir", std::ios::binary);
-    const nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
-    const auto walk = [](const auto& self, const nlohmann::json& j) -> void {
-        if (j.is_object()) {
-            if (auto it = j.find("callback"); it != j.end() && it->is_string()) {
-                tk::registerCallback(it->get<std::string>(), noAction);
-                tk::registerMenuCallback(it->get<std::string>(), noMenuAction);
-            }
-        }
-        if (j.is_structured())
-            for (const auto& child : j) self(self, child);
-    };
-    walk(walk, doc);
-    tk::registerCallback("cb", noAction);
-    tk::registerMenuCallback("cb", noMenuAction);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     tk::headless::start();
-    registerProgramCallbacks();
+    fuzz::registerProgramCallbacks(KSIL_RESOURCE_DIR "/p_ksil2.uir");
     return 0;
 }
 

@@ -61,14 +61,15 @@ TEST_F(MeterLayer, HP3458ReadingIsItsOneMeasureCallAfterTheSettlingWait)
     EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_measure_Q(" + h + ", 5)", "hp3458a_measure_Q(" + h + ", 1)",
                                                         "hp3458a_measure_Q(" + h + ", 6)"}));
 
-    // Its resistance range is set without report or record, and no voltage range at all.
+    // A refused resistance range is reported and recorded; no voltage range is set at all.
     sim::clearJournal();
     meterStatus = 42;
     sim::failCall("hp3458a_resRang", -7);
-    EXPECT_EQ(setResRange(131072.0), 42);
-    EXPECT_EQ(setVoltRange(5.0), 42);
-    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_resRang(" + h + ", 0, 1000000)"}));
-    EXPECT_TRUE(op.statusLines.empty());
+    EXPECT_EQ(setResRange(131072.0), -7);
+    EXPECT_EQ(setVoltRange(5.0), -7);
+    EXPECT_EQ(sim::journal(), (std::vector<std::string>{"hp3458a_resRang(" + h + ", 0, 1000000)",
+                                                        "hp3458a_error_message(0, -7)"}));
+    EXPECT_EQ(op.statusLines, std::vector<std::string>{"p_hp3458a_resRang " + sim::statusText(-7)});
 }
 
 TEST_F(MeterLayer, NoMeterOpen)
@@ -108,8 +109,9 @@ TEST_F(MeterLayer, DmmAndDmm1BothOpen)
     EXPECT_NE(viDMM, 0u);
 }
 
-// The ЦMM1 is prepared by nine calls whose statuses are all ignored, then reads
-// whatever function it was prepared for.
+// The ЦMM1 is prepared by nine calls that never stop it, each failure shown on
+// the status line in the driver's words; it then reads whatever function it
+// was prepared for.
 TEST_F(MeterLayer, Dmm1PreparationAndReading)
 {
     answer(gauge::Choice{kDmm1, 0});
@@ -121,13 +123,15 @@ TEST_F(MeterLayer, Dmm1PreparationAndReading)
     sim::failCall("tvmultc1_measure_Q", -7);
     configureMeter(5);
     EXPECT_EQ(sim::journal(),
-              (std::vector<std::string>{"tvmultc1_measure_Q(" + v + ", 5)", "tvmultc1_voltDcRang(" + v + ", 0, 10)",
-                                        "tvmultc1_voltDcNplc(" + v + ", 100)", "tvmultc1_currDcRang(" + v + ", 0, 0.01)",
+              (std::vector<std::string>{"tvmultc1_measure_Q(" + v + ", 5)", "tvmultc1_error_message(0, -7)",
+                                        "tvmultc1_voltDcRang(" + v + ", 0, 10)", "tvmultc1_voltDcNplc(" + v + ", 100)",
+                                        "tvmultc1_error_message(0, -7)", "tvmultc1_currDcRang(" + v + ", 0, 0.01)",
                                         "tvmultc1_currDcNplc(" + v + ", 100)", "tvmultc1_configure(" + v + ", 5)",
                                         "tvmultc1_trigCoun(" + v + ", 1)", "tvmultc1_trigDel(" + v + ", 0, 0)",
                                         "tvmultc1_trigSour(" + v + ", 0, 0)"}));
-    EXPECT_TRUE(op.statusLines.empty());
-    EXPECT_EQ(meterStatus, 0);
+    EXPECT_EQ(op.statusLines, (std::vector<std::string>{"p_tvmultc1_measure_Q" + sim::statusText(-7),
+                                                        "p_tvmultc1_voltDcNplc" + sim::statusText(-7)}));
+    EXPECT_EQ(meterStatus, -7);
 
     double reading = 0.0;
     EXPECT_EQ(measureFres(&reading), 0);

@@ -191,13 +191,13 @@ TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
 
 // With no meter session open, closing the multimeter closes only the carrier
 // session a failed mezzanine-meter opening left behind. The report of the
-// failed init has no driver message, as no meter session is open to give one.
+// failed init has the message of the driver that refused it.
 TEST_F(MeterLayer, CloseWithNoMeterOpenClosesOnlyTheCarrierSession)
 {
     failNext("tvmmultc1_init", kError);
     answer(gauge::Choice{kCarrier, kMezMeterPosition});
     EXPECT_EQ(openM_DMM1(), kError);
-    EXPECT_EQ(lastStatusLine(), "p_tvmmultc1_init ");
+    EXPECT_EQ(lastStatusLine(), "p_tvmmultc1_init " + sim::statusText(kError));
     ASSERT_NE(viNM, 0u);
     EXPECT_EQ(isMultimeterOpen(), 0);
 

@@ -18,7 +18,7 @@ struct Case {
     Meter open;          // the meter opened beforehand
     std::function<ViStatus()> action;
     std::string shown;   // the status line, before the driver's message
-    bool withMessage;    // a meter session is open to give the message
+    bool withMessage;    // the driver's message follows the call text
 };
 
 ViStatus fres()
@@ -89,20 +89,20 @@ TEST_F(Report, OpeningCalls)
         bool withMessage;
     };
     const Opening openings[] = {
-        {"tvbase_init", Meter::MezDmm, "p_tvbase_init", false},
-        {"tvmmultc1_init", Meter::MezDmm, "p_tvmmultc1_init ", false},
+        {"tvbase_init", Meter::MezDmm, "p_tvbase_init", true},
+        {"tvmmultc1_init", Meter::MezDmm, "p_tvmmultc1_init ", true},
         {"tvmmultc1_connect", Meter::MezDmm, "p_tvmmultc1_connect ", true},
-        {"hpe1412_init", Meter::E1412, "p_hpe1412_init ", false},
+        {"hpe1412_init", Meter::E1412, "p_hpe1412_init ", true},
         {"hpe1412_voltDcNplc", Meter::E1412, "p_hpe1412_voltDcNplc ", true},
         {"hpe1412_currDcNplc", Meter::E1412, "p_hpe1412_currDcNplc ", true},
         {"hpe1412_voltDcRang", Meter::E1412, "p_hpe1412_voltDcRang ", true},
         {"hpe1412_currDcRang", Meter::E1412, "p_hpe1412_currDcRang ", true},
-        {"tvmult_init", Meter::Dmm, "p_tvmult_init ", false},
+        {"tvmult_init", Meter::Dmm, "p_tvmult_init ", true},
         {"tvmult_currDcNplc", Meter::Dmm, "p_tvmult_currDcNplc ", true},
         {"tvmult_voltDcNplc", Meter::Dmm, "p_tvmult_voltDcNplc ", true},
         {"tvmult_voltDcRang", Meter::Dmm, "p_tvmult_voltDcRang ", true},
         {"tvmult_currDcRang", Meter::Dmm, "p_tvmult_currDcRang ", true},
-        {"hp3458a_init", Meter::Hp3458, "p_hp3458a_init ", false},
+        {"hp3458a_init", Meter::Hp3458, "p_hp3458a_init ", true},
         {"hp3458a_nplc", Meter::Hp3458, "p_hp3458a_nplc ", true},
         {"hp3458a_voltDcRang", Meter::Hp3458, "p_hp3458a_voltDcRang ", true},
         {"hp3458a_currDcRang", Meter::Hp3458, "p_hp3458a_currDcRang ", true},

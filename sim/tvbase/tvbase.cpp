@@ -11,34 +11,37 @@ extern "C" {
 ViStatus tvbase_init(ViConstString rsrcName, ViBoolean idQuery, ViBoolean reset, ViSession* vi)
 {
     if (vi) *vi = 0;
-    if (auto st = enter("tvbase_init", rsrcName, idQuery, reset)) return *st;
-    if (!rsrcName || !vi) return kStatusBadParameter;
-    const Instrument* in = instrument(rsrcName);
-    if (!in) return VI_ERROR_RSRC_NFOUND;
-    if (!in->carrier) return kStatusNotCarrier;
-    *vi = open(makeSession(Kind::Carrier, in->address));
-    return VI_SUCCESS;
+    return afterGate(enter("tvbase_init", rsrcName, idQuery, reset), [&]() -> ViStatus {
+        if (!rsrcName || !vi) return kStatusBadParameter;
+        const Instrument* in = instrument(rsrcName);
+        if (!in) return VI_ERROR_RSRC_NFOUND;
+        if (!in->carrier) return kStatusNotCarrier;
+        *vi = open(makeSession(Kind::Carrier, in->address));
+        return VI_SUCCESS;
+    });
 }
 
 ViStatus tvbase_m_type_q(ViSession vi, ViInt16 position, ViInt16* present, ViInt16* model)
 {
-    if (auto st = enter("tvbase_m_type_q", vi, position)) return *st;
-    const Session* s = find(vi, Kind::Carrier);
-    if (!s || !instrument(s->address)) return VI_ERROR_INV_OBJECT;
-    if (position < 1 || position > 4 || !present || !model) return kStatusBadParameter;
-    const Mezzanine* mz = mezzanine(s->address, position);
-    *present = mz ? 1 : 0;
-    *model = mz ? static_cast<ViInt16>(mz->model) : 0;
-    return VI_SUCCESS;
+    return afterGate(enter("tvbase_m_type_q", vi, position), [&]() -> ViStatus {
+        const Session* s = find(vi, Kind::Carrier);
+        if (!s || !instrument(s->address)) return VI_ERROR_INV_OBJECT;
+        if (position < 1 || position > 4 || !present || !model) return kStatusBadParameter;
+        const Mezzanine* mz = mezzanine(s->address, position);
+        *present = mz ? 1 : 0;
+        *model = mz ? static_cast<ViInt16>(mz->model) : 0;
+        return VI_SUCCESS;
+    });
 }
 
 #ifndef SIM_BROKEN
 ViStatus tvbase_close(ViSession vi)
 {
-    if (auto st = enter("tvbase_close", vi)) return *st;
-    if (!find(vi, Kind::Carrier)) return VI_ERROR_INV_OBJECT;
-    close(vi);
-    return VI_SUCCESS;
+    return afterGate(enter("tvbase_close", vi), [&]() -> ViStatus {
+        if (!find(vi, Kind::Carrier)) return VI_ERROR_INV_OBJECT;
+        close(vi);
+        return VI_SUCCESS;
+    });
 }
 #endif
 

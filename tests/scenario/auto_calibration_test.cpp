@@ -135,8 +135,8 @@ TEST(AutoCalibration, R0ExamplesAndStagesCorrectedWithThisRunsR0)
 }
 
 // A failed reading leaves its cell as it was, blue, and the run goes on. A
-// channel whose R0 reading fails corrects its stages with the R0 at hand: the
-// first channel with the table's, the second with the first channel's of this run.
+// channel whose R0 reading fails corrects its stages with its own R0 from the
+// table, never with the other channel's.
 TEST(AutoCalibration, FailedReadingsLeaveTheirCellsAndR0FallsBack)
 {
     const ChannelSpec ch1 = channelNear(0.2, 0.001), ch2 = channelNear(0.25, -0.001);
@@ -150,7 +150,7 @@ TEST(AutoCalibration, FailedReadingsLeaveTheirCellsAndR0FallsBack)
     const Case cases[] = {
         {"a stage of channel 1", 6, 5, 1, 0.2},
         {"R0 of channel 1", 1, kR0Row, 1, tableR0},
-        {"R0 of channel 2", 20, kR0Row, 2, 0.2},
+        {"R0 of channel 2", 20, kR0Row, 2, tableR0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -192,9 +192,9 @@ TEST(AutoVerification, DriverErrorAtEachCheckedCall)
         {"tvksil2_switch", 3, error, "tvksil2_switch (mvi, chan, 0)", true, 19, 0, true},
         {"tvksil2_switch", 4, error, "tvksil2_switch (mvi, chan, 1)", true, 19, 0, true},
         {"tvksil2_switch", 5, error, "tvksil2_switch (mvi, chan, 0)", true, 38, 0, true},
-        // A refused setting ends the run silently with the channel on.
-        {"tvksil2_config_R", 5, error, nullptr, false, 4, 1, true},
-        {"tvksil2_config_R", 20, error, nullptr, false, 19, 2, true},
+        // A refused setting ends the run with the channel on, and says why.
+        {"tvksil2_config_R", 5, error, "tvksil2_config_R(mvi, chan, R)", false, 4, 1, true},
+        {"tvksil2_config_R", 20, error, "tvksil2_config_R(mvi, chan, R)", false, 19, 2, true},
     };
     for (const RunFault& f : faults) {
         SCOPED_TRACE(std::string(f.entry) + " #" + std::to_string(f.nth));

@@ -230,3 +230,38 @@ TEST(Ksil5Run, RunsWithoutASession)
 }
 
 } // namespace
+
+// With a session, a point the module refused to take is neither judged nor
+// written: the run ends there with the driver's words on the status line, and
+// a switch that fails to turn the channel on ends it before the first point.
+TEST(Ksil5Run, RefusedDriverCallsEndTheRunWithTheirReason)
+{
+    FixedTime fixed(fixedMoment());
+    {
+        Harness h{bench(79, false)};
+        startKsil5(h);
+        sim::failCall("tvksil2_config_R", sim::kStatusBadChannel, 1, sim::callCount("tvksil2_config_R") + 3);
+        h.press(hPP5, PP5_START);
+        enter(h, 1.0);
+        enter(h, 2.0);
+        ASSERT_EQ(h.run(), Harness::kRunning);
+        EXPECT_EQ(pp5Running, 0);
+        EXPECT_EQ(h.text(hMP, MP_MSG), sim::statusText(sim::kStatusBadChannel) + " tvksil2_config_R(mvi, chan, Rn)");
+        auto expected = headerLines(1);
+        expected.push_back(pointLine(1, 1.0, 0.6, true));
+        expected.push_back(pointLine(2, 2.0, 0.6, true));
+        EXPECT_EQ(fileLines(h.folder() / "ksil5.log"), expected);
+        EXPECT_FALSE(sim::channel(kCarrier, 1, 1)->on);
+    }
+    {
+        Harness h{bench(79, false)};
+        startKsil5(h);
+        sim::failCall("tvksil2_switch", sim::kStatusBadChannel, 1, sim::callCount("tvksil2_switch") + 1);
+        h.press(hPP5, PP5_START);
+        ASSERT_EQ(h.run(), Harness::kRunning);
+        EXPECT_EQ(pp5Running, 0);
+        EXPECT_EQ(h.text(hMP, MP_MSG), sim::statusText(sim::kStatusBadChannel) + " tvksil2_switch (mvi, chan, 1)");
+        EXPECT_FALSE(std::filesystem::exists(h.folder() / "ksil5.log"));
+        EXPECT_TRUE(sim::journal("tvksil2_config_R(" + std::to_string(mvi) + ", 1, 1)").empty());
+    }
+}

@@ -42,6 +42,7 @@ struct Script {
     std::deque<Action> actions;
     std::deque<std::variant<ConfirmAnswer, FileAnswer>> answers;
     std::deque<std::function<void()>> responders;
+    Answerer unscripted;
     std::vector<PopupRecord> popups;
 };
 
@@ -207,6 +208,7 @@ public:
         s.actions.clear();
         s.answers.clear();
         s.responders.clear();
+        s.unscripted = nullptr;
     }
 
     void pump(bool mainLoop) override
@@ -241,7 +243,12 @@ public:
     {
         Script& s = script();
         s.popups.push_back({PopupKind::Confirm, std::string(title), std::string(text)});
-        if (s.answers.empty() || !std::holds_alternative<ConfirmAnswer>(s.answers.front()))
+        const bool scripted = !s.answers.empty() && std::holds_alternative<ConfirmAnswer>(s.answers.front());
+        if (!scripted && s.unscripted) {
+            std::string unused;
+            return s.unscripted(s.popups.back(), unused) ? 1 : 0;
+        }
+        if (!scripted)
             throw Unanswered("no scripted answer for the question \"" + std::string(title) + "\": \""
                              + std::string(text) + "\"");
         const bool yes = std::get<ConfirmAnswer>(s.answers.front()).yes;
@@ -254,7 +261,10 @@ public:
     {
         Script& s = script();
         s.popups.push_back({PopupKind::FileSelect, std::string(title), std::string(defaultName)});
-        if (s.answers.empty() || !std::holds_alternative<FileAnswer>(s.answers.front()))
+        const bool scripted = !s.answers.empty() && std::holds_alternative<FileAnswer>(s.answers.front());
+        if (!scripted && s.unscripted)
+            return s.unscripted(s.popups.back(), path);
+        if (!scripted)
             throw Unanswered("no scripted file for the file pop-up \"" + std::string(title) + "\"");
         FileAnswer a = std::get<FileAnswer>(std::move(s.answers.front()));
         s.answers.pop_front();
@@ -319,6 +329,7 @@ void chooseMenu(int menuBar, int item) { add(T::Menu, menuBar, 0, item); }
 
 void answerConfirm(bool yes) { script().answers.emplace_back(ConfirmAnswer{yes}); }
 void answerFile(std::string path, bool isNew) { script().answers.emplace_back(FileAnswer{std::move(path), isNew}); }
+void answerUnscripted(Answerer answerer) { script().unscripted = std::move(answerer); }
 const std::vector<PopupRecord>& popups() { return script().popups; }
 void clearPopups() { script().popups.clear(); }
 size_t pendingAnswers() { return script().answers.size(); }

@@ -85,6 +85,12 @@ struct PopupRecord {
 };
 void answerConfirm(bool yes);            // next confirm pop-up answers yes (1) or no (0)
 void answerFile(std::string path, bool isNew = false); // next file pop-up; "" cancels
+// For runs whose questions cannot be scripted in advance (fault runs): a
+// confirm or file pop-up with no scripted answer goes to this answerer instead
+// of throwing Unanswered. For a confirm it returns 1 or 0; for a file pop-up it
+// sets path and returns a FILE_* value. tk::shutdown drops it.
+using Answerer = std::function<int(const PopupRecord& popup, std::string& path)>;
+void answerUnscripted(Answerer answerer);
 const std::vector<PopupRecord>& popups();
 void clearPopups();
 size_t pendingAnswers();

@@ -1,5 +1,7 @@
 #include "toolkit/qt/widgets.h"
 
+#include "platform/files.h"
+
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLocale>
@@ -9,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
 #include <vector>
 #include <limits>
 
@@ -227,8 +231,14 @@ void TableField::setTopRow(int row)
 
 PictureFrame::PictureFrame(QWidget* parent, const QString& imageFile) : QWidget(parent)
 {
-    if (!imageFile.isEmpty())
-        image_.load(imageFile);
+    // Only a regular file is read: a FIFO or a device named by the resource
+    // would block the program in the open or the read. Anything else shows
+    // as the blank frame, as a missing file does.
+    if (imageFile.isEmpty())
+        return;
+    const std::optional<std::string> bytes = platform::readRegularFile(imageFile.toStdString());
+    if (bytes)
+        image_.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size()));
 }
 
 void PictureFrame::paintEvent(QPaintEvent*)

@@ -103,6 +103,36 @@ TEST_F(LoadFailure, NumbersAreCheckedBeforeConversion)
     EXPECT_EQ(tk::attr(p, 0, tk::Attr::Height), 300);
 }
 
+// Found by fuzzing the Qt backend: a panel window of 16384 pixels square took
+// a gigabyte of back buffer and seconds to paint, and a table's every cell is
+// a widget item. Both are refused at load; what is just inside loads.
+TEST_F(LoadFailure, PanelsAndTablesNoScreenShowsAreRefused)
+{
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "height": 300, "width": 4097}]})"),
+              "bad.uir: panel 1: field \"width\" 4097 out of range 0..4096");
+    EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "height": 16384}]})"),
+              "bad.uir: panel 1: field \"height\" 16384 out of range 0..4096");
+    const int p = tk::loadPanel(0, write("ok.uir", R"({"panels": [{"id": 1, "height": 4096, "width": 4096}]})"), 1);
+    ASSERT_GT(p, 0) << tk::lastError();
+    EXPECT_EQ(tk::attr(p, 0, tk::Attr::Width), 4096);
+
+    const auto table = [](int columns, const std::string& rows) {
+        std::string cols;
+        for (int i = 0; i < columns; ++i)
+            cols += std::string(i ? "," : "") + R"({"label": "c"})";
+        return R"({"panels": [{"id": 1, "controls": [{"id": 2, "kind": "table", "columns": [)" + cols + "], "
+               + rows + "}]}]}";
+    };
+    EXPECT_EQ(failPanel(table(101, R"("numRows": 1)")),
+              "bad.uir: panel 1: control 2: number of columns 101 out of range 0..100");
+    EXPECT_EQ(failPanel(table(11, R"("numRows": 10000)")),
+              "bad.uir: panel 1: control 2: 10000 rows of 11 columns are more than 100000 cells");
+    const int wide = tk::loadPanel(0, write("wide.uir", table(100, R"("numRows": 1000)")), 1);
+    ASSERT_GT(wide, 0) << tk::lastError();
+    EXPECT_EQ(tk::numTableRows(wide, 2), 1000);
+    EXPECT_EQ(tk::numTableCols(wide, 2), 100);
+}
+
 TEST_F(LoadFailure, UnknownKeysAndWrongTypesAreRefused)
 {
     EXPECT_EQ(failPanel(R"({"panels": [{"id": 1, "hieght": 300}]})"), "bad.uir: panel 1: unknown field \"hieght\"");

@@ -19,47 +19,54 @@ SIM_METER_SESSION_ENTRIES(hpe1412, kFamily)
 
 ViStatus hpe1412_currDcNplc(ViSession vi, ViReal64 nplc)
 {
-    if (auto st = enter("hpe1412_currDcNplc", vi, nplc)) return *st;
-    return mt::setValue(kFamily, vi, &Meter::State::currNplc, nplc);
+    return afterGate(enter("hpe1412_currDcNplc", vi, nplc), [&]() -> ViStatus {
+        return mt::setValue(kFamily, vi, &Meter::State::currNplc, nplc);
+    });
 }
 
 ViStatus hpe1412_currDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 {
-    if (auto st = enter("hpe1412_currDcRang", vi, autoRange, range)) return *st;
-    return mt::setRange(kFamily, vi, &Meter::State::currRange, autoRange, range);
+    return afterGate(enter("hpe1412_currDcRang", vi, autoRange, range), [&]() -> ViStatus {
+        return mt::setRange(kFamily, vi, &Meter::State::currRange, autoRange, range);
+    });
 }
 
 ViStatus hpe1412_func(ViSession vi, ViInt16 function)
 {
-    if (auto st = enter("hpe1412_func", vi, function)) return *st;
-    return mt::setFunction(kFamily, vi, kCodes, function);
+    return afterGate(enter("hpe1412_func", vi, function), [&]() -> ViStatus {
+        return mt::setFunction(kFamily, vi, kCodes, function);
+    });
 }
 
 ViStatus hpe1412_initImm(ViSession vi)
 {
-    if (auto st = enter("hpe1412_initImm", vi)) return *st;
-    return mt::with(kFamily, vi, [](Meter& m) {
-        m.state.initiated = true;
-        return VI_SUCCESS;
+    return afterGate(enter("hpe1412_initImm", vi), [&]() -> ViStatus {
+        return mt::with(kFamily, vi, [](Meter& m) {
+            m.state.initiated = true;
+            return VI_SUCCESS;
+        });
     });
 }
 
 ViStatus hpe1412_voltDcNplc(ViSession vi, ViReal64 nplc)
 {
-    if (auto st = enter("hpe1412_voltDcNplc", vi, nplc)) return *st;
-    return mt::setValue(kFamily, vi, &Meter::State::voltNplc, nplc);
+    return afterGate(enter("hpe1412_voltDcNplc", vi, nplc), [&]() -> ViStatus {
+        return mt::setValue(kFamily, vi, &Meter::State::voltNplc, nplc);
+    });
 }
 
 ViStatus hpe1412_voltDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 {
-    if (auto st = enter("hpe1412_voltDcRang", vi, autoRange, range)) return *st;
-    return mt::setRange(kFamily, vi, &Meter::State::voltRange, autoRange, range);
+    return afterGate(enter("hpe1412_voltDcRang", vi, autoRange, range), [&]() -> ViStatus {
+        return mt::setRange(kFamily, vi, &Meter::State::voltRange, autoRange, range);
+    });
 }
 
 ViStatus hpe1412_resRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 {
-    if (auto st = enter("hpe1412_resRang", vi, autoRange, range)) return *st;
-    return mt::setRange(kFamily, vi, &Meter::State::resRange, autoRange, range);
+    return afterGate(enter("hpe1412_resRang", vi, autoRange, range), [&]() -> ViStatus {
+        return mt::setRange(kFamily, vi, &Meter::State::resRange, autoRange, range);
+    });
 }
 
 #ifndef SIM_BROKEN
@@ -67,30 +74,32 @@ ViStatus hpe1412_resRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 // the fetch waits out its time-out.
 ViStatus hpe1412_timedFetch_Q(ViSession vi, ViInt32 timeoutMs, ViReal64* reading, ViInt32* count)
 {
-    if (auto st = enter("hpe1412_timedFetch_Q", vi, timeoutMs)) return *st;
-    return mt::with(kFamily, vi, [&](Meter& m) {
-        if (!reading) return kStatusBadParameter;
-        if (count) *count = 0;
-        if (!m.state.initiated) {
-            platform::clock().delay(timeoutMs / 1000.0);
-            return VI_ERROR_TMO;
-        }
-        m.state.initiated = false;
-        const auto q = mt::quantityOf(kCodes, m.state.function).value_or(mt::Quantity::Resistance);
-        for (ViInt32 i = 0; i < m.state.trigCount; ++i) {
-            const double v = mt::reading(m, q);
-            if (i == 0) *reading = v;
-        }
-        if (count) *count = m.state.trigCount;
-        return VI_SUCCESS;
+    return afterGate(enter("hpe1412_timedFetch_Q", vi, timeoutMs), [&]() -> ViStatus {
+        return mt::with(kFamily, vi, [&](Meter& m) {
+            if (!reading) return kStatusBadParameter;
+            if (count) *count = 0;
+            if (!m.state.initiated) {
+                platform::clock().delay(timeoutMs / 1000.0);
+                return VI_ERROR_TMO;
+            }
+            m.state.initiated = false;
+            const auto q = mt::quantityOf(kCodes, m.state.function).value_or(mt::Quantity::Resistance);
+            for (ViInt32 i = 0; i < m.state.trigCount; ++i) {
+                const double v = mt::reading(m, q);
+                if (i == 0) *reading = v;
+            }
+            if (count) *count = m.state.trigCount;
+            return VI_SUCCESS;
+        });
     });
 }
 #endif
 
 ViStatus hpe1412_trigCoun(ViSession vi, ViInt32 count)
 {
-    if (auto st = enter("hpe1412_trigCoun", vi, count)) return *st;
-    return mt::setTrigCount(kFamily, vi, count);
+    return afterGate(enter("hpe1412_trigCoun", vi, count), [&]() -> ViStatus {
+        return mt::setTrigCount(kFamily, vi, count);
+    });
 }
 
 } // extern "C"

@@ -19,77 +19,89 @@ SIM_METER_SESSION_ENTRIES(tvmmultc1, kFamily)
 // Binds the meter session to the mezzanine meter at that position of the carrier session.
 ViStatus tvmmultc1_connect(ViSession vi, ViSession baseSession, ViUInt16 mezNum, ViBoolean idQuery, ViBoolean reset)
 {
-    if (auto st = enter("tvmmultc1_connect", vi, baseSession, mezNum, idQuery, reset)) return *st;
-    return mt::connect(vi, baseSession, mezNum);
+    return afterGate(enter("tvmmultc1_connect", vi, baseSession, mezNum, idQuery, reset), [&]() -> ViStatus {
+        return mt::connect(vi, baseSession, mezNum);
+    });
 }
 #endif
 
 ViStatus tvmmultc1_measure_Q(ViSession vi, ViInt16 function, ViReal64* reading)
 {
-    if (auto st = enter("tvmmultc1_measure_Q", vi, function)) return *st;
-    return mt::measure(kFamily, vi, kCodes, function, reading);
+    return afterGate(enter("tvmmultc1_measure_Q", vi, function), [&]() -> ViStatus {
+        return mt::measure(kFamily, vi, kCodes, function, reading);
+    });
 }
 
 // Sets the function that later readings take.
 ViStatus tvmmultc1_configure(ViSession vi, ViInt16 function)
 {
-    if (auto st = enter("tvmmultc1_configure", vi, function)) return *st;
-    return mt::setFunction(kFamily, vi, kCodes, function);
+    return afterGate(enter("tvmmultc1_configure", vi, function), [&]() -> ViStatus {
+        return mt::setFunction(kFamily, vi, kCodes, function);
+    });
 }
 
 ViStatus tvmmultc1_conf_func(ViSession vi, ViInt16 function)
 {
-    if (auto st = enter("tvmmultc1_conf_func", vi, function)) return *st;
-    return mt::setFunction(kFamily, vi, kCodes, function);
+    return afterGate(enter("tvmmultc1_conf_func", vi, function), [&]() -> ViStatus {
+        return mt::setFunction(kFamily, vi, kCodes, function);
+    });
 }
 
 ViStatus tvmmultc1_currDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 {
-    if (auto st = enter("tvmmultc1_currDcRang", vi, autoRange, range)) return *st;
-    return mt::setRange(kFamily, vi, &Meter::State::currRange, autoRange, range);
+    return afterGate(enter("tvmmultc1_currDcRang", vi, autoRange, range), [&]() -> ViStatus {
+        return mt::setRange(kFamily, vi, &Meter::State::currRange, autoRange, range);
+    });
 }
 
 ViStatus tvmmultc1_voltDcRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 {
-    if (auto st = enter("tvmmultc1_voltDcRang", vi, autoRange, range)) return *st;
-    return mt::setRange(kFamily, vi, &Meter::State::voltRange, autoRange, range);
+    return afterGate(enter("tvmmultc1_voltDcRang", vi, autoRange, range), [&]() -> ViStatus {
+        return mt::setRange(kFamily, vi, &Meter::State::voltRange, autoRange, range);
+    });
 }
 
 ViStatus tvmmultc1_fresRang(ViSession vi, ViBoolean autoRange, ViReal64 range)
 {
-    if (auto st = enter("tvmmultc1_fresRang", vi, autoRange, range)) return *st;
-    return mt::setRange(kFamily, vi, &Meter::State::resRange, autoRange, range);
+    return afterGate(enter("tvmmultc1_fresRang", vi, autoRange, range), [&]() -> ViStatus {
+        return mt::setRange(kFamily, vi, &Meter::State::resRange, autoRange, range);
+    });
 }
 
 ViStatus tvmmultc1_currDcNplc(ViSession vi, ViReal64 nplc)
 {
-    if (auto st = enter("tvmmultc1_currDcNplc", vi, nplc)) return *st;
-    return mt::setValue(kFamily, vi, &Meter::State::currNplc, nplc);
+    return afterGate(enter("tvmmultc1_currDcNplc", vi, nplc), [&]() -> ViStatus {
+        return mt::setValue(kFamily, vi, &Meter::State::currNplc, nplc);
+    });
 }
 
 ViStatus tvmmultc1_voltDcNplc(ViSession vi, ViReal64 nplc)
 {
-    if (auto st = enter("tvmmultc1_voltDcNplc", vi, nplc)) return *st;
-    return mt::setValue(kFamily, vi, &Meter::State::voltNplc, nplc);
+    return afterGate(enter("tvmmultc1_voltDcNplc", vi, nplc), [&]() -> ViStatus {
+        return mt::setValue(kFamily, vi, &Meter::State::voltNplc, nplc);
+    });
 }
 
 ViStatus tvmmultc1_trigCoun(ViSession vi, ViInt32 count)
 {
-    if (auto st = enter("tvmmultc1_trigCoun", vi, count)) return *st;
-    return mt::setTrigCount(kFamily, vi, count);
+    return afterGate(enter("tvmmultc1_trigCoun", vi, count), [&]() -> ViStatus {
+        return mt::setTrigCount(kFamily, vi, count);
+    });
 }
 
 // Trigger delay and source are accepted; readings are taken at once.
 ViStatus tvmmultc1_trigDel(ViSession vi, ViInt16 mode, ViReal64 delay)
 {
-    if (auto st = enter("tvmmultc1_trigDel", vi, mode, delay)) return *st;
-    return delay < 0.0 ? kStatusBadParameter : mt::accept(kFamily, vi);
+    return afterGate(enter("tvmmultc1_trigDel", vi, mode, delay), [&]() -> ViStatus {
+        return delay < 0.0 ? kStatusBadParameter : mt::accept(kFamily, vi);
+    });
 }
 
 ViStatus tvmmultc1_trigSour(ViSession vi, ViInt16 source, ViInt16 slope)
 {
-    if (auto st = enter("tvmmultc1_trigSour", vi, source, slope)) return *st;
-    return mt::accept(kFamily, vi);
+    return afterGate(enter("tvmmultc1_trigSour", vi, source, slope), [&]() -> ViStatus {
+        return mt::accept(kFamily, vi);
+    });
 }
 
 
