@@ -5,6 +5,7 @@
 #include "platform/datetime.h"
 #include "si/select.h"
 #include "tests/harness/harness.h"
+#include "tests/scenario/verify_bench.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -436,18 +436,6 @@ void makeMetersExact()
     }
 }
 
-std::time_t fixedMoment()
-{
-    std::tm parts{};
-    parts.tm_year = 126;
-    parts.tm_mon = 11;
-    parts.tm_mday = 8;
-    parts.tm_hour = 14;
-    parts.tm_min = 5;
-    parts.tm_sec = 9;
-    parts.tm_isdst = -1;
-    return std::mktime(&parts);
-}
 
 } // namespace
 
@@ -483,7 +471,7 @@ Outcome run(const Flow& flow, const std::optional<Fault>& fault)
         // here they are findings of this one run.
         testing::ScopedFakeTestPartResultReporter intercept(
             testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
-        platform::setCurrentTime(fixedMoment());
+        platform::setCurrentTime(verify::fixedMoment());
         Harness h{Bench::builtIn()};
         makeMetersExact();
         Run r{h};
