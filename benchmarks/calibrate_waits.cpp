@@ -7,11 +7,6 @@
 
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/run_paint.h"
-
-namespace {
-constexpr double kLimit = 1.02;
-}
 
 int main(int argc, char** argv)
 {
@@ -20,30 +15,24 @@ int main(int argc, char** argv)
         return 2;
     tk::processEvents();
 
-    bench_run::CountingClock clock(platform::clock());
-    platform::setClock(&clock);
-    const double cpu = bench_run::cpuSeconds();
-    const double start = bench_run::seconds();
-    const ViStatus status = autoCalibrate();
-    const double elapsed = bench_run::seconds() - start;
-    const double work = bench_run::cpuSeconds() - cpu;
-    platform::setClock(nullptr);
+    ViStatus status = 0;
+    const bench_run::RunFigures figures = bench_run::timeRun([&status] {
+        const double start = bench_run::seconds();
+        status = autoCalibrate();
+        return bench_run::seconds() - start;
+    });
 
     int measured = 0;
     for (int col = 1; col <= 2; ++col)
         for (int row = 1; row <= 19; ++row)
             if (tk::cellTextColor(hCP, CP_TABLE, row, col) != tk::kBlue)
                 ++measured;
-    const double prescribed = clock.prescribed() + waitsSpentPainting();
-    const double ratio = elapsed / prescribed;
-    std::printf("automatic calibration: %d cells, elapsed %.4f s, prescribed waits %.4f s, ratio %.4f (limit %.2f)\n"
-                "  woken late from waits %.4f s in all, outside the waits %.4f s, processor time %.4f s\n",
-                measured, elapsed, prescribed, ratio, kLimit, clock.late(), elapsed - prescribed - clock.late(), work);
+    bench_run::printFigures("automatic calibration", measured, "cells", figures);
     appShutdown();
     if (status != 0 || measured != 38) {
         std::fprintf(stderr, "calibrate_waits: the run did not measure every cell (status %d)\n",
                      static_cast<int>(status));
         return 2;
     }
-    return ratio <= kLimit ? 0 : 1;
+    return figures.ratio() <= bench_run::kLimit ? 0 : 1;
 }

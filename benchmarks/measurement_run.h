@@ -7,6 +7,7 @@
 
 #include "p_ksil2/app.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/run_paint.h"
 #include "platform/clock.h"
 #include "si/select.h"
 #include "sim/bench.h"
@@ -154,6 +155,41 @@ double timeUntilPopup(Run run)
     const double start = seconds();
     run();
     return (shown ? *shown : seconds()) - start;
+}
+
+// The program's own work may add at most 2 % to the waits a run prescribes.
+inline constexpr double kLimit = 1.02;
+
+// What a measurement run cost against the waits it prescribed (including the
+// ones it spent painting).
+struct RunFigures {
+    double elapsed = 0.0, prescribed = 0.0, late = 0.0, processor = 0.0;
+    double ratio() const { return elapsed / prescribed; }
+};
+
+// Times `run`, which returns the run's elapsed seconds, on the counting real clock.
+template <class Run>
+RunFigures timeRun(Run run)
+{
+    CountingClock clock(platform::clock());
+    platform::setClock(&clock);
+    const double cpu = cpuSeconds();
+    RunFigures f;
+    f.elapsed = run();
+    f.processor = cpuSeconds() - cpu;
+    platform::setClock(nullptr);
+    f.prescribed = clock.prescribed() + waitsSpentPainting();
+    f.late = clock.late();
+    return f;
+}
+
+// Prints the run's figures ("<what>: <count> <unit>, elapsed ...").
+inline void printFigures(const char* what, int count, const char* unit, const RunFigures& f)
+{
+    std::printf("%s: %d %s, elapsed %.4f s, prescribed waits %.4f s, ratio %.4f (limit %.2f)\n"
+                "  woken late from waits %.4f s in all, outside the waits %.4f s, processor time %.4f s\n",
+                what, count, unit, f.elapsed, f.prescribed, f.ratio(), kLimit, f.late,
+                f.elapsed - f.prescribed - f.late, f.processor);
 }
 
 } // namespace bench_run

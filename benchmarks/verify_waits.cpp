@@ -6,13 +6,8 @@
 #include "measurement_run.h"
 
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/run_paint.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/verify.h"
-
-namespace {
-constexpr double kLimit = 1.02;
-}
 
 int main(int argc, char** argv)
 {
@@ -26,23 +21,15 @@ int main(int argc, char** argv)
     auto_pov(hPP, PP_AUTO_POV, tk::EVENT_COMMIT, nullptr, 0, 0);
     tk::processEvents();
 
-    bench_run::CountingClock clock(platform::clock());
-    platform::setClock(&clock);
-    const double cpu = bench_run::cpuSeconds();
-    const double elapsed = bench_run::timeUntilPopup([] { runAutoVerification(); });
-    const double work = bench_run::cpuSeconds() - cpu;
-    platform::setClock(nullptr);
+    const bench_run::RunFigures figures =
+        bench_run::timeRun([] { return bench_run::timeUntilPopup([] { runAutoVerification(); }); });
 
     const int rows = tk::numTableRows(hPP, PP_TABLE_R);
-    const double prescribed = clock.prescribed() + waitsSpentPainting();
-    const double ratio = elapsed / prescribed;
-    std::printf("automatic verification: %d rows, elapsed %.4f s, prescribed waits %.4f s, ratio %.4f (limit %.2f)\n"
-                "  woken late from waits %.4f s in all, outside the waits %.4f s, processor time %.4f s\n",
-                rows, elapsed, prescribed, ratio, kLimit, clock.late(), elapsed - prescribed - clock.late(), work);
+    bench_run::printFigures("automatic verification", rows, "rows", figures);
     appShutdown();
     if (rows != 2 * static_cast<int>(povPoints.size())) {
         std::fprintf(stderr, "verify_waits: the run did not measure every point\n");
         return 2;
     }
-    return ratio <= kLimit ? 0 : 1;
+    return figures.ratio() <= bench_run::kLimit ? 0 : 1;
 }

@@ -19,6 +19,14 @@ CalRecord::CalRecord()
     }
 }
 
+bool CalRecord::refused() const
+{
+    if (lookup_ >= 0)
+        return false;
+    reportStatus("tvksil2_get_attribute", lookup_);
+    return true;
+}
+
 void colourCalTable(int colour)
 {
     for (int col = 1; col <= kChannels; ++col)
@@ -54,10 +62,8 @@ int writeFlash(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     const CalRecord record;
-    if (record.lookup() < 0) {
-        reportStatus("tvksil2_get_attribute", record.lookup());
+    if (record.refused())
         return 0;
-    }
     if (!record.get()) {
         // Nothing can be written without a record; only the line's colour changes.
         reportStatus("calloc memory for device data", 0);

@@ -12,14 +12,15 @@ inline constexpr int kCalR0Row = kStages + 1;
 // The record an operation works on: the open session's, or, while no session
 // is open (or the driver gives none), a zero-filled record of its own with
 // model code 0. get() is null only when that own record could not be had.
-// When the driver refuses the session's record (lookup() < 0), the operation
+// When the driver refuses the session's record (refused()), the operation
 // reports that and does nothing: its own record belongs to no module.
 class CalRecord {
 public:
     CalRecord();
     tvksil2_device_data* get() const { return record_; }
-    // Status of the driver's look-up of the session's record (0 without a session).
-    ViStatus lookup() const { return lookup_; }
+    // True, after showing the driver's status on the status line, when the
+    // driver refused the session's record.
+    bool refused() const;
 
 private:
     std::unique_ptr<tvksil2_device_data> own_;

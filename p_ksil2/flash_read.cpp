@@ -33,10 +33,8 @@ int readFlash(int, int, int event, void*, int, int)
     if (event != tk::EVENT_COMMIT)
         return 0;
     const CalRecord calRecord;
-    if (calRecord.lookup() < 0) {
-        reportStatus("tvksil2_get_attribute", calRecord.lookup());
+    if (calRecord.refused())
         return 0;
-    }
     tvksil2_device_data* record = calRecord.get();
     if (!record) {
         reportStatus("calloc memory for device data", lastStatus);

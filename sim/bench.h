@@ -62,6 +62,7 @@
 #include "drivers/visa.h"
 
 #include <array>
+#include <initializer_list>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -274,6 +275,8 @@ std::vector<OpenSession> openSessions();
 const std::vector<std::string>& journal();
 // Only the lines that start with prefix (an entry-point name or family prefix).
 std::vector<std::string> journal(std::string_view prefix);
+// Only the lines that start with one of the prefixes, in call order.
+std::vector<std::string> journalOf(std::initializer_list<std::string_view> prefixes);
 void clearJournal();
 
 } // namespace sim

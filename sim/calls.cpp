@@ -56,6 +56,18 @@ std::vector<std::string> journal(std::string_view prefix)
     return out;
 }
 
+std::vector<std::string> journalOf(std::initializer_list<std::string_view> prefixes)
+{
+    std::vector<std::string> out;
+    for (const std::string& line : journalLines)
+        for (const std::string_view p : prefixes)
+            if (line.compare(0, p.size(), p) == 0) {
+                out.push_back(line);
+                break;
+            }
+    return out;
+}
+
 void clearJournal() { journalLines.clear(); }
 
 namespace core {

@@ -102,7 +102,7 @@ TEST_F(MeterLayer, DmmAndDmm1BothOpen)
     EXPECT_EQ(setResRange(50.0), 0);
     EXPECT_EQ(setVoltRange(0.2), 0);
     closeMultimeter();
-    EXPECT_EQ(calls({"tvmult"}),
+    EXPECT_EQ(sim::journalOf({"tvmult"}),
               (std::vector<std::string>{"tvmult_measure_Q(" + d + ", 2)", "tvmultc1_fresRang(" + d1 + ", 0, 100)",
                                         "tvmultc1_voltDcRang(" + d1 + ", 0, 1)", "tvmultc1_close(" + d1 + ")"}));
     EXPECT_EQ(viDMM1, 0u);
@@ -154,7 +154,7 @@ TEST_F(MeterLayer, MezzanineMeterPreparationRangesAndReading)
     double reading = 0.0;
     EXPECT_EQ(measureFres(&reading), 0);
     EXPECT_DOUBLE_EQ(reading, truth);
-    const std::vector<std::string> journal = calls({"tvmmultc1_"});
+    const std::vector<std::string> journal = sim::journalOf({"tvmmultc1_"});
     ASSERT_EQ(journal.size(), 12u);
     EXPECT_EQ(journal[5], "tvmmultc1_configure(" + v + ", 2)");
     EXPECT_EQ(std::vector<std::string>(journal.begin() + 9, journal.end()),
@@ -183,7 +183,7 @@ TEST_F(MeterLayer, FailedE1412CallEndsTheReading)
     double reading = 321.0;
     EXPECT_EQ(measureFres(&reading), -7);
     EXPECT_EQ(reading, 321.0);
-    EXPECT_TRUE(calls({"hpe1412_timedFetch_Q"}).empty());
+    EXPECT_TRUE(sim::journalOf({"hpe1412_timedFetch_Q"}).empty());
     EXPECT_EQ(meterStatus, -7);
 }
 

@@ -136,18 +136,6 @@ protected:
     Operator op;
 };
 
-// Journal lines of the given prefixes, in call order.
-inline std::vector<std::string> calls(std::initializer_list<const char*> prefixes)
-{
-    std::vector<std::string> out;
-    for (const auto& line : sim::journal())
-        for (const char* p : prefixes)
-            if (line.rfind(p, 0) == 0) {
-                out.push_back(line);
-                break;
-            }
-    return out;
-}
 
 inline std::string s(ViSession vi)
 {

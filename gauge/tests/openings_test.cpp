@@ -26,7 +26,7 @@ TEST_F(MeterLayer, EachFamilyOpensWithItsOwnCallsInOrder)
     EXPECT_EQ(openM_DMM1(), 0);
     ASSERT_NE(viM_DMM1, 0u);
     ASSERT_NE(viNM, 0u);
-    EXPECT_EQ(calls({"tvbase_", "tvmmultc1_"}),
+    EXPECT_EQ(sim::journalOf({"tvbase_", "tvmmultc1_"}),
               (std::vector<std::string>{"tvbase_init(\"VXI0::2::INSTR\", 1, 1)",
                                         "tvmmultc1_init(\"VXI0::2::INSTR\", 1, 1)",
                                         "tvmmultc1_connect(" + s(viM_DMM1) + ", " + s(viNM) + ", 4, 1, 1)"}));
@@ -35,7 +35,7 @@ TEST_F(MeterLayer, EachFamilyOpensWithItsOwnCallsInOrder)
     EXPECT_EQ(openHP1412(), 0);
     ASSERT_NE(viHP1412, 0u);
     const std::string e = s(viHP1412);
-    EXPECT_EQ(calls({"hpe1412_"}),
+    EXPECT_EQ(sim::journalOf({"hpe1412_"}),
               (std::vector<std::string>{"hpe1412_init(\"VXI0::8::INSTR\", 1, 1)", "hpe1412_voltDcNplc(" + e + ", 100)",
                                         "hpe1412_currDcNplc(" + e + ", 100)", "hpe1412_voltDcRang(" + e + ", 0, 10)",
                                         "hpe1412_currDcRang(" + e + ", 0, 0.01)"}));
@@ -43,13 +43,13 @@ TEST_F(MeterLayer, EachFamilyOpensWithItsOwnCallsInOrder)
     answer(gauge::Choice{kDmm1, 0});
     EXPECT_EQ(openDMM1(), 0);
     ASSERT_NE(viDMM1, 0u);
-    EXPECT_EQ(calls({"tvmultc1_"}), (std::vector<std::string>{"tvmultc1_init(\"TCPIP0::10.0.0.8::INSTR\", 1, 1)"}));
+    EXPECT_EQ(sim::journalOf({"tvmultc1_"}), (std::vector<std::string>{"tvmultc1_init(\"TCPIP0::10.0.0.8::INSTR\", 1, 1)"}));
 
     answer(gauge::Choice{kDmm, 0});
     EXPECT_EQ(openDMM(), 0);
     ASSERT_NE(viDMM, 0u);
     const std::string d = s(viDMM);
-    EXPECT_EQ(calls({"tvmult_"}),
+    EXPECT_EQ(sim::journalOf({"tvmult_"}),
               (std::vector<std::string>{"tvmult_init(\"TCPIP0::10.0.0.7::INSTR\", 1, 1)",
                                         "tvmult_currDcNplc(" + d + ", 100)", "tvmult_voltDcNplc(" + d + ", 100)",
                                         "tvmult_voltDcRang(" + d + ", 1, 10)", "tvmult_currDcRang(" + d + ", 0, 0.01)"}));
@@ -59,7 +59,7 @@ TEST_F(MeterLayer, EachFamilyOpensWithItsOwnCallsInOrder)
     EXPECT_EQ(openHP3458(), 0);
     ASSERT_NE(viHP3458, 0u);
     const std::string h = s(viHP3458);
-    const std::vector<std::string> journal = calls({"vi", "hp3458a_"});
+    const std::vector<std::string> journal = sim::journalOf({"vi", "hp3458a_"});
     ASSERT_EQ(journal.size(), 7u);
     EXPECT_EQ(journal[0], "viOpenDefaultRM()");
     EXPECT_EQ(journal[1].rfind("viFindRsrc(", 0), 0u);
@@ -91,7 +91,7 @@ TEST_F(MeterLayer, ReopeningClosesOnlyTheFamilysOwnSessions)
     sim::clearJournal();
     answer(gauge::Choice{kCarrier, kMezMeterPosition});
     ASSERT_EQ(openM_DMM1(), 0);
-    const std::vector<std::string> journal = calls({"tvbase_", "tvmmultc1_", "hpe1412_"});
+    const std::vector<std::string> journal = sim::journalOf({"tvbase_", "tvmmultc1_", "hpe1412_"});
     ASSERT_GE(journal.size(), 2u);
     EXPECT_EQ(journal[0], "tvmmultc1_close(" + s(meter) + ")");
     EXPECT_EQ(journal[1], "tvbase_close(" + s(carrier) + ")");
@@ -103,7 +103,7 @@ TEST_F(MeterLayer, ReopeningClosesOnlyTheFamilysOwnSessions)
     answerNone();
     EXPECT_EQ(openHP1412(), 1);
     EXPECT_EQ(viHP1412, 0u);
-    EXPECT_EQ(calls({"hpe1412_"}), (std::vector<std::string>{"hpe1412_close(" + s(e1412) + ")"}));
+    EXPECT_EQ(sim::journalOf({"hpe1412_"}), (std::vector<std::string>{"hpe1412_close(" + s(e1412) + ")"}));
     EXPECT_EQ(op.waits.size(), 3u); // the cancelled opening showed none
 }
 
@@ -116,7 +116,7 @@ TEST_F(MeterLayer, NegativeStatusEndsTheOpeningWithTheMeterLeftOpen)
     EXPECT_EQ(openHP1412(), kError);
     ASSERT_NE(viHP1412, 0u);
     // The message comes from the open meter's driver, asked with session 0.
-    EXPECT_EQ(calls({"hpe1412_"}),
+    EXPECT_EQ(sim::journalOf({"hpe1412_"}),
               (std::vector<std::string>{"hpe1412_init(\"VXI0::8::INSTR\", 1, 1)",
                                         "hpe1412_voltDcNplc(" + s(viHP1412) + ", 100)",
                                         "hpe1412_error_message(0, -7)"}));
@@ -140,7 +140,7 @@ TEST_F(MeterLayer, SearchStopsAtTheFirstFamilyThatOpens)
     findMultimeter();
     EXPECT_NE(viM_DMM1, 0u);
     EXPECT_EQ(op.asked, (std::vector<std::string>{"Выберите МЦMM"}));
-    EXPECT_TRUE(calls({"hpe1412_", "tvmult", "hp3458a_", "viFindRsrc"}).empty());
+    EXPECT_TRUE(sim::journalOf({"hpe1412_", "tvmult", "hp3458a_", "viFindRsrc"}).empty());
     EXPECT_FALSE(gauge::familyBound(579));
     EXPECT_TRUE(tk::headless::popups().empty());
 }
@@ -172,7 +172,7 @@ TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
     EXPECT_EQ(measureCurrDc(&reading), 0);
     EXPECT_DOUBLE_EQ(reading, 0.002);
     const std::string e = s(viHP1412);
-    EXPECT_EQ(calls({"hpe1412_", "hp3458a_"}),
+    EXPECT_EQ(sim::journalOf({"hpe1412_", "hp3458a_"}),
               (std::vector<std::string>{
                   "hpe1412_func(" + e + ", 2)", "hpe1412_trigCoun(" + e + ", 1)", "hpe1412_initImm(" + e + ")",
                   "hpe1412_timedFetch_Q(" + e + ", 10000)", "hpe1412_resRang(" + e + ", 0, 1000)",
@@ -186,7 +186,7 @@ TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
     closeMultimeter();
     EXPECT_EQ(viHP1412, 0u);
     EXPECT_EQ(viHP3458, hp3458);
-    EXPECT_EQ(calls({"hpe1412_", "hp3458a_", "tvbase_"}), (std::vector<std::string>{"hpe1412_close(" + e + ")"}));
+    EXPECT_EQ(sim::journalOf({"hpe1412_", "hp3458a_", "tvbase_"}), (std::vector<std::string>{"hpe1412_close(" + e + ")"}));
 }
 
 // With no meter session open, closing the multimeter closes only the carrier
@@ -217,14 +217,14 @@ TEST_F(MeterLayer, HP3458AtAnotherAddressIsNotFound)
     sim::instrument(kHp3458)->address = "GPIB0::23::INSTR";
     EXPECT_EQ(openHP3458(), VI_ERROR_RSRC_NFOUND);
     EXPECT_EQ(viHP3458, 0u);
-    EXPECT_TRUE(calls({"hp3458a_"}).empty());
+    EXPECT_TRUE(sim::journalOf({"hp3458a_"}).empty());
     EXPECT_TRUE(op.waits.empty());
     EXPECT_TRUE(op.statusLines.empty());
 
     sim::clearJournal();
     findMultimeter(); // nothing chosen for the other families
     EXPECT_EQ(isMultimeterOpen(), 0);
-    EXPECT_TRUE(calls({"hp3458a_"}).empty());
+    EXPECT_TRUE(sim::journalOf({"hp3458a_"}).empty());
     EXPECT_EQ(popupTexts(), (std::vector<std::string>{"Панель поверки-калибровки: Мультиметр не найден"}));
 }
 
@@ -268,7 +268,7 @@ TEST_F(MeterLayer, FamilyWithAMissingEntryPointIsSkipped)
         EXPECT_NE(gauge::lastBindError().find("libtvmultc1.so"), std::string::npos) << gauge::lastBindError();
         EXPECT_EQ(viDMM1, 0u);
         EXPECT_NE(viDMM, 0u);
-        EXPECT_TRUE(calls({"tvmultc1_"}).empty());
+        EXPECT_TRUE(sim::journalOf({"tvmultc1_"}).empty());
         EXPECT_EQ(op.waits, (std::vector<std::string>{waitFor("DMM")}));
         EXPECT_TRUE(tk::headless::popups().empty());
     }
@@ -294,7 +294,7 @@ TEST_F(MeterLayer, NoFamilyInstalled)
     EXPECT_EQ(op.shownWaits, 0);
     EXPECT_EQ(op.statusLines, (std::vector<std::string>{"loadLibs"}));
     EXPECT_EQ(op.meterChanges, 5);
-    EXPECT_EQ(calls({"viFindRsrc"}).size(), 1u);
+    EXPECT_EQ(sim::journalOf({"viFindRsrc"}).size(), 1u);
     for (int model : {32, 579, 356, 324, 3458, 269})
         EXPECT_FALSE(gauge::familyBound(model)) << model;
     EXPECT_EQ(isMultimeterOpen(), 0);

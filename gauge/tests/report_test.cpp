@@ -164,7 +164,7 @@ TEST_F(Report, WarningOfAReadingIsShownAndReturned)
     double reading = 0.0;
     EXPECT_EQ(measureFres(&reading), 0); // the fetch after it succeeded
     EXPECT_EQ(op.statusLines, (std::vector<std::string>{"p_hpe1412_trigCoun " + sim::statusText(0x3FFC0801)}));
-    EXPECT_EQ(calls({"hpe1412_timedFetch_Q"}).size(), 1u);
+    EXPECT_EQ(sim::journalOf({"hpe1412_timedFetch_Q"}).size(), 1u);
 }
 
 } // namespace

@@ -74,18 +74,6 @@ inline void add(std::initializer_list<sim::Instrument> instruments)
         sim::bench().instruments.push_back(i);
 }
 
-// Journal lines of the given entry points, in call order.
-inline std::vector<std::string> calls(std::initializer_list<const char*> prefixes)
-{
-    std::vector<std::string> out;
-    for (const auto& line : sim::journal())
-        for (const char* p : prefixes)
-            if (line.rfind(p, 0) == 0) {
-                out.push_back(line);
-                break;
-            }
-    return out;
-}
 
 // Module driver calls of the journal, without its message and record look-ups.
 inline std::vector<std::string> moduleCalls()

@@ -61,7 +61,7 @@ TEST(SessionOpen, ListsOurModulesOpensTheFirstAndSwitches)
     EXPECT_EQ(h.run(), Harness::kRunning);
     ASSERT_NE(mvi, 0u);
     const std::string m = std::to_string(mvi), b = std::to_string(carrierSession);
-    EXPECT_EQ(calls({"tvksil2_", "tvbase_", "viGetAttribute"}),
+    EXPECT_EQ(sim::journalOf({"tvksil2_", "tvbase_", "viGetAttribute"}),
               (std::vector<std::string>{"tvksil2_close(" + std::to_string(old) + ")",
                                         attrRsrcName(carrierSession),
                                         "tvksil2_init(\"" + std::string(kCarrier) + "\", 1, 1)",
@@ -156,7 +156,7 @@ TEST(SessionOpen, MenuSelectClosesBothAndStartsAgain)
     h.cancelSelection();
     h.chooseMenu(MENUBAR_INSTR_SELECT);
     EXPECT_EQ(h.run(), Harness::kRunning);
-    EXPECT_EQ(calls({"tvksil2_", "tvbase_"}),
+    EXPECT_EQ(sim::journalOf({"tvksil2_", "tvbase_"}),
               (std::vector<std::string>{"tvksil2_close(" + std::to_string(module) + ")",
                                         "tvbase_close(" + std::to_string(carrierSession) + ")"}));
     EXPECT_EQ(mvi, 0u);

@@ -176,11 +176,8 @@ struct PaintCounter : QObject {
 // pumped a moment ago and the repaint throttle would hold a refresh back.
 TEST_F(QtPanels, PopupShownFromABusyCallbackIsPaintedAtOnce)
 {
-    platform::VirtualClock clock;
-    struct Restore {
-        ~Restore() { platform::setClock(nullptr); }
-    } restore;
-    platform::setClock(&clock);
+    qttest::VirtualTime time;
+    platform::VirtualClock& clock = time.clock;
     tk::processEvents();
 
     PaintCounter counter;
@@ -249,11 +246,8 @@ TEST_F(QtPanels, PanelBuiltInCodeIsCentredGreyAndTakesInput)
 // the operator's input stays queued until the program pumps.
 TEST_F(QtPanels, LongOperationRefreshesDisplayWithoutRunningCallbacks)
 {
-    platform::VirtualClock clock;
-    struct Restore {
-        ~Restore() { platform::setClock(nullptr); }
-    } restore;
-    platform::setClock(&clock);
+    qttest::VirtualTime time;
+    platform::VirtualClock& clock = time.clock;
     tk::processEvents();
 
     qt().panelContent(mp)->findChild<QPushButton*>("EXIT")->click();

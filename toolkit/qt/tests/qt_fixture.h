@@ -6,6 +6,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "toolkit/backend.h"
 #include "toolkit/qt/qt.h"
+#include "toolkit/qt/tests/qt_start.h"
 #include "toolkit/qt/qt_backend.h"
 #include "toolkit/toolkit.h"
 
@@ -67,11 +68,7 @@ class QtPanels : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "toolkit_qt_tests";
-        static char* argv[] = {name, nullptr};
-        ASSERT_TRUE(tk::qt::start(argc, argv));
+        ASSERT_TRUE(qttest::startQt());
         registerRecorders(std::make_index_sequence<kCallbackNames.size()>());
         tk::registerMenuCallback("MenuCallback", &menuRecorder);
         calls().clear();

@@ -3,6 +3,7 @@
 // table, long texts and lists, extreme limits, as a window, as a child panel
 // and as a tab page. Each shows and paints; none takes the process down.
 #include "toolkit/qt/qt.h"
+#include "toolkit/qt/tests/qt_start.h"
 #include "toolkit/qt/qt_backend.h"
 #include "toolkit/qt/widgets.h"
 #include "toolkit/toolkit.h"
@@ -61,11 +62,7 @@ class QtResourceBounds : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "toolkit_qt_tests";
-        static char* argv[] = {name, nullptr};
-        ASSERT_TRUE(tk::qt::start(argc, argv));
+        ASSERT_TRUE(qttest::startQt());
         tk::registerCallback("cb", noAction);
         tk::registerMenuCallback("cb", [](int, int, void*, int) {});
         std::filesystem::create_directories(dir);
