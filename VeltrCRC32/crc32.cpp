@@ -56,7 +56,7 @@ ReadStatus readWholeFile(const std::string& path, WholeFile& file)
     const auto size = platform::fileSize(path);
     if (!size || *size == 0)
         return ReadStatus::unreadable;
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> in(platform::openFile(path, "rb"));
     if (!in)
         return ReadStatus::unreadable;
     if (*size > std::numeric_limits<std::size_t>::max() - kSlack)

@@ -8,13 +8,9 @@
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char kFolderSeparator = '\\';
-constexpr std::string_view kTrailingSeparators = "\\/";
-#else
-constexpr char kFolderSeparator = '/';
-constexpr std::string_view kTrailingSeparators = "/";
-#endif
+using platform::kFolderSeparator;
+// One of them is removed from the end of a search-path entry.
+constexpr std::string_view kTrailingSeparators = platform::kFolderSeparators;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // A file's version, date, time and name as the ABOUT panel shows them.
 #include "VeltrCRC32/VeltrCRC32.h"
+#include "platform/datetime.h"
 #include "platform/files.h"
 #include "platform/version_record.h"
 
@@ -7,12 +8,6 @@
 #include <ctime>
 
 namespace {
-
-#if defined(_WIN32)
-constexpr std::string_view kFolderSeparators = "\\/";
-#else
-constexpr std::string_view kFolderSeparators = "/";
-#endif
 
 constexpr std::string_view kNoVersion = "n/a";
 
@@ -57,15 +52,15 @@ int fileVersionDate(const std::string& path, std::string* version, std::string* 
             text->clear();
 
     if (fileName) {
-        const auto slash = path.find_last_of(kFolderSeparators);
+        const auto slash = path.find_last_of(platform::kFolderSeparators);
         *fileName = cutCharacters(slash == std::string::npos ? std::string_view(path)
                                                              : std::string_view(path).substr(slash + 1),
                                   kFileNameTextMax);
     }
 
     if (date || time) {
-        std::tm local{};
-        if (const auto written = platform::fileWriteTime(path); written && localtime_r(&*written, &local)) {
+        if (const auto written = platform::fileWriteTime(path)) {
+            const std::tm local = platform::localParts(*written);
             char text[32];
             if (date) {
                 std::snprintf(text, sizeof text, "%02i-%02i-%i", local.tm_mday, local.tm_mon + 1,

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(TVKSIL2_MATH_BUILDING)
 #define TVKSIL2_MATH_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define TVKSIL2_MATH_EXPORT __declspec(dllimport)
 #else
 #define TVKSIL2_MATH_EXPORT __attribute__((visibility("default")))
 #endif

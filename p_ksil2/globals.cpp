@@ -8,6 +8,7 @@
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/verify.h"
 #include "si/discovery.h"
+#include "platform/files.h"
 #include "si/select.h"
 
 #include <filesystem>
@@ -36,21 +37,12 @@ namespace {
 
 std::string resourceDir;
 
-std::string executableDir()
-{
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return ".";
-    return exe.parent_path().string();
-}
-
 } // namespace
 
 std::string resourcePath()
 {
     if (resourceDir.empty())
-        resourceDir = executableDir();
+        resourceDir = platform::programFolder();
     return resourceDir;
 }
 
@@ -61,7 +53,7 @@ void setResourceDir(const std::string& dir)
 
 std::string resourceFile()
 {
-    return (std::filesystem::path(resourcePath()) / kResourceFile).string();
+    return platform::utf8Path(platform::fsPath(resourcePath()) / kResourceFile);
 }
 
 void resetGlobals()

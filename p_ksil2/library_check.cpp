@@ -7,10 +7,10 @@
 #include "drivers/tvksil2_math.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
+#include "platform/files.h"
 #include "toolkit/toolkit.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <system_error>
 
@@ -22,8 +22,7 @@ constexpr const char* kWarningTitle = "ВНИМАНИЕ!";
 
 void checkMathLibrary()
 {
-    std::error_code ec;
-    const std::string workingDir = std::filesystem::current_path(ec).string();
+    const std::string workingDir = platform::workingFolder();
     std::string path;
     PathListPtr found = findFileOnPath(workingDir, kMathLibraryFile, path);
     if (!found)

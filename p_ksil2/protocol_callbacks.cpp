@@ -7,6 +7,7 @@
 #include "p_ksil2/manual.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol_file.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "toolkit/toolkit.h"
 
@@ -30,14 +31,12 @@ bool isOpenFile(int handle, const std::string& path)
         return false;
     const std::string open = protocolPath(handle);
     std::error_code ec;
-    return !open.empty() && std::filesystem::equivalent(open, path, ec) && !ec;
+    return !open.empty() && std::filesystem::equivalent(platform::fsPath(open), platform::fsPath(path), ec) && !ec;
 }
 
 std::string workingDirectory()
 {
-    std::error_code ec;
-    const auto dir = std::filesystem::current_path(ec);
-    return ec ? std::string(".") : dir.string();
+    return platform::workingFolder();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Open protocol files behind integer handles.
 #include "p_ksil2/protocol_file.h"
+#include "platform/files.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -33,13 +34,13 @@ int protocolOpen(const std::string& path)
     if (path.empty())
         return -1;
     // "a+": read and write, every write at the end; text mode where the platform has one.
-    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "a+"));
+    std::unique_ptr<std::FILE, CloseFile> file(platform::openFile(path, "a+"));
     if (!file)
         return -1;
     std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const std::filesystem::path absolute = std::filesystem::absolute(platform::fsPath(path), ec);
     const int handle = nextHandle++;
-    openFiles()[handle] = OpenFile{std::move(file), ec ? path : absolute.string()};
+    openFiles()[handle] = OpenFile{std::move(file), ec ? path : platform::utf8Path(absolute)};
     return handle;
 }
 

@@ -11,13 +11,6 @@ std::time_t fixedTime = 0;
 
 } // namespace
 
-std::tm localParts(std::time_t t)
-{
-    std::tm parts{};
-    localtime_r(&t, &parts);
-    return parts;
-}
-
 std::string dateText(std::time_t t)
 {
     const std::tm p = localParts(t);

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -20,10 +23,56 @@ bool fileWritable(const std::string& path);
 // False, with the file left as it was, on any failure.
 bool replaceFileContent(const std::string& path, std::span<const char> bytes);
 
-// Reads a whole regular file. Anything else gives nullopt and, in why, what is
-// wrong in a few words: "no such file", "it is a folder, not a file", "it is
-// not a regular file", or the system's reason ("Permission denied"). A FIFO or
-// a device is never read, so naming one cannot block the caller.
-std::optional<std::string> readRegularFile(const std::string& path, std::string* why = nullptr);
+// Why readRegularFile gave nothing.
+enum class ReadFailure { missing, notRegular, tooLarge, other };
+inline constexpr std::size_t kNoSizeLimit = static_cast<std::size_t>(-1);
+
+// Reads a whole regular file of at most maxBytes bytes. Anything else gives
+// nullopt and, in why, what is wrong in a few words: "no such file", "it is a
+// folder, not a file", "it is not a regular file", "larger than N bytes", or
+// the system's reason ("Permission denied"); failure, when given, tells which.
+// A FIFO or a device is never read, so naming one cannot block the caller.
+std::optional<std::string> readRegularFile(const std::string& path, std::string* why = nullptr,
+                                           std::size_t maxBytes = kNoSizeLimit, ReadFailure* failure = nullptr);
+
+// Opens a file named by its UTF-8 path, with std::fopen's modes.
+std::FILE* openFile(const std::string& path, const char* mode);
+// Creates the file, which must not exist yet, with bytes, flushed to the disk.
+// False, with nothing left behind and the system's reason in why, on failure.
+bool writeNewFile(const std::string& path, std::span<const char> bytes, std::string* why = nullptr);
+// Renames from to to in one step, replacing a file of that name.
+bool renameReplacing(const std::string& from, const std::string& to, std::string* why = nullptr);
+// Makes the entries of a folder (a file just renamed into it) durable, where
+// the system does not do so with the rename itself.
+void syncFolder(const std::string& dir);
+// True when this process may create files in the existing folder dir;
+// otherwise why says what stands in the way.
+bool folderWritable(const std::string& dir, std::string* why = nullptr);
+
+// The folder of the running program, and the working folder, as UTF-8 text.
+std::string programFolder();
+std::string workingFolder();
+
+// std::filesystem paths from and to the program's UTF-8 text (on Windows a
+// path's own text is UTF-16, and its narrow text the system's code page).
+inline std::filesystem::path fsPath(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string utf8Path(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The platform's separator of the folders in a path, and every character that
+// separates them ('\\' and '/' on Windows).
+#if defined(_WIN32)
+inline constexpr char kFolderSeparator = '\\';
+inline constexpr std::string_view kFolderSeparators = "\\/";
+#else
+inline constexpr char kFolderSeparator = '/';
+inline constexpr std::string_view kFolderSeparators = "/";
+#endif
 
 } // namespace platform

@@ -9,7 +9,8 @@
 namespace platform {
 
 // Maps a Windows library name used in the code ("hpe1412_32.dll") to this
-// platform's file name ("libhpe1412_32.so"); other names pass unchanged.
+// platform's file name ("libhpe1412_32.so" on Linux); other names, and every
+// name on Windows, pass unchanged.
 std::string libraryFileName(std::string_view name);
 
 // When dirs is non-empty, Library::open looks for the mapped file name only in

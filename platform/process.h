@@ -13,6 +13,10 @@ int startProgram(const std::string& program, const std::vector<std::string>& arg
 // The system's program that shows a text file given as its one argument.
 const char* textViewer();
 
+// This process's id, and whether a process of that id is running now.
+long processId();
+bool processRunning(long id);
+
 // What startProgram does. The program uses the system's own; tests install a
 // stand-in that records what would have been started.
 class Launcher {

@@ -1,6 +1,7 @@
-// A file's version record: the Windows version resource's counterpart for our
-// shared libraries, an ELF section ".ksil_version" of "key=value" lines with
-// the keys a version resource is queried with.
+// A file's version record: on Windows its version resource; on Linux the
+// resource's counterpart for our shared libraries, an ELF section
+// ".ksil_version" of "key=value" lines with the keys a version resource is
+// queried with.
 #pragma once
 
 #include <optional>
@@ -16,8 +17,8 @@ std::optional<std::string> versionValue(const std::string& path, std::string_vie
 
 } // namespace platform
 
-// Embeds a record with one translation; place it in one source file of a
-// library. The array stays internal, so it adds no exported symbol.
+// Embeds a record with one translation (ELF files); place it in one source
+// file of a library. The array stays internal, so it adds no exported symbol.
 #define KSIL_VERSION_RECORD(lang, codepage, version)                                                         \
     [[gnu::used, gnu::section(".ksil_version")]] static const char ksil_version_record[] =                   \
         "\\VarFileInfo\\Translation=" lang " " codepage "\n"                                                  \

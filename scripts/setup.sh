@@ -1,16 +1,33 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (only the missing ones).
+# "scripts/setup.sh windows" installs those of the Windows cross build and wine too.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev
           zlib1g-dev clang libclang-rt-dev
           fonts-dejavu-core xvfb xauth)
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+update=""
+if [ "${1:-}" = windows ]; then
+    # mingw-w64 (POSIX thread model) for both architectures, GoogleTest's
+    # sources, zlib for the cross compilers; wine, whose 32-bit half comes
+    # from Debian's i386 packages.
+    packages=(cmake ninja-build nlohmann-json3-dev googletest libz-mingw-w64-dev
+              g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+              g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+              wine wine64 wine32:i386)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo_cmd dpkg --add-architecture i386
+        update=1
+    fi
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo_cmd=""
-    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+if [ ${#missing[@]} -gt 0 ] || [ -n "$update" ]; then
     $sudo_cmd apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

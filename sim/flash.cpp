@@ -8,6 +8,9 @@
 // which JSON numbers cannot hold, as a string of their 64 bits, "0x7FF8000000000000".
 #include "sim/core.h"
 
+#include "platform/files.h"
+#include "platform/process.h"
+
 #include <nlohmann/json.hpp>
 
 #include <bit>
@@ -20,11 +23,6 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace sim {
 namespace {
@@ -41,49 +39,6 @@ std::string envOr(const char* name)
 {
     const char* v = std::getenv(name);
     return v ? std::string(v) : std::string();
-}
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and says whether the close succeeded.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void syncDir(const std::string& dir)
-{
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // One line on stderr naming the file, so that the driver's status is explained.
@@ -139,18 +94,17 @@ template <std::size_t N> nlohmann::json valuesToJson(const std::array<double, N>
 // longer exist. A live process's temporary file is left alone.
 void removeStaleTemporaries(const std::string& path)
 {
-    const std::filesystem::path target(path);
-    const std::string prefix = target.filename().string() + std::string(kTempTag);
+    const std::filesystem::path target = platform::fsPath(path);
+    const std::string prefix = platform::utf8Path(target.filename()) + std::string(kTempTag);
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), ec)) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = platform::utf8Path(entry.path().filename());
         if (name.rfind(prefix, 0) != 0) continue;
         long pid = 0;
         const char* first = name.data() + prefix.size();
         const auto [end, err] = std::from_chars(first, name.data() + name.size(), pid);
         if (err != std::errc() || end == first || pid <= 0) continue;
-        const bool dead = ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-        if (pid == ::getpid() || dead) std::filesystem::remove(entry.path(), ec);
+        if (pid == platform::processId() || !platform::processRunning(pid)) std::filesystem::remove(entry.path(), ec);
     }
 }
 
@@ -182,15 +136,15 @@ bool stateDirWritable(std::string* error)
 {
     const StateDirChoice choice = chooseStateDir();
     // The folder itself, or the nearest existing folder it would be created in.
-    std::filesystem::path p = std::filesystem::absolute(choice.dir).lexically_normal();
+    std::filesystem::path p = std::filesystem::absolute(platform::fsPath(choice.dir)).lexically_normal();
     if (!p.has_filename()) p = p.parent_path();
     std::error_code ec;
     while (!std::filesystem::exists(p, ec) && p.has_relative_path()) p = p.parent_path();
     std::string why;
     if (!std::filesystem::is_directory(p, ec))
-        why = p.string() + " is not a folder";
-    else if (::access(p.c_str(), W_OK | X_OK) != 0)
-        why = p.string() + ": " + std::strerror(errno);
+        why = platform::utf8Path(p) + " is not a folder";
+    else if (std::string reason; !platform::folderWritable(platform::utf8Path(p), &reason))
+        why = platform::utf8Path(p) + ": " + reason;
     if (why.empty()) return true;
     if (error) {
         *error = "state folder " + choice.dir;
@@ -225,10 +179,14 @@ void clearInterruptedWrite() { interruptWrite = false; }
 ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out)
 {
     const std::string path = flashFile(carrierAddress, position);
-    // Non-blocking, so that a FIFO in the file's place cannot hang the driver.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        if (errno != ENOENT) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
+    // A FIFO in the file's place is refused, never read, so it cannot hang the driver.
+    std::string why;
+    platform::ReadFailure failure{};
+    const std::optional<std::string> text = platform::readRegularFile(path, &why, kMaxFlashFileBytes, &failure);
+    if (!text) {
+        if (failure == platform::ReadFailure::tooLarge)
+            return fail(kStatusFlashTooLarge, path, why + ", far more than a record");
+        if (failure != platform::ReadFailure::missing) return fail(kStatusFlashUnreadable, path, why);
         // Never written: the module left the factory calibrated with its true values.
         const Mezzanine* mz = mezzanine(carrierAddress, position);
         if (!mz) return kStatusNoModule;
@@ -238,26 +196,8 @@ ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out
         }
         return VI_SUCCESS;
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) return fail(kStatusFlashUnreadable, path, "not a regular file");
-    if (static_cast<std::uintmax_t>(st.st_size) > kMaxFlashFileBytes)
-        return fail(kStatusFlashTooLarge, path, std::to_string(st.st_size) + " bytes, far more than a record");
 
-    // Read at most one byte past the limit: a file growing meanwhile is still refused.
-    std::string text(kMaxFlashFileBytes + 1, '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    if (got > kMaxFlashFileBytes) return fail(kStatusFlashTooLarge, path, "far more than a record");
-    text.resize(got);
-
-    const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
+    const nlohmann::json j = nlohmann::json::parse(*text, nullptr, false);
     if (j.is_discarded() || !j.is_object()) return fail(kStatusFlashRead, path, "not a flash record");
     const auto carrier = j.find("carrier");
     const auto pos = j.find("position");
@@ -278,11 +218,11 @@ ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashDa
 {
     const std::string dir = stateDir();
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    std::filesystem::create_directories(platform::fsPath(dir), ec);
     const std::string path = flashFile(carrierAddress, position);
     removeStaleTemporaries(path);
     const std::string temp =
-        path + std::string(kTempTag) + std::to_string(::getpid()) + "." + std::to_string(++writeCounter);
+        path + std::string(kTempTag) + std::to_string(platform::processId()) + "." + std::to_string(++writeCounter);
 
     nlohmann::json j;
     j["carrier"] = std::string(carrierAddress);
@@ -291,25 +231,18 @@ ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashDa
     j["r0"] = valuesToJson(data.r0);
     const std::string text = j.dump(1) + "\n";
 
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) return fail(kStatusFlashWrite, temp, std::strerror(errno));
-    const bool ok = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    const int error = errno;
-    if (!fd.close() || !ok) {
-        std::remove(temp.c_str());
-        return fail(kStatusFlashWrite, temp, std::strerror(ok ? errno : error));
-    }
+    std::string why;
+    if (!platform::writeNewFile(temp, text, &why)) return fail(kStatusFlashWrite, temp, why);
     if (interruptWrite) {
         // Stands for a kill between the temporary file and the rename.
         interruptWrite = false;
         return kStatusFlashWrite;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int renameError = errno;
-        std::remove(temp.c_str());
-        return fail(kStatusFlashWrite, path, std::strerror(renameError));
+    if (!platform::renameReplacing(temp, path, &why)) {
+        std::filesystem::remove(platform::fsPath(temp), ec);
+        return fail(kStatusFlashWrite, path, why);
     }
-    syncDir(dir);
+    platform::syncFolder(dir);
     return VI_SUCCESS;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/clock.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace sim::meters {
 namespace {
@@ -22,7 +23,7 @@ double gaussian(std::mt19937& rng)
 {
     const double u1 = (rng() + 1.0) / 4294967297.0;
     const double u2 = rng() / 4294967296.0;
-    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
+    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
 }
 
 } // namespace

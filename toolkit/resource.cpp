@@ -514,7 +514,7 @@ std::unique_ptr<model::Panel> readPanel(const std::string& file, int resourceId)
         for (auto* list : {&p->controls, &p->defaults})
             for (model::Control& c : *list)
                 if (!c.image.empty())
-                    c.image = (std::filesystem::path(file).parent_path() / c.image).string();
+                    c.image = platform::utf8Path(platform::fsPath(file).parent_path() / platform::fsPath(c.image));
     return p;
 }
 

@@ -19,7 +19,10 @@
 #include <cmath>
 #include <limits>
 
-KSIL_VERSION_RECORD("0409", "04b0", "1.0");
+#if !defined(_WIN32)
+// On Windows the version resource (version.rc) holds the same values.
+KSIL_VERSION_RECORD(KSIL_MATH_LANGUAGE, KSIL_MATH_CODEPAGE, KSIL_MATH_VERSION);
+#endif
 
 namespace {
 

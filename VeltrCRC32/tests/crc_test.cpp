@@ -65,6 +65,7 @@ TEST(Crc32, UnreadableFiles)
         EXPECT_EQ(stampFileCRC32(path), -1) << path;
     }
 
+#if !defined(_WIN32)
     const std::string secret = dir.write("secret.bin", "abc" + marker() + "00000000" + std::string(60, 'z'));
     ASSERT_EQ(::chmod(dir.str().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(secret.c_str(), 0200), 0);
@@ -72,6 +73,7 @@ TEST(Crc32, UnreadableFiles)
         std::uint32_t s = 0, c = 0;
         return fileCRC32(secret) == 0 && checkFileCRC32(secret, s, c) == -1 && stampFileCRC32(secret) == -1;
     }));
+#endif
 }
 
 TEST(Crc32, CheckReadsTheStoredDigits)

@@ -7,9 +7,12 @@
 #include <functional>
 #include <iterator>
 #include <string>
+
+#if !defined(_WIN32)
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 inline std::string readBytes(const std::string& path)
 {
@@ -22,8 +25,10 @@ inline std::string marker()
     return std::string(kCrcMarker);
 }
 
+#if !defined(_WIN32)
 // Runs check where files without read or write permission are refused: as an
-// unprivileged user when the tests run as root (who is refused nothing).
+// unprivileged user when the tests run as root (who is refused nothing). The
+// permission tests are POSIX ones: Windows has no mode bits nor such users.
 inline bool withoutPrivileges(const std::function<bool()>& check)
 {
     if (::geteuid() != 0)
@@ -36,3 +41,4 @@ inline bool withoutPrivileges(const std::function<bool()>& check)
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+#endif

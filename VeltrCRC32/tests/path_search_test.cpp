@@ -1,6 +1,8 @@
 #include "VeltrCRC32/VeltrCRC32.h"
 #include "file_fixture.h"
+#include "platform/files.h"
 #include "platform/searchpath.h"
+#include "platform/tests/machine_search_path.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +10,16 @@
 
 namespace {
 
-constexpr const char* kName = "libsearched.so";
+constexpr const char* kName = "searched.dll";
+// The separators of this platform's search path and of its paths.
+const std::string S(1, platform::kSearchPathSeparator);
+const std::string F(1, platform::kFolderSeparator);
 
 // A temporary folder with a few sub-folders, and the machine-wide search path
 // read from a file in it.
 struct SearchFixture : ::testing::Test {
     TempDir dir;
-
-    ~SearchFixture() override { platform::setMachineEnvironmentFile({}); }
+    TestSearchPath searchPath{dir.path()};
 
     std::string folder(const std::string& name, bool withFile)
     {
@@ -25,10 +29,7 @@ struct SearchFixture : ::testing::Test {
             std::ofstream(p / kName) << "x";
         return p.string();
     }
-    void machinePath(const std::string& value)
-    {
-        platform::setMachineEnvironmentFile(dir.write("environment", "LANG=C\nPATH=\"" + value + "\"\n"));
-    }
+    void machinePath(const std::string& value) { searchPath.set(value); }
 };
 
 TEST_F(SearchFixture, StartingFolderFirstThenThePathInOrder)
@@ -37,17 +38,17 @@ TEST_F(SearchFixture, StartingFolderFirstThenThePathInOrder)
     const std::string a = folder("a", false);
     const std::string b = folder("b", true);
     const std::string c = folder("c", true);
-    machinePath(a + ":" + b + "/:" + c);
+    machinePath(a + S + b + F + S + c);
 
     std::string found;
     PathListPtr list = findFileOnPath(start, kName, found);
     ASSERT_TRUE(list);
-    EXPECT_EQ(found, start + "/" + kName);
+    EXPECT_EQ(found, start + F + kName);
     // Going on from there: b (its trailing slash removed), then c, then nothing.
     EXPECT_EQ(findNextOnPath(list.get(), kName, found), 1);
-    EXPECT_EQ(found, b + "/" + kName);
+    EXPECT_EQ(found, b + F + kName);
     EXPECT_EQ(findNextOnPath(list.get(), kName, found), 1);
-    EXPECT_EQ(found, c + "/" + kName);
+    EXPECT_EQ(found, c + F + kName);
     EXPECT_EQ(findNextOnPath(list.get(), kName, found), 0);
     EXPECT_EQ(found, "");
     freePathList(list);
@@ -56,25 +57,25 @@ TEST_F(SearchFixture, StartingFolderFirstThenThePathInOrder)
 
     // With no starting folder the first entry of the path is tried first; a
     // trailing slash on the starting folder leads to the same path.
-    machinePath(c + "/:" + b);
+    machinePath(c + F + S + b);
     ASSERT_TRUE(findFileOnPath("", kName, found));
-    EXPECT_EQ(found, c + "/" + kName);
-    ASSERT_TRUE(findFileOnPath(start + "/", kName, found));
-    EXPECT_EQ(found, start + "/" + kName);
+    EXPECT_EQ(found, c + F + kName);
+    ASSERT_TRUE(findFileOnPath(start + F, kName, found));
+    EXPECT_EQ(found, start + F + kName);
 }
 
 TEST_F(SearchFixture, NotFoundGivesNothing)
 {
     const std::string a = folder("a", false);
     // Empty entries are not the root folder, nor any other.
-    machinePath("::" + a + "::");
+    machinePath(S + S + a + S + S);
     std::string found = "stale";
     EXPECT_FALSE(findFileOnPath(a, kName, found));
     EXPECT_EQ(found, "");
     EXPECT_FALSE(findFileOnPath("", kName, found));
 
     // Without a machine-wide path only the starting folder is searched.
-    platform::setMachineEnvironmentFile((dir.path() / "no_such_file").string());
+    searchPath.setMissing();
     const std::string start = folder("start", true);
     EXPECT_TRUE(findFileOnPath(start, kName, found));
     EXPECT_FALSE(findFileOnPath("", kName, found));
@@ -89,8 +90,8 @@ TEST_F(SearchFixture, NoMoreThan256Entries)
     auto pathWithHitAt = [&](int index) {
         std::string text;
         for (int i = 1; i < index; ++i)
-            text += empty + ":";
-        return text + hit + ":" + empty;
+            text += empty + S;
+        return text + hit + S + empty;
     };
     std::string found;
     machinePath(pathWithHitAt(255));
@@ -104,14 +105,15 @@ TEST_F(SearchFixture, NoMoreThan256Entries)
 TEST_F(SearchFixture, APathLongerThanTheBufferIsCutBeforeAnEntry)
 {
     const std::string hit = folder("hit", true);
-    // Entries of a folder that does not exist, about 1000 characters each.
-    const std::string filler = (dir.path() / std::string(990, 'f')).string();
+    // Entries of a folder that does not exist, 1000 characters each whatever
+    // the length of the temporary folder's path.
+    const std::string filler = (dir.path() / std::string(999 - dir.str().size(), 'f')).string();
     std::string text;
     for (int i = 0; i < 70; ++i)
-        text += filler + ":";
+        text += filler + S;
     // Found while it fits ...
     std::string found;
-    machinePath(hit + ":" + text);
+    machinePath(hit + S + text);
     EXPECT_TRUE(findFileOnPath("", kName, found));
     // ... not once it lies beyond 65536 characters.
     machinePath(text + hit);
@@ -121,18 +123,18 @@ TEST_F(SearchFixture, APathLongerThanTheBufferIsCutBeforeAnEntry)
     // the end of the buffer it would read as the folder that holds the file.
     std::string head;
     for (int i = 0; i < 64; ++i)
-        head += filler + ":";
+        head += filler + S;
     const std::size_t last = 65535 - head.size() - 1 - (hit.size() + 1);
-    head += dir.str() + "/" + std::string(last - dir.str().size() - 1, 'g') + ":";
-    machinePath(head + hit + "/qqqqqqqq");
+    head += dir.str() + F + std::string(last - dir.str().size() - 1, 'g') + S;
+    machinePath(head + hit + F + "qqqqqqqq");
     EXPECT_FALSE(findFileOnPath("", kName, found));
-    machinePath(head + hit + "/");
+    machinePath(head + hit + F);
     EXPECT_TRUE(findFileOnPath("", kName, found));
 
     // A starting folder longer than the buffer is not searched, the path still is.
     machinePath(hit);
     EXPECT_TRUE(findFileOnPath(std::string(70000, 'd'), kName, found));
-    EXPECT_EQ(found, hit + "/" + kName);
+    EXPECT_EQ(found, hit + F + kName);
 }
 
 } // namespace

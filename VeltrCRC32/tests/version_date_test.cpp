@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/datetime.h"
+
 #include <ctime>
-#include <utime.h>
 
 namespace {
 
@@ -13,15 +14,13 @@ TEST(VersionDate, FileWithoutVersionRecord)
     TempDir dir;
     const std::string file = dir.write("plain.so", "not an ELF file");
     const std::time_t written = 1765000000; // a December afternoon, 2025
-    const utimbuf times{written, written};
-    ASSERT_EQ(::utime(file.c_str(), &times), 0);
+    ASSERT_TRUE(setWriteTime(file, written));
 
     std::string version = "old", date = "old", time = "old", name = "old";
     EXPECT_EQ(fileVersionDate(file, &version, &date, &time, &name), 0);
     EXPECT_EQ(version, "n/a");
     EXPECT_EQ(name, "plain.so");
-    std::tm local{};
-    ASSERT_TRUE(localtime_r(&written, &local));
+    const std::tm local = platform::localParts(written);
     char want[32];
     std::strftime(want, sizeof want, "%d-%m-%Y", &local);
     EXPECT_EQ(date, want);

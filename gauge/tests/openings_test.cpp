@@ -1,10 +1,12 @@
 // Opening each meter family, finding a meter, and closing it, on the simulated bench.
 #include "meter_fixture.h"
 
+#include "platform/library.h"
+#include "platform/tests/temp_dir.h"
 #include "platform/visa.h"
+#include "platform/process.h"
 
 #include <filesystem>
-#include <unistd.h>
 
 using namespace gaugetest;
 
@@ -233,10 +235,10 @@ TEST_F(MeterLayer, HP3458AtAnotherAddressIsNotFound)
 class OneBrokenLibrary {
 public:
     explicit OneBrokenLibrary(const std::string& file)
-        : dir_(std::filesystem::temp_directory_path() / ("gauge_broken_" + std::to_string(::getpid())))
+        : dir_(std::filesystem::temp_directory_path() / ("gauge_broken_" + std::to_string(platform::processId())))
     {
         std::filesystem::create_directories(dir_);
-        std::filesystem::create_symlink(KSIL_LIB_DIR "/broken/" + file, dir_ / file);
+        placeLibrary(std::filesystem::path(KSIL_LIB_DIR) / "broken" / file, dir_ / file);
         platform::setLibraryDirs({dir_.string(), KSIL_LIB_DIR});
     }
     ~OneBrokenLibrary()
@@ -255,7 +257,7 @@ TEST_F(MeterLayer, FamilyWithAMissingEntryPointIsSkipped)
 {
     gauge::unbindAllForTests();
     {
-        OneBrokenLibrary broken("libtvmultc1.so");
+        OneBrokenLibrary broken(platform::libraryFileName("tvmultc1.dll"));
         answerNone();                    // МЦMM
         answerNone();                    // HP1412
         answer(gauge::Choice{kDmm1, 0}); // ЦMM1: cannot bind
@@ -265,7 +267,7 @@ TEST_F(MeterLayer, FamilyWithAMissingEntryPointIsSkipped)
         EXPECT_EQ(p_tvmultc1_init, nullptr);
         EXPECT_EQ(p_tvmultc1_close, nullptr);
         EXPECT_NE(gauge::lastBindError().find("tvmultc1_read_Q"), std::string::npos) << gauge::lastBindError();
-        EXPECT_NE(gauge::lastBindError().find("libtvmultc1.so"), std::string::npos) << gauge::lastBindError();
+        EXPECT_NE(gauge::lastBindError().find(platform::libraryFileName("tvmultc1.dll")), std::string::npos) << gauge::lastBindError();
         EXPECT_EQ(viDMM1, 0u);
         EXPECT_NE(viDMM, 0u);
         EXPECT_TRUE(sim::journalOf({"tvmultc1_"}).empty());
@@ -284,7 +286,7 @@ TEST_F(MeterLayer, NoFamilyInstalled)
 {
     gauge::unbindAllForTests();
     ASSERT_NE(platform::visa(), nullptr); // VISA stays bound; the broken folder has none
-    platform::setLibraryDirs({KSIL_LIB_DIR "/broken"});
+    platform::setLibraryDirs({(std::filesystem::path(KSIL_LIB_DIR) / "broken").string()});
     for (int i = 0; i < 4; ++i)
         answer(gauge::Choice{kCarrier, kMezMeterPosition});
     findMultimeter();
@@ -305,10 +307,10 @@ TEST(Binding, ModelCodeOfNoFamilyLoadsNothing)
 {
     EXPECT_EQ(loadLibs(64), 0);
     EXPECT_EQ(loadLibs(0), 0);
-    platform::setLibraryDirs({"/nonexistent"});
+    platform::setLibraryDirs({(std::filesystem::path(KSIL_LIB_DIR) / "nonexistent").string()});
     gauge::unbindAllForTests();
     EXPECT_EQ(loadLibs(579), -1);
-    EXPECT_NE(gauge::lastBindError().find("libhpe1412_32.so"), std::string::npos) << gauge::lastBindError();
+    EXPECT_NE(gauge::lastBindError().find(platform::libraryFileName("hpe1412_32.dll")), std::string::npos) << gauge::lastBindError();
     platform::setLibraryDirs({});
     EXPECT_EQ(loadLibs(579), 0);
     EXPECT_NE(p_hpe1412_trigCoun, nullptr);

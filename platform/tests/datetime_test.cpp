@@ -15,19 +15,27 @@ public:
         if (const char* old = std::getenv("TZ"))
             old_ = old;
         had_ = std::getenv("TZ") != nullptr;
-        setenv("TZ", tz, 1);
-        tzset();
+        set(tz);
     }
     ~TimeZone()
     {
-        if (had_)
-            setenv("TZ", old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
+        set(had_ ? old_.c_str() : nullptr);
     }
 
 private:
+    static void set(const char* tz)
+    {
+#if defined(_WIN32)
+        _putenv_s("TZ", tz ? tz : "");
+        _tzset();
+#else
+        if (tz)
+            setenv("TZ", tz, 1);
+        else
+            unsetenv("TZ");
+        tzset();
+#endif
+    }
     std::string old_;
     bool had_ = false;
 };

@@ -3,18 +3,32 @@
 
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 namespace {
 
 using platform::Library;
+using platform::libraryFileName;
 
 bool isLoaded(const std::string& path)
 {
+#if defined(_WIN32)
+    return GetModuleHandleW(std::filesystem::path(path).wstring().c_str()) != nullptr;
+#else
     void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (h)
         dlclose(h);
     return h != nullptr;
+#endif
+}
+
+std::string fileName(const char* path)
+{
+    return std::filesystem::path(path).filename().string();
 }
 
 // Restores the loader's own search when a test ends.
@@ -22,6 +36,14 @@ struct LibraryDirsGuard {
     ~LibraryDirsGuard() { platform::setLibraryDirs({}); }
 };
 
+#if defined(_WIN32)
+TEST(LibraryName, WindowsNamesAreTheFilesOwn)
+{
+    EXPECT_EQ(libraryFileName("hpe1412_32.dll"), "hpe1412_32.dll");
+    EXPECT_EQ(libraryFileName("visa32.dll"), "visa32.dll");
+    EXPECT_EQ(libraryFileName("C:\\drivers\\tvksil2_32.dll"), "C:\\drivers\\tvksil2_32.dll");
+}
+#else
 TEST(LibraryName, WindowsNamesMapToSharedObjects)
 {
     EXPECT_EQ(platform::libraryFileName("hpe1412_32.dll"), "libhpe1412_32.so");
@@ -33,12 +55,13 @@ TEST(LibraryName, WindowsNamesMapToSharedObjects)
     EXPECT_EQ(platform::libraryFileName("/opt/lib/libfoo.so.1"), "/opt/lib/libfoo.so.1");
     EXPECT_EQ(platform::libraryFileName(".dll"), ".dll");
 }
+#endif
 
 TEST(Library, MissingLibraryNamesTheFile)
 {
     std::string error;
     EXPECT_FALSE(Library::open("no_such_driver_zq.dll", &error));
-    EXPECT_NE(error.find("libno_such_driver_zq.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(libraryFileName("no_such_driver_zq.dll")), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     EXPECT_FALSE(Library::open("no_such_driver_zq.dll")); // no error text wanted
 }
@@ -51,7 +74,7 @@ TEST(Library, MissingEntryPointNamesSymbolAndFile)
     EXPECT_NE(lib->symbol("viOpen", &error), nullptr);
     EXPECT_EQ(lib->symbol("viQueryf", &error), nullptr);
     EXPECT_NE(error.find("viQueryf"), std::string::npos) << error;
-    EXPECT_NE(error.find("libplat_fake_visa_noquery.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(fileName(FAKE_VISA_NOQUERY)), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
 }
 
@@ -80,36 +103,37 @@ TEST(LibraryDirs, OnlyTheGivenFoldersAreSearchedInOrder)
 {
     LibraryDirsGuard guard;
     TempDir empty, complete, broken;
-    std::filesystem::copy_file(FAKE_VISA_FULL, complete.path() / "libvisa.so");
-    std::filesystem::copy_file(FAKE_VISA_NOQUERY, broken.path() / "libvisa.so");
+    const std::string visaFile = libraryFileName("visa32.dll");
+    std::filesystem::copy_file(FAKE_VISA_FULL, complete.path() / visaFile);
+    std::filesystem::copy_file(FAKE_VISA_NOQUERY, broken.path() / visaFile);
 
     std::string error;
     platform::setLibraryDirs({empty.str()});
     EXPECT_FALSE(Library::open("visa32.dll", &error));
-    EXPECT_NE(error.find("libvisa.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(visaFile), std::string::npos) << error;
 
     platform::setLibraryDirs({empty.str(), complete.str(), broken.str()});
     auto first = Library::open("visa32.dll", &error);
     ASSERT_TRUE(first) << error;
-    EXPECT_EQ(first->file(), (complete.path() / "libvisa.so").string());
+    EXPECT_EQ(first->file(), (complete.path() / visaFile).string());
     EXPECT_NE(first->symbol("viQueryf"), nullptr);
 
     platform::setLibraryDirs({broken.str(), complete.str()});
     auto second = Library::open("visa32.dll", &error);
     ASSERT_TRUE(second) << error;
     EXPECT_EQ(second->symbol("viQueryf", &error), nullptr);
-    EXPECT_NE(error.find((broken.path() / "libvisa.so").string()), std::string::npos) << error;
+    EXPECT_NE(error.find((broken.path() / visaFile).string()), std::string::npos) << error;
 
     // A file that is there but is no library fails with the loader's message.
     TempDir junk;
-    junk.write("libjunk.so", "not an object file");
+    junk.write(libraryFileName("junk.dll"), "not an object file");
     platform::setLibraryDirs({junk.str()});
     EXPECT_FALSE(Library::open("junk.dll", &error));
-    EXPECT_NE(error.find("libjunk.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(libraryFileName("junk.dll")), std::string::npos) << error;
 
     // Empty restores the normal search (the build's library folder is on the run path).
     platform::setLibraryDirs({});
-    EXPECT_TRUE(Library::open("libplat_fake_visa_full.so", &error)) << error;
+    EXPECT_TRUE(Library::open(fileName(FAKE_VISA_FULL), &error)) << error;
 }
 
 } // namespace

@@ -1,9 +1,38 @@
 #include "platform/searchpath.h"
+#include "machine_search_path.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
+
+#if defined(_WIN32)
+TEST(SearchPath, ReadsTheRegistryValueAsStored)
+{
+    TempDir dir;
+    TestSearchPath path(dir.path());
+    path.set("C:\\tools;D:\\ksil lib\\;;%SystemRoot%\\system32;C:\\ОРД4К");
+    EXPECT_EQ(platform::machineSearchPathText(), "C:\\tools;D:\\ksil lib\\;;%SystemRoot%\\system32;C:\\ОРД4К");
+    const std::vector<std::string> want = {"C:\\tools", "D:\\ksil lib\\", "%SystemRoot%\\system32", "C:\\ОРД4К"};
+    EXPECT_EQ(platform::machineSearchPath(), want);
+
+    path.setWithoutPath();
+    EXPECT_FALSE(platform::machineSearchPathText());
+    path.setMissing();
+    EXPECT_FALSE(platform::machineSearchPathText());
+    EXPECT_TRUE(platform::machineSearchPath().empty());
+}
+
+TEST(SearchPath, TheMachinesOwnValueNamesTheSystemFolder)
+{
+    auto text = platform::machineSearchPathText();
+    ASSERT_TRUE(text);
+    std::transform(text->begin(), text->end(), text->begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    EXPECT_NE(text->find("system32"), std::string::npos) << *text;
+}
+#else
 
 struct EnvironmentFileGuard {
     ~EnvironmentFileGuard() { platform::setMachineEnvironmentFile({}); }
@@ -38,5 +67,7 @@ TEST(SearchPath, NoFileOrNoPathLineGivesNothing)
     EXPECT_FALSE(platform::machineSearchPathText());
     EXPECT_TRUE(platform::machineSearchPath().empty());
 }
+
+#endif
 
 } // namespace

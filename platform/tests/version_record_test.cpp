@@ -29,10 +29,17 @@ TEST(VersionRecord, FilesWithoutARecordGiveNothing)
     const std::string text = dir.write("text.so", "\\VarFileInfo\\Translation=0409 04b0\n");
     EXPECT_FALSE(platform::versionValue(text, "\\VarFileInfo\\Translation"));
 
-    // Cut short at every length that ends inside the headers or the section table.
+    // Cut short at every length that ends inside the headers or the section
+    // table. (The system's reader on Windows still finds a resource that lies
+    // whole before the cut, so there only the headers are cut.)
     const std::string whole = readFile(VERSIONED_LIB);
     ASSERT_GT(whole.size(), 64u);
-    for (std::size_t len : {std::size_t{4}, std::size_t{20}, std::size_t{64}, whole.size() / 2, whole.size() - 1}) {
+#if defined(_WIN32)
+    const std::size_t lengths[] = {4, 20, 64};
+#else
+    const std::size_t lengths[] = {4, 20, 64, whole.size() / 2, whole.size() - 1};
+#endif
+    for (std::size_t len : lengths) {
         const std::string cut = dir.write("cut.so", whole.substr(0, len));
         EXPECT_FALSE(platform::versionValue(cut, "\\VarFileInfo\\Translation")) << len;
     }

@@ -5,6 +5,13 @@
 
 namespace {
 
+using platform::libraryFileName;
+
+std::string fileName(const char* path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
 struct LibraryDirsGuard {
     ~LibraryDirsGuard() { platform::setLibraryDirs({}); }
 };
@@ -13,11 +20,11 @@ TEST(VisaBinding, ReportsTheMissingLibraryOrEntryPoint)
 {
     std::string error;
     EXPECT_FALSE(platform::bindVisa("no_visa_here_zq.dll", &error));
-    EXPECT_NE(error.find("libno_visa_here_zq.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(libraryFileName("no_visa_here_zq.dll")), std::string::npos) << error;
 
     EXPECT_FALSE(platform::bindVisa(FAKE_VISA_NOQUERY, &error));
     EXPECT_NE(error.find("viQueryf"), std::string::npos) << error;
-    EXPECT_NE(error.find("libplat_fake_visa_noquery.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(fileName(FAKE_VISA_NOQUERY)), std::string::npos) << error;
 
     auto binding = platform::bindVisa(FAKE_VISA_FULL, &error);
     ASSERT_TRUE(binding) << error;
@@ -32,15 +39,16 @@ TEST(VisaBinding, VisaRetriesAfterFailureAndKeepsTheLibraryOnceBound)
 {
     LibraryDirsGuard guard;
     TempDir none, broken, complete;
-    std::filesystem::copy_file(FAKE_VISA_NOQUERY, broken.path() / "libvisa.so");
-    std::filesystem::copy_file(FAKE_VISA_FULL, complete.path() / "libvisa.so");
+    const std::string visaFile = libraryFileName(kVisaLibraryName);
+    std::filesystem::copy_file(FAKE_VISA_NOQUERY, broken.path() / visaFile);
+    std::filesystem::copy_file(FAKE_VISA_FULL, complete.path() / visaFile);
 
     // A binder of its own, so that no earlier binding in this process hides the steps.
     platform::VisaOnce visa(kVisaLibraryName);
     std::string error;
     platform::setLibraryDirs({none.str()});
     EXPECT_EQ(visa.get(&error), nullptr);
-    EXPECT_NE(error.find("libvisa.so"), std::string::npos) << error;
+    EXPECT_NE(error.find(visaFile), std::string::npos) << error;
 
     platform::setLibraryDirs({broken.str()});
     EXPECT_EQ(visa.get(&error), nullptr);

@@ -5,11 +5,28 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <vector>
+
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 using namespace simtest;
 
 namespace {
+
+// Sets or (with nullptr) removes an environment variable of this process.
+void setVariable(const char* name, const char* value)
+{
+#if defined(_WIN32)
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+#endif
+}
 
 class Loading : public BenchTest {};
 
@@ -194,16 +211,21 @@ TEST_F(Loading, FaultPlanIsCheckedAndCountsWithoutOverflow)
 TEST_F(Loading, BenchFileThatIsNoFileIsNamedWithWhatItIs)
 {
     std::filesystem::create_directories(stateDir_);
-    const std::string fifo = (stateDir_ / "fifo").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string empty = (stateDir_ / "empty.json").string();
     std::ofstream{empty};
-    const std::pair<std::string, std::string> cases[] = {
-        {"/nonexistent/bench.json", "no such file"},
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {(stateDir_ / "nonexistent" / "bench.json").string(), "no such file"},
         {stateDir_.string(), "it is a folder, not a file"},
-        {fifo, "it is not a regular file"},
         {empty, "it is empty"},
     };
+#if defined(_WIN32)
+    // A device, as a console or a pipe would be, which a read could wait on.
+    cases.emplace_back("NUL", "it is not a regular file");
+#else
+    const std::string fifo = (stateDir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    cases.emplace_back(fifo, "it is not a regular file");
+#endif
     for (const auto& [path, why] : cases) {
         std::string error;
         EXPECT_FALSE(sim::loadFile(path, &error));
@@ -219,14 +241,14 @@ TEST_F(Loading, BadBenchFileNamedByTheEnvironmentEndsTheProcess)
     const std::string path = (stateDir_ / "bad.json").string();
     std::filesystem::create_directories(stateDir_);
     std::ofstream(path) << R"({"instruments": [{"address": "A", "mezzanines": [{"position": 5, "model": 64}]}]})";
-    ::setenv("KSIL_BENCH", path.c_str(), 1);
+    setVariable("KSIL_BENCH", path.c_str());
     sim::reset();
     Module m;
     ViSession vi = 77;
     EXPECT_EXIT(m.init(kCarrier, 1, 1, &vi), ::testing::ExitedWithCode(sim::kExitBenchUnusable),
-                "^simulated bench: .*/bad.json: instrument 1 \\(A\\) mezzanine: mezzanine at position 5 "
+                "^simulated bench: .*bad.json: instrument 1 \\(A\\) mezzanine: mezzanine at position 5 "
                 "\\(positions are 1 to 4\\) \\(KSIL_BENCH\\)\n$");
-    ::unsetenv("KSIL_BENCH");
+    setVariable("KSIL_BENCH", nullptr);
 
     // With the variable gone, a reset lets the stand-ins fall back to the built-in bench.
     sim::reset();

@@ -9,9 +9,11 @@
 #include <limits>
 #include <random>
 
+#if !defined(_WIN32)
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace simtest;
 
@@ -228,6 +230,8 @@ TEST_F(FlashRefused, StateFolderIsAPlainFile)
     std::filesystem::remove(stateDir_);
 }
 
+#if !defined(_WIN32)
+// Mode bits and a user who gives up root are POSIX's.
 TEST_F(FlashRefused, FileWithoutReadPermission)
 {
     ASSERT_EQ(::chmod(file.c_str(), 0), 0);
@@ -254,6 +258,7 @@ TEST_F(FlashRefused, FileWithoutReadPermission)
     }
     expectRefused(sim::kStatusFlashUnreadable, status);
 }
+#endif
 
 TEST_F(FlashRefused, FileOfAnotherModule)
 {
@@ -285,8 +290,10 @@ TEST_F(FlashRefused, FileFarLargerThanARecord)
     expectRefused(sim::kStatusFlashTooLarge, m.readFlash(record));
 }
 
+#if !defined(_WIN32)
 // Two processes write the same module while a third reads it: every write and
 // every read succeeds, and what is read is always one writer's record, whole.
+// (The writers are forked copies of this process: POSIX only.)
 TEST_F(Flash, ConcurrentWritersNeverTearTheFile)
 {
     fill(1.0);
@@ -324,5 +331,7 @@ TEST_F(Flash, ConcurrentWritersNeverTearTheFile)
     }
     EXPECT_TRUE(temporaries().empty());
 }
+
+#endif
 
 } // namespace

@@ -7,12 +7,12 @@
 #include "drivers/tvksil2.h"
 #include "platform/clock.h"
 #include "platform/library.h"
+#include "platform/process.h"
 #include "sim/bench.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 #include <map>
 #include <string>
 
@@ -88,7 +88,7 @@ protected:
     {
         platform::setClock(&clock_);
         stateDir_ = std::filesystem::temp_directory_path() /
-                    ("sim_tests_" + std::to_string(::getpid()) + "_" +
+                    ("sim_tests_" + std::to_string(platform::processId()) + "_" +
                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(stateDir_);
         sim::reset();

@@ -1,26 +1,34 @@
 #include "tests/harness/harness.h"
 
 #include "p_ksil2/app_state.h"
-#include "platform/searchpath.h"
+#include "platform/process.h"
+#include "platform/tests/machine_search_path.h"
 #include "si/select.h"
 #include "sim/bench.h"
+#if defined(KSIL_WITH_QT)
 #include "toolkit/qt/qt.h"
+#endif
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
+// A new folder of this process's own: named after the process and a count.
 std::filesystem::path makeTempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ksil-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    return pattern;
+    static unsigned count = 0;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        auto folder = base / ("ksil-test-" + std::to_string(platform::processId()) + "-" + std::to_string(++count));
+        std::error_code ec;
+        if (std::filesystem::create_directory(folder, ec))
+            return folder;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
@@ -48,10 +56,15 @@ Harness::Harness(Bench bench) : bench_(std::move(bench))
     platform::setClock(&clock_);
     startTime_ = clock_.now();
     std::filesystem::create_directories(folder_ / "bench-state");
-    platform::setMachineEnvironmentFile(machineEnvironmentFile().string());
+    searchPath_ = std::make_unique<TestSearchPath>(folder_);
     loadBench(bench_, folder_ / "bench-state");
     resetGlobals();
     setResourceDir(KSIL_RESOURCE_DIR);
+}
+
+void Harness::setMachineSearchPath(const std::string& text)
+{
+    searchPath_->set(text);
 }
 
 void Harness::endRun()
@@ -80,7 +93,7 @@ Harness::~Harness()
 {
     endRun();
     resetGlobals();
-    platform::setMachineEnvironmentFile({});
+    searchPath_.reset();
     platform::setClock(nullptr);
     std::error_code ec;
     std::filesystem::current_path(previousFolder_, ec);
@@ -125,8 +138,16 @@ int Harness::startWith(bool headless)
     static char programName[] = "p_ksil2";
     static char* argv[] = {programName, nullptr};
     static int argc = 1;
+#if defined(KSIL_WITH_QT)
     const StartOptions options{.startToolkit = headless ? [](int&, char**) { return tk::headless::start(); }
                                                         : tk::qt::start};
+#else
+    if (!headless) {
+        ADD_FAILURE() << "this build has no Qt backend";
+        return kStuck;
+    }
+    const StartOptions options{.startToolkit = [](int&, char**) { return tk::headless::start(); }};
+#endif
     const int result = guarded([&options] { return appStart(argc, argv, options); }, "start-up");
     if (result == kStuck)
         return result;

@@ -19,8 +19,8 @@
 // it (the bench's state folder, e.g. the module flashes, lives inside it);
 // installs a virtual clock (Delay costs no real time, elapsed() measures it);
 // loads the chosen bench; resets the program's globals; points the program at
-// the panel resource of the source tree and its machine-wide search path at a
-// file of the temporary folder (machineEnvironmentFile()). The destructor shuts the program down
+// the panel resource of the source tree and its machine-wide search path at
+// the test's own (setMachineSearchPath()). The destructor shuts the program down
 // if it is still running, discards the toolkit, restores the real clock and the
 // working folder, and removes the temporary folder.
 //
@@ -50,8 +50,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class TestSearchPath;
 
 // Which simulated bench the program runs on.
 struct Bench {
@@ -151,10 +154,12 @@ public:
     double elapsed() const { return clock_.now() - startTime_; } // virtual seconds since construction
     platform::VirtualClock& clock() { return clock_; }
     const std::filesystem::path& folder() const { return folder_; } // the temporary working folder
-    // The machine-wide environment the program reads its search path from: a
-    // file in the temporary folder, absent until a test writes it (then only
-    // the working folder is searched), never the machine's own.
-    std::filesystem::path machineEnvironmentFile() const { return folder_ / "environment"; }
+    // The machine-wide search path the program reads: the test's own (on
+    // Linux a file in the temporary folder, on Windows a registry key of the
+    // user's), absent until a test sets it (then only the working folder is
+    // searched), never the machine's. Entries are separated by
+    // platform::kSearchPathSeparator.
+    void setMachineSearchPath(const std::string& text);
 
 private:
     enum class State { Fresh, Running, Ended, Failed };
@@ -166,6 +171,7 @@ private:
     Bench bench_;
     std::filesystem::path previousFolder_;
     std::filesystem::path folder_;
+    std::unique_ptr<TestSearchPath> searchPath_;
     mutable platform::VirtualClock clock_; // now() is not const
     double startTime_ = 0.0;
 };

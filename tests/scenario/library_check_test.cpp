@@ -5,6 +5,9 @@
 #include "VeltrCRC32/VeltrCRC32.h"
 #include "VeltrCRC32/marker.h"
 #include "drivers/tvksil2_math.h"
+#include "platform/files.h"
+#include "platform/searchpath.h"
+#include "platform/tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +15,6 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -40,14 +40,10 @@ protected:
         noon.tm_mday = 12;
         noon.tm_hour = 12;
         noon.tm_isdst = -1;
-        const timespec times[2] = {{std::mktime(&noon), 0}, {std::mktime(&noon), 0}};
-        EXPECT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        EXPECT_TRUE(setWriteTime(path, std::mktime(&noon)));
         return path;
     }
-    void setSearchPath(const std::string& text)
-    {
-        std::ofstream(h.machineEnvironmentFile()) << "LANG=C\nPATH=\"" << text << "\"\n";
-    }
+    void setSearchPath(const std::string& text) { h.setMachineSearchPath(text); }
     static void corrupt(const fs::path& path)
     {
         std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
@@ -100,7 +96,8 @@ TEST_F(LibraryCheck, IntactFileInTheWorkingFolder)
 TEST_F(LibraryCheck, SearchPathAfterTheWorkingFolder)
 {
     const fs::path onPath = install(h.folder() / "lib");
-    setSearchPath("/no/such/folder:" + (h.folder() / "lib").string() + "/");
+    setSearchPath((h.folder() / "no" / "such").string() + platform::kSearchPathSeparator +
+                  (h.folder() / "lib").string() + platform::kFolderSeparator);
     ASSERT_EQ(h.start(), 0);
     EXPECT_EQ(h.text(hABOUT, ABOUT_CERT_MSG), expectedLine(onPath));
 

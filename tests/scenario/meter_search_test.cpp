@@ -4,6 +4,7 @@
 #include "gauge/bindings.h"
 #include "gauge/gauge.h"
 #include "platform/library.h"
+#include "platform/tests/temp_dir.h"
 #include "si/select.h"
 #include "sim/bench.h"
 
@@ -93,8 +94,10 @@ public:
     explicit NoMeterLibraries(const std::filesystem::path& folder) : dir_(folder / "libs")
     {
         std::filesystem::create_directories(dir_);
-        for (const char* file : {"libvisa.so", "libtvbase_32.so"})
-            std::filesystem::create_symlink(std::filesystem::path(KSIL_LIB_DIR) / file, dir_ / file);
+        for (const std::string_view name : {std::string_view(kVisaLibraryName), kCarrierLibrary}) {
+            const std::string file = platform::libraryFileName(name);
+            placeLibrary(std::filesystem::path(KSIL_LIB_DIR) / file, dir_ / file);
+        }
         platform::setLibraryDirs({dir_.string()});
     }
     ~NoMeterLibraries()

@@ -4,12 +4,12 @@
 
 #include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -87,7 +87,7 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::filesystem::temp_directory_path()
             / ("tk_test_" + std::string(info->test_suite_name()) + "_" + info->name() + "_"
-               + std::to_string(::getpid()));
+               + std::to_string(platform::processId()));
         std::filesystem::create_directories(dir);
         tk::registerCallback("rec", record);
         tk::registerMenuCallback("menuRec", recordMenu);
@@ -103,9 +103,7 @@ protected:
     std::string write(const std::string& name, std::string_view text)
     {
         const auto path = dir / name;
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
+        std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
         return path.string();
     }
     int loadShown(int id = 1)

@@ -1,5 +1,6 @@
 #include "VeltrCRC32/VeltrCRC32.h"
 #include "VeltrCRC32/marker.h"
+#include "drivers/tvksil2_math.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ TEST(LibraryFile, CarriesItsChecksumAndVersion)
     std::string version, name;
     EXPECT_EQ(fileVersionDate(TVKSIL2_MATH_FILE, &version, nullptr, nullptr, &name), 0);
     EXPECT_EQ(version, "1.0");
-    EXPECT_EQ(name, "libtvksil2_math.so");
+    EXPECT_EQ(name, kMathLibraryFile);
 }
 
 } // namespace

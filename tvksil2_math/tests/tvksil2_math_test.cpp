@@ -1,13 +1,18 @@
 #include "tvksil2_math/tvksil2_math.h"
+#include "platform/library.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <dlfcn.h>
+#include <filesystem>
 #include <limits>
 #include <random>
 #include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -274,14 +279,20 @@ TEST(SwitchCode, IdealTablesMatchExhaustiveSearch)
 
 TEST(SwitchCode, ExportedByPlainName)
 {
-    void* h = dlopen(TVKSIL2_MATH_FILE, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(h, nullptr) << dlerror();
+    std::string error;
+    auto lib = platform::Library::open(TVKSIL2_MATH_FILE, &error);
+    ASSERT_TRUE(lib) << error;
     using Fn = std::int32_t (*)(std::uint32_t, const double*, std::int32_t, double);
-    auto fn = reinterpret_cast<Fn>(dlsym(h, "tvksil2_countR"));
-    ASSERT_NE(fn, nullptr);
+    auto fn = lib->entry<Fn>("tvksil2_countR", &error);
+    ASSERT_NE(fn, nullptr) << error;
     const Table t = idealTable(1, 0.5, 1.0);
     EXPECT_EQ(fn(0, t.data(), 1, 14.6), 6);
-    dlclose(h);
+#if defined(_WIN32)
+    // Callers that bind by ordinal get the same entry point at ordinal 1.
+    const HMODULE module = GetModuleHandleW(std::filesystem::path(TVKSIL2_MATH_FILE).wstring().c_str());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(1))), reinterpret_cast<void*>(fn));
+#endif
 }
 
 } // namespace

@@ -3,8 +3,11 @@
 #include "platform/process.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -54,11 +57,17 @@ int startProgram(const std::string& program, const std::vector<std::string>& arg
 
 const char* textViewer()
 {
-#ifdef _WIN32
-    return "notepad.exe";
-#else
     return "xdg-open";
-#endif
+}
+
+long processId()
+{
+    return static_cast<long>(::getpid());
+}
+
+bool processRunning(long id)
+{
+    return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH);
 }
 
 void setLauncher(Launcher* launcher)

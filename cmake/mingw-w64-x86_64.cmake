@@ -1,0 +1,4 @@
+# Toolchain file: 64-bit Windows (x86_64-w64-mingw32).
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KSIL_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

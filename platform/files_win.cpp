@@ -1,0 +1,256 @@
+// Files on Windows through the W functions: UTF-8 paths converted to UTF-16,
+// the system's messages for failures.
+#include "platform/files.h"
+#include "platform/wide.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+namespace platform {
+namespace {
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> regularFile(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(win::widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return data;
+}
+
+void setWhy(std::string* why, std::string text)
+{
+    if (why)
+        *why = std::move(text);
+}
+
+bool writeAll(HANDLE h, std::span<const char> bytes)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// The full path with backslashes: some of the system's calls (ReplaceFile on
+// wine) take a path with forward slashes for another one.
+std::wstring fullPath(const std::string& path)
+{
+    const std::wstring wide = win::widen(path);
+    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(n, L'\0');
+    const DWORD got = n ? GetFullPathNameW(wide.c_str(), n, full.data(), nullptr) : 0;
+    if (got == 0 || got >= n)
+        return wide;
+    full.resize(got);
+    return full;
+}
+
+// A name for a temporary file beside target that no other writer uses.
+std::string temporaryBeside(const std::string& target)
+{
+    static std::atomic<unsigned> counter{0};
+    return target + ".tmp." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter);
+}
+
+} // namespace
+
+std::optional<std::uint64_t> fileSize(const std::string& path)
+{
+    const auto data = regularFile(path);
+    if (!data)
+        return std::nullopt;
+    return (std::uint64_t{data->nFileSizeHigh} << 32) | data->nFileSizeLow;
+}
+
+std::optional<std::time_t> fileWriteTime(const std::string& path)
+{
+    const auto data = regularFile(path);
+    if (!data)
+        return std::nullopt;
+    // 100-ns intervals since 1601-01-01 UTC; the Unix epoch is 11644473600 s later.
+    const std::uint64_t ticks =
+        (std::uint64_t{data->ftLastWriteTime.dwHighDateTime} << 32) | data->ftLastWriteTime.dwLowDateTime;
+    return static_cast<std::time_t>(ticks / 10'000'000 - 11'644'473'600ull);
+}
+
+bool fileExists(const std::string& path)
+{
+    return regularFile(path).has_value();
+}
+
+bool fileWritable(const std::string& path)
+{
+    const auto data = regularFile(path);
+    if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    // Opening for writing asks the file's access rules, as a write would.
+    const HANDLE h = CreateFileW(win::widen(path).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+bool replaceFileContent(const std::string& path, std::span<const char> bytes)
+{
+    if (!regularFile(path))
+        return false;
+    const std::string temp = temporaryBeside(path);
+    if (!writeNewFile(temp, bytes))
+        return false;
+    // ReplaceFile keeps the replaced file's attributes and access rules.
+    if (ReplaceFileW(fullPath(path).c_str(), fullPath(temp).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr))
+        return true;
+    DeleteFileW(win::widen(temp).c_str());
+    return false;
+}
+
+std::optional<std::string> readRegularFile(const std::string& path, std::string* why, std::size_t maxBytes,
+                                           ReadFailure* failure)
+{
+    const auto fail = [why, failure](ReadFailure kind, std::string text) {
+        setWhy(why, std::move(text));
+        if (failure)
+            *failure = kind;
+        return std::nullopt;
+    };
+    const std::wstring name = win::widen(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail(ReadFailure::notRegular, "it is a folder, not a file");
+
+    const HANDLE h = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return fail(ReadFailure::missing, "no such file");
+        return fail(ReadFailure::other, win::systemMessage(error));
+    }
+    // A pipe, a console or another device is never read: it could block.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return fail(ReadFailure::notRegular, "it is not a regular file");
+    }
+    const auto tooLarge = [&] {
+        CloseHandle(h);
+        return fail(ReadFailure::tooLarge, "larger than " + std::to_string(maxBytes) + " bytes");
+    };
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h, &size) && static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        return tooLarge();
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            CloseHandle(h);
+            return fail(ReadFailure::other, win::systemMessage(error));
+        }
+        if (got == 0)
+            break;
+        text.append(buffer, got);
+        if (text.size() > maxBytes)
+            return tooLarge();
+    }
+    CloseHandle(h);
+    return text;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode)
+{
+    return _wfopen(win::widen(path).c_str(), win::widen(mode).c_str());
+}
+
+bool writeNewFile(const std::string& path, std::span<const char> bytes, std::string* why)
+{
+    const std::wstring name = win::widen(path);
+    const HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        setWhy(why, win::systemMessage(GetLastError()));
+        return false;
+    }
+    bool ok = writeAll(h, bytes) && FlushFileBuffers(h);
+    const DWORD error = ok ? 0 : GetLastError();
+    ok = CloseHandle(h) && ok;
+    if (!ok) {
+        setWhy(why, win::systemMessage(error ? error : GetLastError()));
+        DeleteFileW(name.c_str());
+    }
+    return ok;
+}
+
+bool renameReplacing(const std::string& from, const std::string& to, std::string* why)
+{
+    // Written through: the rename is on the disk when the call returns.
+    if (MoveFileExW(fullPath(from).c_str(), fullPath(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    setWhy(why, win::systemMessage(GetLastError()));
+    return false;
+}
+
+void syncFolder(const std::string&)
+{
+    // MoveFileEx with MOVEFILE_WRITE_THROUGH has made the rename durable.
+}
+
+bool folderWritable(const std::string& dir, std::string* why)
+{
+    // Folder attributes do not say whether files may be created in it: a
+    // file is created there and deleted again on closing.
+    std::string probe = dir;
+    if (!probe.empty() && kFolderSeparators.find(probe.back()) == std::string_view::npos)
+        probe += kFolderSeparator;
+    probe += ".write-probe." + std::to_string(GetCurrentProcessId());
+    const HANDLE h = CreateFileW(win::widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        setWhy(why, win::systemMessage(GetLastError()));
+        return false;
+    }
+    CloseHandle(h);
+    return true;
+}
+
+std::string programFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return ".";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::string(".") : win::narrow(path.substr(0, slash));
+}
+
+std::string workingFolder()
+{
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring path(n, L'\0');
+    const DWORD got = n ? GetCurrentDirectoryW(n, path.data()) : 0;
+    if (got == 0 || got >= n)
+        return ".";
+    path.resize(got);
+    return win::narrow(path);
+}
+
+} // namespace platform
