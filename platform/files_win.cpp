@@ -53,6 +53,18 @@ std::wstring fullPath(const std::string& path)
     return full;
 }
 
+// Whether a folder the path goes through is a file.
+bool fileOnTheWay(const std::string& path)
+{
+    std::filesystem::path p = fsPath(path).parent_path();
+    for (; !p.empty() && p != p.root_path(); p = p.parent_path()) {
+        const DWORD attributes = GetFileAttributesW(p.wstring().c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return false;
+}
+
 // A name for a temporary file beside target that no other writer uses.
 std::string temporaryBeside(const std::string& target)
 {
@@ -134,6 +146,9 @@ std::optional<std::string> readRegularFile(const std::string& path, std::string*
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
+        // A file where the path needs a folder makes the path unusable, not absent.
+        if (error == ERROR_PATH_NOT_FOUND && fileOnTheWay(path))
+            return fail(ReadFailure::other, "a part of the path is a file, not a folder");
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return fail(ReadFailure::missing, "no such file");
         return fail(ReadFailure::other, win::systemMessage(error));

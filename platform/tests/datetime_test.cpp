@@ -1,4 +1,5 @@
 #include "platform/datetime.h"
+#include "time_zone.h"
 
 #include <gtest/gtest.h>
 
@@ -6,39 +7,6 @@
 #include <string>
 
 namespace {
-
-// Sets the local time zone for one test and restores the previous one.
-class TimeZone {
-public:
-    explicit TimeZone(const char* tz)
-    {
-        if (const char* old = std::getenv("TZ"))
-            old_ = old;
-        had_ = std::getenv("TZ") != nullptr;
-        set(tz);
-    }
-    ~TimeZone()
-    {
-        set(had_ ? old_.c_str() : nullptr);
-    }
-
-private:
-    static void set(const char* tz)
-    {
-#if defined(_WIN32)
-        _putenv_s("TZ", tz ? tz : "");
-        _tzset();
-#else
-        if (tz)
-            setenv("TZ", tz, 1);
-        else
-            unsetenv("TZ");
-        tzset();
-#endif
-    }
-    std::string old_;
-    bool had_ = false;
-};
 
 TEST(DateTime, TextIsZeroPaddedLocalTime)
 {

@@ -5,6 +5,7 @@
 #include "gauge/gauge.h"
 #include "platform/cp1251.h"
 #include "platform/datetime.h"
+#include "platform/tests/text_file.h"
 #include "sim/bench.h"
 #include "tests/scenario/session_bench.h"
 #include "tests/harness/harness.h"
@@ -82,8 +83,7 @@ inline void showPP(Harness& h)
 
 inline std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return readTextFile(path);
 }
 
 // The lines of a protocol file, each still in Windows-1251, without line ends.
