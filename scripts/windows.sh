@@ -15,7 +15,7 @@ scripts/setup.sh windows
 # so they are started here, their output to nowhere, not by a test whose
 # output ctest reads to its end. The server is stopped on the way out.
 export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p build
+mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 start=$SECONDS
