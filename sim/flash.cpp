@@ -276,7 +276,7 @@ ViStatus dangling(ViStatus status, const std::string& path, const std::string& l
                                   ", which does not exist");
 }
 
-// Reads the record of the file at path into out. *absent is set when there is
+// Reads the record of the file at path into out. absent is set when there is
 // no such file at all (nothing in its place, no link to nothing on the way).
 ViStatus readRecord(const std::string& path, std::string_view carrierAddress, int position, FlashData& out,
                     bool& absent)
