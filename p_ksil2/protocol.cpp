@@ -61,11 +61,13 @@ std::string writeFailureReason(int error)
 }
 
 // Writes to a protocol file; a text that does not reach it whole is shown on
-// the status line (it stays on the panel that mirrors the protocol).
+// the status line, the reason first, where the field shows it (the text stays
+// on the panel that mirrors the protocol).
 void writeProtocol(int handle, std::string_view bytes)
 {
     if (const int error = protocolWrite(handle, bytes))
-        showStatusProblem("Ошибка записи в файл протокола " + protocolPath(handle) + ": " + writeFailureReason(error));
+        showStatusProblem("Ошибка записи в файл протокола: " + writeFailureReason(error) + " (" + protocolPath(handle)
+                          + ")");
 }
 
 // Appends a UTF-8 text as a line (or lines, at inner line feeds) of a text box

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 constexpr const char* kDateLine = "12-08-2026, 14:05:09";
 constexpr const char* kTitle = "Протокол проверки погрешности мезонина КСИЛ2-4Л";
 constexpr const char* kOpenFailed = "Ошибка открытия файла протокола.";
-constexpr const char* kWriteFailed = "Ошибка записи в файл протокола ";
+constexpr const char* kWriteFailed = "Ошибка записи в файл протокола: ";
 constexpr const char* kPassLine = "Автоповерка завершена, неисправностей не обнаружено.";
 
 constexpr int kPp5Page = 2; // CP, PP, PP5 for a КСИЛ2-4Л
