@@ -1,18 +1,18 @@
 // The rules of what a stage value and an R0 may be.
 #include "p_ksil2/cal_values.h"
 
+#include "platform/number_text.h"
+
 #include <cmath>
-#include <cstdio>
 
 namespace calvalues {
 
 namespace {
 
+// As the table's cell shows it.
 std::string number(double v)
 {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
+    return platform::numberText(v);
 }
 
 // What makes a value no resistance at all, whatever the cell: empty when it is one.
