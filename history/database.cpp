@@ -1,6 +1,7 @@
 #include "history/database.h"
 
 #include "history/schema.h"
+#include "history/text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ void Database::close()
     open_ = false;
 }
 
-Status Database::openFile(const std::string& path, bool writable)
+Status Database::openFile(const std::string& path, bool create)
 {
     close();
     backend_ = Backend::SQLite;
@@ -69,7 +70,7 @@ Status Database::openFile(const std::string& path, bool writable)
     if (info.isDir())
         return Status::failure(Code::NotDatabase, "Файл истории " + path + " — это папка, а не файл");
     if (!info.exists()) {
-        if (!writable)
+        if (!create)
             return Status::failure(Code::NotFound, "Файла истории " + path + " нет");
         if (!QDir().mkpath(info.absolutePath()))
             return Status::failure(Code::ReadOnly, "Не создать папку файла истории " + path);
@@ -79,7 +80,7 @@ Status Database::openFile(const std::string& path, bool writable)
         return Status::failure(Code::Failed, "Нет драйвера SQLite для Qt (пакет libqt6sql6-sqlite)");
     db_.setDatabaseName(file);
     // Another program (the tool, a second panel) may hold the file for a moment.
-    db_.setConnectOptions(writable ? "QSQLITE_BUSY_TIMEOUT=5000" : "QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY");
+    db_.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
     if (!db_.open())
         return failure(db_.lastError(), "открытие");
     open_ = true;
@@ -88,7 +89,7 @@ Status Database::openFile(const std::string& path, bool writable)
             close();
             return s;
         }
-    Status s = bringSchemaUpToDate(*this, writable);
+    Status s = bringSchemaUpToDate(*this, create);
     if (!s.ok())
         close();
     return s;
@@ -111,8 +112,6 @@ Status Database::openServer(const ServerConfig& server)
     if (!db_.open())
         return failure(db_.lastError(), "подключение");
     open_ = true;
-    // Messages in the server's own words but never in a translated number format.
-    exec("SET lc_numeric TO 'C'");
     Status s = bringSchemaUpToDate(*this, true);
     if (!s.ok())
         close();
@@ -175,7 +174,7 @@ Status Database::failure(const QSqlError& error, const std::string& what)
     const std::string detail = firstLine(error);
     const std::string native = error.nativeErrorCode().toStdString();
     if (backend_ == Backend::SQLite) {
-        const int code = native.empty() ? -1 : (std::stoi(native) & 0xFF);
+        const int code = static_cast<int>(parseInteger(native).value_or(-1) & 0xFF);
         const std::string file = "Файл истории " + label_;
         switch (code) {
         case kSqliteNotADb:
@@ -196,8 +195,11 @@ Status Database::failure(const QSqlError& error, const std::string& what)
     const std::string server = "Сервер истории " + label_;
     Code code = Code::Failed;
     std::string text;
+    // A refused login carries no state through Qt: the server's words tell,
+    // in English or in Russian.
     if (native == "28P01" || native == "28000" || contains(detail, "password authentication failed") ||
         contains(detail, "no password supplied") || contains(detail, "authentication failed") ||
+        contains(detail, "проверку подлинности") || contains(detail, "пароль не указан") ||
         (contains(detail, "role \"") && contains(detail, "does not exist"))) {
         code = Code::Credentials;
         text = server + " не принял пользователя или пароль (" + detail + ")";

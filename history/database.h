@@ -25,9 +25,12 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens (creating the file and its folder when writable is set) and
-    // brings the schema up to date; a newer schema is refused untouched.
-    Status openFile(const std::string& path, bool writable = true);
+    // Opens the file and brings its schema up to date; a newer schema is
+    // refused untouched. With create unset a missing file is not made and an
+    // older schema is not migrated (for readers). Either way the file is
+    // opened for writing where the system allows it, so that a reader, too,
+    // rolls back what a killed writer left half done.
+    Status openFile(const std::string& path, bool create = true);
     Status openServer(const ServerConfig& server);
     void close();
     bool isOpen() const { return open_; }

@@ -37,7 +37,7 @@ Status History::open()
 Status History::open(const Config& config)
 {
     config_ = config;
-    writable_ = true;
+    create_ = true;
     server_->close();
     return openLocal(true);
 }
@@ -45,7 +45,7 @@ Status History::open(const Config& config)
 Status History::openToRead(const Config& config)
 {
     config_ = config;
-    writable_ = false;
+    create_ = false;
     server_->close();
     if (config_.localFile.empty()) {
         local_->close();
@@ -54,9 +54,9 @@ Status History::openToRead(const Config& config)
     return openLocal(false);
 }
 
-Status History::openLocal(bool writable)
+Status History::openLocal(bool create)
 {
-    return local_->openFile(config_.localFile, writable);
+    return local_->openFile(config_.localFile, create);
 }
 
 std::string History::where() const
@@ -134,7 +134,7 @@ History::SendResult History::sendWaiting()
     if (!hasServer())
         return result;
     if (!local_->isOpen())
-        if (Status s = openLocal(writable_); !s.ok()) {
+        if (Status s = openLocal(create_); !s.ok()) {
             result.status = s;
             return result;
         }
@@ -179,7 +179,7 @@ History::SendResult History::sendWaiting()
 Result<int> History::waiting()
 {
     if (!local_->isOpen())
-        if (Status s = openLocal(writable_); !s.ok())
+        if (Status s = openLocal(create_); !s.ok())
             return {s};
     return outboxCount(*local_);
 }
@@ -191,7 +191,7 @@ Database* History::reader(Source source, Status* why)
         return why->ok() ? server_.get() : nullptr;
     }
     if (!local_->isOpen())
-        *why = openLocal(writable_);
+        *why = openLocal(create_);
     return why->ok() ? local_.get() : nullptr;
 }
 

@@ -84,13 +84,13 @@ public:
     Result<std::vector<DriftPoint>> drift(const DriftQuery& query, Source source = Source::Primary);
 
 private:
-    Status openLocal(bool writable);
+    Status openLocal(bool create);
     Status connectServer();
     // The database a question goes to, connected; nullptr with *why set.
     Database* reader(Source source, Status* why);
 
     Config config_;
-    bool writable_ = true;
+    bool create_ = true;
     std::unique_ptr<Database> local_;
     std::unique_ptr<Database> server_;
 };
