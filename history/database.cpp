@@ -43,6 +43,16 @@ std::string firstLine(const QSqlError& error)
     return line;
 }
 
+void configureServerConnection(QSqlDatabase& db, const ServerConfig& server)
+{
+    db.setHostName(QString::fromStdString(server.host));
+    db.setPort(server.port);
+    db.setDatabaseName(QString::fromStdString(server.database));
+    db.setUserName(QString::fromStdString(server.user));
+    db.setPassword(QString::fromStdString(server.password));
+    db.setConnectOptions(QString::fromStdString(server.options));
+}
+
 Database::Database() : name_("ksil_history_" + std::to_string(++s_connections)) {}
 
 Database::~Database() { close(); }
@@ -103,12 +113,7 @@ Status Database::openServer(const ServerConfig& server)
     db_ = QSqlDatabase::addDatabase("QPSQL", QString::fromStdString(name_));
     if (!db_.isValid())
         return Status::failure(Code::Failed, "Нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)");
-    db_.setHostName(QString::fromStdString(server.host));
-    db_.setPort(server.port);
-    db_.setDatabaseName(QString::fromStdString(server.database));
-    db_.setUserName(QString::fromStdString(server.user));
-    db_.setPassword(QString::fromStdString(server.password));
-    db_.setConnectOptions(QString::fromStdString(server.options));
+    configureServerConnection(db_, server);
     if (!db_.open())
         return failure(db_.lastError(), "подключение");
     open_ = true;

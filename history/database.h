@@ -62,6 +62,9 @@ private:
     std::map<std::string, std::unique_ptr<QSqlQuery>> statements_;
 };
 
+// Puts a server's configuration into a Qt connection (before it is opened).
+void configureServerConnection(QSqlDatabase& db, const ServerConfig& server);
+
 // The first line of an error's text.
 std::string firstLine(const QSqlError& error);
 

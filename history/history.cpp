@@ -195,34 +195,32 @@ Database* History::reader(Source source, Status* why)
     return why->ok() ? local_.get() : nullptr;
 }
 
-Result<std::vector<RunListEntry>> History::listRuns(const RunFilter& filter, Source source)
+template <typename Ask>
+auto History::answer(Source source, Ask ask)
 {
     Status why;
     Database* db = reader(source, &why);
-    if (!db)
-        return {why};
-    return readRuns(*db, filter);
+    return db ? ask(*db) : decltype(ask(*db)){why};
+}
+
+Result<std::vector<RunListEntry>> History::listRuns(const RunFilter& filter, Source source)
+{
+    return answer(source, [&](Database& db) { return readRuns(db, filter); });
 }
 
 Result<Run> History::loadRun(const std::string& idOrPrefix, Source source)
 {
-    Status why;
-    Database* db = reader(source, &why);
-    if (!db)
-        return {why};
-    const auto id = resolveRunId(*db, idOrPrefix);
-    if (!id.ok())
-        return {id.status};
-    return readRun(*db, id.value);
+    return answer(source, [&](Database& db) -> Result<Run> {
+        const auto id = resolveRunId(db, idOrPrefix);
+        if (!id.ok())
+            return {id.status};
+        return readRun(db, id.value);
+    });
 }
 
 Result<std::vector<RunInfo>> History::listBackups(const ModuleRef& module, Source source)
 {
-    Status why;
-    Database* db = reader(source, &why);
-    if (!db)
-        return {why};
-    return readBackups(*db, module);
+    return answer(source, [&](Database& db) { return readBackups(db, module); });
 }
 
 Result<TableValues> History::loadBackup(const std::string& idOrPrefix, Source source)
@@ -239,11 +237,7 @@ Result<TableValues> History::loadBackup(const std::string& idOrPrefix, Source so
 
 Result<std::vector<DriftPoint>> History::drift(const DriftQuery& query, Source source)
 {
-    Status why;
-    Database* db = reader(source, &why);
-    if (!db)
-        return {why};
-    return readDrift(*db, query);
+    return answer(source, [&](Database& db) { return readDrift(db, query); });
 }
 
 ModuleRef refOf(const ModuleId& module)

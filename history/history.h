@@ -88,6 +88,9 @@ private:
     Status connectServer();
     // The database a question goes to, connected; nullptr with *why set.
     Database* reader(Source source, Status* why);
+    // The answer of ask(database) on the database for source, or why there is none.
+    template <typename Ask>
+    auto answer(Source source, Ask ask);
 
     Config config_;
     bool create_ = true;

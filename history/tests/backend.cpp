@@ -25,12 +25,7 @@ std::string adminExec(const ServerConfig& admin, const std::string& sql)
     std::string error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
-        db.setHostName(QString::fromStdString(admin.host));
-        db.setPort(admin.port);
-        db.setDatabaseName(QString::fromStdString(admin.database));
-        db.setUserName(QString::fromStdString(admin.user));
-        db.setPassword(QString::fromStdString(admin.password));
-        db.setConnectOptions(QString::fromStdString(admin.options));
+        configureServerConnection(db, admin);
         if (!db.open()) {
             error = firstLine(db.lastError());
         } else {
@@ -45,22 +40,6 @@ std::string adminExec(const ServerConfig& admin, const std::string& sql)
 }
 
 } // namespace
-
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "ksil-history-XXXXXX").string();
-    if (::mkdtemp(pattern.data()))
-        path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ec;
-    if (!path_.empty()) {
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-}
 
 std::optional<ServerConfig> ServerDatabase::testServer(std::string* why)
 {

@@ -8,6 +8,7 @@
 
 #include "history/config.h"
 #include "history/database.h"
+#include "platform/tests/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,19 +21,6 @@ namespace history::test {
 enum class Backend { SQLite, PostgreSQL };
 
 inline constexpr const char* kTestServerVariable = "KSIL_HISTORY_TEST_PG";
-
-// A fresh folder, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A database of its own on the test server, dropped afterwards.
 class ServerDatabase {
@@ -68,7 +56,7 @@ protected:
     // on PostgreSQL, the file on SQLite.
     Status openPrimary(Database& db) const;
 
-    TempFolder folder_;
+    TempDir folder_;
     std::unique_ptr<ServerDatabase> server_;
 };
 

@@ -61,7 +61,7 @@ TEST_P(BadLocalFile, FileThatIsNoDatabaseIsNamedAndNotTouched)
 
 TEST(BadLocalPath, FolderInsteadOfAFile)
 {
-    TempFolder folder;
+    TempDir folder;
     History h;
     const Status s = h.open(Config{folder.path().string(), std::nullopt});
     EXPECT_EQ(s.code, Code::NotDatabase);
@@ -79,7 +79,7 @@ std::vector<std::string> writerEnvironment(const std::string& file)
 
 TEST(BadLocalPath, FileThatMayNotBeWrittenRefusesRunsButStillReads)
 {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.path() / "history.sqlite";
     {
         History h;
@@ -89,6 +89,10 @@ TEST(BadLocalPath, FileThatMayNotBeWrittenRefusesRunsButStillReads)
     // Root may write anything: the writer then runs as nobody, to whom the
     // folder and the file are only readable.
     const bool root = ::geteuid() == 0;
+    struct Writable { // gives the folder back to its owner, so that it can be removed
+        fs::path folder;
+        ~Writable() { fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add); }
+    } restore{folder.path()};
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
@@ -106,7 +110,7 @@ TEST(BadLocalPath, FullDiskRefusesTheRunThatDoesNotFitAndKeepsTheOthersWhole)
 {
     // A small file system of its own, in a mount namespace of the writer's
     // (as root, or through a user namespace).
-    TempFolder folder;
+    TempDir folder;
     const std::string mountPoint = folder.path().string();
     std::vector<std::string> argv{"/usr/bin/unshare", "-m"};
     if (::geteuid() != 0)

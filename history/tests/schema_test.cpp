@@ -28,11 +28,7 @@ public:
     {
         db_ = QSqlDatabase::addDatabase(server ? "QPSQL" : "QSQLITE", "raw_check");
         if (server) {
-            db_.setHostName(QString::fromStdString(server->config().host));
-            db_.setPort(server->config().port);
-            db_.setDatabaseName(QString::fromStdString(server->config().database));
-            db_.setUserName(QString::fromStdString(server->config().user));
-            db_.setPassword(QString::fromStdString(server->config().password));
+            configureServerConnection(db_, server->config());
         } else {
             db_.setDatabaseName(QString::fromStdString(config.localFile));
         }
@@ -118,7 +114,7 @@ TEST_P(Schema, NewerSchemaIsRefusedWithItsVersionAndLeftAsItIs)
 
 TEST(SchemaFile, DatabaseOfAnotherProgramIsLeftAlone)
 {
-    TempFolder folder;
+    TempDir folder;
     const std::string file = (folder.path() / "other.sqlite").string();
     {
         QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other_program");

@@ -62,7 +62,7 @@ class Tool : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        folder_ = new TempFolder;
+        folder_ = new TempDir;
         file_ = (folder_->path() / "history.sqlite").string();
         History h;
         ASSERT_TRUE(h.open(Config{file_, std::nullopt}).ok());
@@ -85,11 +85,11 @@ protected:
     using Output = ToolOutput;
     static Output tool(std::vector<std::string> args, const std::string& file = file_) { return runTool(args, file); }
 
-    static TempFolder* folder_;
+    static TempDir* folder_;
     static std::string file_, calibration_, write_, verification_;
 };
 
-TempFolder* Tool::folder_ = nullptr;
+TempDir* Tool::folder_ = nullptr;
 std::string Tool::file_, Tool::calibration_, Tool::write_, Tool::verification_;
 
 TEST_F(Tool, ListsRunsNewestFirstAndByModuleKindAndDate)
