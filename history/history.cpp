@@ -147,16 +147,24 @@ History::SendResult History::sendWaiting()
     if (ids.value.empty())
         return result;
 
+    // A connection left open since the last send may have been dropped by the
+    // server meanwhile: then one fresh connection is tried before giving up.
+    bool mayReconnect = server_->isOpen();
     Status s = connectServer();
     if (!s.ok()) {
-        for (const std::string& id : ids.value)
-            noteOutboxFailure(*local_, id, s.message);
+        noteOutboxFailure(*local_, "", s.message);
         result.status = s;
         return result;
     }
-    for (const std::string& id : ids.value) {
+    const auto sendOne = [this](const std::string& id) {
         const auto run = readRun(*local_, id);
-        Status sent = run.ok() ? insertRun(*server_, run.value, false) : run.status;
+        return run.ok() ? insertRun(*server_, run.value, false) : run.status;
+    };
+    for (const std::string& id : ids.value) {
+        Status sent = sendOne(id);
+        if (!sent.ok() && serverAway(sent) && mayReconnect && connectServer().ok())
+            sent = sendOne(id);
+        mayReconnect = false;
         if (sent.ok())
             sent = dropFromOutbox(*local_, id);
         if (sent.ok()) {

@@ -474,9 +474,11 @@ Status dropFromOutbox(Database& db, const std::string& id)
 
 Status noteOutboxFailure(Database& db, const std::string& id, const std::string& why)
 {
-    QSqlQuery& q = db.prepared("UPDATE outbox SET attempts = attempts + 1, last_error = ? WHERE run_uuid = ?");
+    QSqlQuery& q = db.prepared(
+        "UPDATE outbox SET attempts = attempts + 1, last_error = ? WHERE run_uuid = ? OR ? = ''");
     q.bindValue(0, text(why));
     q.bindValue(1, text(id));
+    q.bindValue(2, text(id));
     if (!q.exec())
         return db.failure(q.lastError(), "очередь на сервер");
     return {};

@@ -28,6 +28,7 @@ Result<std::vector<DriftPoint>> readDrift(Database& db, const DriftQuery& query)
 Result<std::vector<std::string>> outboxIds(Database& db);
 Result<int> outboxCount(Database& db);
 Status dropFromOutbox(Database& db, const std::string& id);
+// Counts a failed send of one run (empty id: of every run waiting) with its reason.
 Status noteOutboxFailure(Database& db, const std::string& id, const std::string& why);
 
 } // namespace history

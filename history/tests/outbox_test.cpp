@@ -89,6 +89,27 @@ TEST_P(OutboxOnServer, AnAnswerLostAfterASendMakesNoDuplicate)
     EXPECT_EQ(scalar(server, "SELECT COUNT(*) FROM cal_cells"), 3 * 38);
 }
 
+TEST_P(OutboxOnServer, AConnectionTheServerDroppedIsMadeAgainAtOnce)
+{
+    History h;
+    ASSERT_TRUE(h.open(config()).ok());
+    ASSERT_TRUE(h.store(verificationRun(vxiModule(), nowUtc())).onServer);
+    {
+        // The server ends every other session of the database (a restart, an
+        // administrator, a network timeout).
+        Database other;
+        ASSERT_TRUE(openPrimary(other).ok());
+        EXPECT_EQ(scalar(other, "SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                                "WHERE datname = current_database() AND pid <> pg_backend_pid()"),
+                  1);
+    }
+    const auto again = h.store(verificationRun(vxiModule(), nowUtc() + 1));
+    ASSERT_TRUE(again.status.ok());
+    EXPECT_TRUE(again.onServer) << again.warning;
+    EXPECT_EQ(again.waiting, 0);
+    EXPECT_EQ(again.warning, "");
+}
+
 TEST_P(OutboxOnServer, WrongCredentialsSayItAndTheRunWaits)
 {
     Config wrong = config();
