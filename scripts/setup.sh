@@ -2,6 +2,7 @@
 # Installs the Debian packages the build and the tests need (only the missing ones).
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev
+          libqt6sql6-sqlite libqt6sql6-psql postgresql postgresql-common
           zlib1g-dev clang libclang-rt-dev
           fonts-dejavu-core xvfb xauth locales)
 missing=()
