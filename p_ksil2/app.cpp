@@ -12,6 +12,7 @@
 #include "p_ksil2/meter_link.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/resource_check.h"
 #include "p_ksil2/session.h"
 #include "si/discovery.h"
 #include "toolkit/toolkit.h"
@@ -29,19 +30,30 @@ int loadFailed(const std::string& why = tk::lastError())
     return -1;
 }
 
+struct PanelSlot {
+    int* handle;
+    int resourceId;
+};
+
+// The nine panels in the order they are loaded.
+const std::array kPanels{
+    PanelSlot{&hABOUT, ABOUT}, PanelSlot{&hST, ST},   PanelSlot{&hDP, DP},
+    PanelSlot{&hCP, CP},       PanelSlot{&hPP, PP},   PanelSlot{&hPP5, PP5},
+    PanelSlot{&hTP, TP},       PanelSlot{&hCHLP, CHLP}, PanelSlot{&hMP, MP},
+};
+
+int panelHandle(int resourceId)
+{
+    for (const auto& slot : kPanels)
+        if (slot.resourceId == resourceId)
+            return *slot.handle;
+    return 0;
+}
+
 // Panel loading: the nine panels in resource order, then the menu bar onto MP.
 bool loadPanels(const std::string& file)
 {
-    struct PanelSlot {
-        int* handle;
-        int resourceId;
-    };
-    const std::array panels{
-        PanelSlot{&hABOUT, ABOUT}, PanelSlot{&hST, ST},   PanelSlot{&hDP, DP},
-        PanelSlot{&hCP, CP},       PanelSlot{&hPP, PP},   PanelSlot{&hPP5, PP5},
-        PanelSlot{&hTP, TP},       PanelSlot{&hCHLP, CHLP}, PanelSlot{&hMP, MP},
-    };
-    for (const auto& slot : panels) {
+    for (const auto& slot : kPanels) {
         *slot.handle = tk::loadPanel(0, file, slot.resourceId);
         if (*slot.handle < 0)
             return false;
@@ -117,6 +129,9 @@ int appStart(int& argc, char** argv, const StartOptions& options)
     const std::string file = resourceFile();
     if (!loadPanels(file))
         return loadFailed();
+    // Resource check: every control the program addresses, as it addresses it.
+    if (const std::string why = checkResource(panelHandle, hMenuBar); !why.empty())
+        return loadFailed(file + ": " + why);
 
     // No frame option on the main window.
     tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
@@ -175,6 +190,7 @@ void appShutdown()
 
 void applyModelSetup()
 {
+    windowModel = moduleModel;
     if (moduleModel == KSIL5_MODEL) {
         tk::setValue(hMP, MP_TEXTMSG_3, "Мезонин КСИЛ5\nпрограммируемые сопротивления");
         tk::setValue(hMP, MP_TEXTMSG_2, "Панель поверки");

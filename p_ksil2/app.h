@@ -10,10 +10,11 @@ struct StartOptions {
     bool (*startToolkit)(int& argc, char** argv) = nullptr;
 };
 
-// Start-up: check of VISA and the linked drivers, run-time, panels, tab pages,
-// library check, discovery, carrier choice, per-model set-up, link LED.
-// Returns 0; -1 when the run-time cannot start or a panel or the menu bar
-// cannot be loaded; kExitLibraries when VISA or a linked driver cannot be
+// Start-up: check of VISA and the linked drivers, run-time, panels, resource
+// check, tab pages, library check, discovery, carrier choice, per-model set-up,
+// link LED. Returns 0; -1 when the run-time cannot start, a panel or the menu
+// bar cannot be loaded or the resource lacks a control the program addresses
+// (or has it of another kind or shape); kExitLibraries when VISA or a linked driver cannot be
 // used. One line on standard error says why.
 int appStart(int& argc, char** argv, const StartOptions& options);
 // Event loop: returns 0 when the operator confirms the exit question.

@@ -2,6 +2,7 @@
 // (not by the other modules), and the reset that tests use between runs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 inline constexpr const char* kExitQuestionKsil2 = "Закончить работу панели КСИЛ2-4Л ?";
@@ -10,6 +11,8 @@ inline constexpr const char* kExitTitle = "КСИЛ2-4Л";
 
 // The exit question chosen by the per-model set-up.
 extern const char* exitQuestionText;
+// The model the window was set up for at start-up (0: none was opened).
+extern std::int32_t windowModel;
 
 // Full path of the panel resource: resourcePath() / p_ksil2.uir.
 std::string resourceFile();

@@ -3,6 +3,7 @@
 #include "p_ksil2/calibration.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/cal_values.h"
 #include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/msgp.h"
@@ -20,7 +21,6 @@ using namespace calibration;
 
 namespace {
 
-constexpr const char* kTitle = "Калибровка КСИЛ2-4Л";
 constexpr const char* kNoMeter = "Отсутсвует мультиметр!"; // the text as the operators know it
 constexpr const char* kRunning = "\r\nИДЕТ КАЛИБРОВКА\r\n";
 
@@ -60,8 +60,7 @@ std::optional<double> measure(double expected)
 // it is painted at once.
 void showResult(int row, int channel, double value, int colour)
 {
-    tk::setCellTextColor(hCP, CP_TABLE, row, channel, colour);
-    tk::setCell(hCP, CP_TABLE, row, channel, value);
+    storeCalCell(row, channel, value, colour);
     if (mvi != 0)
         resultShown();
     else
@@ -81,8 +80,11 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
             return false;
     }
     if (const auto reading = measure(kR0RangeValue)) {
-        r0 = r0FromReading(*reading);
-        showResult(kR0Row, channel, r0, r0Colour(r0));
+        const double measured = r0FromReading(*reading);
+        showResult(kR0Row, channel, measured, r0Colour(measured));
+        // An overload (leads off) is shown, but corrects no stage.
+        if (!calvalues::isOverload(measured))
+            r0 = measured;
     }
 
     for (int k = 1; k <= kStages; ++k) {
@@ -136,6 +138,8 @@ bool calibrateModule(Run& run)
 
 ViStatus autoCalibrate()
 {
+    if (refuseOtherModel())
+        return 0;
     if (!isMultimeterOpen()) {
         tk::messagePopup(kTitle, kNoMeter);
         return 0;

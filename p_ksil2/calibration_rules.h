@@ -3,6 +3,8 @@
 // tells whether it is within tolerance.
 #pragma once
 
+#include "p_ksil2/cal_values.h"
+#include "p_ksil2/caltable.h"
 #include "p_ksil2/norm.h"
 #include "drivers/tvksil2.h"
 #include "toolkit/toolkit.h"
@@ -12,7 +14,8 @@
 
 namespace calibration {
 
-inline constexpr int kR0Row = kStages + 1; // row of R0 in CP's table; rows 1..18 are the stages
+inline constexpr const char* kTitle = "Калибровка КСИЛ2-4Л"; // of the calibration's pop-ups
+inline constexpr int kR0Row = kCalR0Row; // row of R0 in CP's table; rows 1..18 are the stages
 inline constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
 
 // The calibration chains: with every stage bypassed the meter sees 18 R0; with
@@ -24,14 +27,15 @@ inline constexpr double kR0RangeValue = 10.0; // expected resistance that ranges
 inline constexpr double kR0Expected = 0.1;
 inline constexpr double kR0Tolerance = 0.11;
 
+// An overload reading stays what it is: corrected, it would pass for a resistance.
 inline double stageFromReading(double reading, double r0)
 {
-    return reading - kBypassedWithStage * r0;
+    return calvalues::isOverload(reading) ? reading : reading - kBypassedWithStage * r0;
 }
 
 inline double r0FromReading(double reading)
 {
-    return reading / kStagesInSeries;
+    return calvalues::isOverload(reading) ? reading : reading / kStagesInSeries;
 }
 
 // Black within tolerance (a deviation equal to it is within), red outside;

@@ -1,13 +1,94 @@
-// CP's calibration table: the record behind it, its colours, DEFAULT and WRITE.
+// CP's calibration table: the record behind it, where its cells came from,
+// its colours, DEFAULT and WRITE, and the operations kept for the КСИЛ2-4Л.
 #include "p_ksil2/caltable.h"
 
+#include "p_ksil2/app_state.h"
+#include "p_ksil2/cal_values.h"
+#include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
+#include "toolkit/model.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
+#include <array>
 #include <new>
+#include <string>
+
+namespace {
+
+constexpr const char* kNoModule = "Мезонин не открыт: записать flash некуда.";
+
+// known[channel - 1][row - 1]
+std::array<std::array<bool, kCalR0Row>, kChannels> known{};
+
+bool inTable(int row, int channel)
+{
+    return row >= 1 && row <= kCalR0Row && channel >= 1 && channel <= kChannels;
+}
+
+bool otherModelOpen()
+{
+    return mvi != 0 && moduleModel != KSIL2_MODEL;
+}
+
+std::string modelName(std::int32_t model)
+{
+    if (model == KSIL5_MODEL)
+        return "КСИЛ5";
+    return "с кодом модели " + std::to_string(model);
+}
+
+// The cell as the operator sees it named: its row label and its channel.
+std::string cellName(int row, int channel)
+{
+    std::string label = std::to_string(row);
+    if (const tk::model::Control* table = tk::model::control(hCP, CP_TABLE);
+        table && static_cast<std::size_t>(row) <= table->rowLabels.size())
+        label = table->rowLabels[static_cast<std::size_t>(row - 1)];
+    return "«" + label + "», канал " + std::to_string(channel);
+}
+
+// What WRITE is about to store, in the order it is stored: false, after
+// saying which cell and why, when a cell is not known or holds no resistance,
+// or when the operator does not confirm a value far from a healthy module's.
+bool tableFitForFlash()
+{
+    std::string questioned; // the first value to be confirmed
+    int toConfirm = 0;
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        for (int row = 1; row <= kCalR0Row; ++row) {
+            const std::string cell = cellName(row, channel);
+            if (!known[static_cast<std::size_t>(channel - 1)][static_cast<std::size_t>(row - 1)]) {
+                tk::messagePopup(calibration::kTitle,
+                                 "Запись flash отменена: ячейка " + cell +
+                                     " не прочитана из flash мезонина, не измерена, не сброшена к номиналу "
+                                     "и не введена.");
+                return false;
+            }
+            const double value = tk::cellNum(hCP, CP_TABLE, row, channel);
+            const calvalues::Check check =
+                row == kCalR0Row ? calvalues::checkR0(value)
+                                 : calvalues::checkStage(value, nominalR[static_cast<std::size_t>(row - 1)]);
+            if (check.verdict == calvalues::Verdict::Bad) {
+                tk::messagePopup(calibration::kTitle,
+                                 "Запись flash отменена: ячейка " + cell + ": " + check.why + ".");
+                return false;
+            }
+            if (check.verdict == calvalues::Verdict::Implausible && toConfirm++ == 0)
+                questioned = "Ячейка " + cell + ": " + check.why + ".";
+        }
+    }
+    if (toConfirm == 0)
+        return true;
+    if (toConfirm > 1)
+        questioned += "\nТаких ячеек всего: " + std::to_string(toConfirm) + ".";
+    // A careless Enter keeps the flash as it is.
+    return tk::confirmPopup(calibration::kTitle, questioned + "\nЗаписать таблицу во flash?", 0) == 1;
+}
+
+} // namespace
 
 CalRecord::CalRecord()
 {
@@ -25,6 +106,48 @@ bool CalRecord::refused() const
         return false;
     reportStatus("tvksil2_get_attribute", lookup_);
     return true;
+}
+
+void forgetCalCells()
+{
+    for (auto& column : known)
+        column.fill(false);
+}
+
+void knowCalCells()
+{
+    for (auto& column : known)
+        column.fill(true);
+}
+
+void knowCalCell(int row, int channel)
+{
+    if (inTable(row, channel))
+        known[static_cast<std::size_t>(channel - 1)][static_cast<std::size_t>(row - 1)] = true;
+}
+
+void storeCalCell(int row, int channel, double value, int colour)
+{
+    tk::setCellTextColor(hCP, CP_TABLE, row, channel, colour);
+    tk::setCell(hCP, CP_TABLE, row, channel, value);
+    knowCalCell(row, channel);
+}
+
+bool refuseOtherModel()
+{
+    if (!otherModelOpen())
+        return false;
+    tk::messagePopup(calibration::kTitle, "Открыт мезонин " + modelName(moduleModel) +
+                                              ".\nКалибровка и операции с flash выполняются только для КСИЛ2-4Л.");
+    return true;
+}
+
+void updateCalibrationControls()
+{
+    const int other = otherModelOpen() ? 1 : 0;
+    for (const int ctrl : {CP_READ, CP_WRITE, CP_DEFAULT, CP_TABLE})
+        tk::setAttr(hCP, ctrl, tk::Attr::Dimmed, other);
+    tk::setMenuItemDimmed(hMenuBar, MENUBAR_EXE_CALIBR, other != 0 || windowModel == KSIL5_MODEL);
 }
 
 void colourCalTable(int colour)
@@ -46,7 +169,7 @@ ViStatus setFlash(tvksil2_device_data& record)
 
 int defaultFlash(int, int, int event, void*, int, int)
 {
-    if (event != tk::EVENT_COMMIT)
+    if (event != tk::EVENT_COMMIT || refuseOtherModel())
         return 0;
     colourCalTable(tk::kBlue);
     for (int col = 1; col <= kChannels; ++col) {
@@ -54,12 +177,20 @@ int defaultFlash(int, int, int event, void*, int, int)
             tk::setCell(hCP, CP_TABLE, k + 1, col, nominalR[static_cast<std::size_t>(k)]);
         tk::setCell(hCP, CP_TABLE, kCalR0Row, col, 0.0);
     }
+    knowCalCells();
     return 0;
 }
 
 int writeFlash(int, int, int event, void*, int, int)
 {
     if (event != tk::EVENT_COMMIT)
+        return 0;
+    // Without a session the driver would be handed a record of no module.
+    if (mvi == 0) {
+        tk::messagePopup(calibration::kTitle, kNoModule);
+        return 0;
+    }
+    if (refuseOtherModel())
         return 0;
     const CalRecord record;
     if (record.refused())
@@ -69,6 +200,8 @@ int writeFlash(int, int, int event, void*, int, int)
         reportStatus("calloc memory for device data", 0);
         return 0;
     }
+    if (!tableFitForFlash())
+        return 0;
     const tk::WaitCursor busy;
     lastStatus = setFlash(*record.get());
     if (lastStatus != 0)

@@ -35,8 +35,31 @@ void colourCalTable(int colour);
 // values and row 19 into its R0. Always returns 0.
 ViStatus setFlash(tvksil2_device_data& record);
 
+// Where each cell's value came from since the module was opened. A cell is
+// known once it was read from the module's flash, reset to nominal, measured
+// or typed by the operator; anything else (the resource's zeros after a failed
+// read, what another module left) is never written to a flash.
+void forgetCalCells();              // a module opened or closed, the table reset
+void knowCalCells();                // a record shown, DEFAULT
+void knowCalCell(int row, int channel);
+// A measured value into its cell, in its colour; the cell is known from now on.
+void storeCalCell(int row, int channel, double value, int colour);
+
+// True, after telling the operator, when the open module is not a КСИЛ2-4Л:
+// the calibration table, the calibrations and the flash operations are that
+// model's only.
+bool refuseOtherModel();
+// CP's READ, WRITE, DEFAULT and TABLE and the menu item CALIBR are dimmed while
+// a module of another model is open (CALIBR stays dimmed in a window set up for
+// the КСИЛ5).
+void updateCalibrationControls();
+
 // CP's DEFAULT: nominal stage values and R0 0.0 in both columns, all blue.
 // Only the table changes.
 int defaultFlash(int panel, int control, int event, void* data, int e1, int e2);
-// CP's WRITE: the table into the record, then the record into the module's flash.
+// CP's WRITE: the table into the record, then the record into the module's
+// flash. Refused, the flash and the record left as they were, without a
+// КСИЛ2-4Л open or when a cell is not known or holds no resistance; a value
+// that is physical but far from a healthy module's is written only when the
+// operator confirms it.
 int writeFlash(int panel, int control, int event, void* data, int e1, int e2);

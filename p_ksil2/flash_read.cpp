@@ -15,12 +15,14 @@ void showCalTable(const tvksil2_device_data& record)
             tk::setCell(hCP, CP_TABLE, k + 1, ch + 1, record.step[ch * kStages + k]);
         tk::setCell(hCP, CP_TABLE, kCalR0Row, ch + 1, record.r0[ch]);
     }
+    knowCalCells();
 }
 
 void resetCalTable()
 {
     tk::setValue(hMP, MP_VER, 1.0);
     tk::defaultCtrl(hCP, CP_TABLE);
+    forgetCalCells();
 }
 
 namespace {
@@ -30,7 +32,7 @@ constexpr double kFlashReadWait = 0.5; // the module's flash answers only after 
 
 int readFlash(int, int, int event, void*, int, int)
 {
-    if (event != tk::EVENT_COMMIT)
+    if (event != tk::EVENT_COMMIT || refuseOtherModel())
         return 0;
     const CalRecord calRecord;
     if (calRecord.refused())

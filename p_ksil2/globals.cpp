@@ -32,6 +32,7 @@ char driverRevision[256] = "";
 char instrumentRevision[256] = "";
 
 const char* exitQuestionText = kExitQuestionKsil2;
+std::int32_t windowModel = 0;
 
 namespace {
 
@@ -74,6 +75,7 @@ void resetGlobals()
     driverRevision[0] = '\0';
     instrumentRevision[0] = '\0';
     exitQuestionText = kExitQuestionKsil2;
+    windowModel = 0;
     autoMeasure = 0;
     pp5Running = 0;
     pp5WaitStep = 0;

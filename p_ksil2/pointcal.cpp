@@ -9,6 +9,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
+#include "platform/number_text.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
@@ -22,13 +23,11 @@ int popupResult = 0;
 
 namespace {
 
-constexpr const char* kTitle = "Калибровка КСИЛ2-4Л";
 constexpr const char* kNoR0 = "Не задано паразитное сопротивление цепи (R0), сначала откалибруйте его!";
 constexpr const char* kImplausible = "Измеренное значение (за вычетом паразитного сопротивления) %lg сильно "
                                      "отличается от ожидаемого %lg\nИспользовать измеренное значение?";
 
-constexpr double kReadingSettle = 0.2;     // before the reading of a freshly switched chain
-constexpr double kPlausibleFraction = 0.1; // a stage further than this from nominal is questioned
+constexpr double kReadingSettle = 0.2; // before the reading of a freshly switched chain
 
 // Shows a non-zero status; false for a negative one, which ends the callback.
 bool driverOk(const char* callText, ViStatus status)
@@ -79,14 +78,12 @@ bool askOperator(ViUInt16 channel)
 // plausible and is not questioned.
 bool plausibleOrConfirmed(double value, double expected)
 {
-    if (!(value == 0.0 || std::fabs(value - expected) > kPlausibleFraction * expected))
+    if (!(value == 0.0 || calvalues::farFromNominal(value, expected)))
         return true;
-    char text[512];
-    std::snprintf(text, sizeof text, kImplausible, value, expected);
-    return tk::confirmPopup(kTitle, text) == 1;
+    return tk::confirmPopup(kTitle, platform::formatText(kImplausible, value, expected)) == 1;
 }
 
-void calibrateStage(int panel, int control, ViUInt16 channel, int row, double r0)
+void calibrateStage(ViUInt16 channel, int row, double r0)
 {
     if (r0 == 0.0) {
         tk::messagePopup(kTitle, kNoR0);
@@ -109,11 +106,10 @@ void calibrateStage(int panel, int control, ViUInt16 channel, int row, double r0
     const double value = stageFromReading(tk::numValue(hDP, DP_R), r0);
     if (!plausibleOrConfirmed(value, expected))
         return;
-    tk::setCellTextColor(panel, control, row, channel, stageColour(value, expected));
-    tk::setCell(panel, control, row, channel, value);
+    storeCalCell(row, channel, value, stageColour(value, expected));
 }
 
-void calibrateR0(int panel, int control, ViUInt16 channel)
+void calibrateR0(ViUInt16 channel)
 {
     {
         tk::WaitCursor busy;
@@ -127,15 +123,17 @@ void calibrateR0(int panel, int control, ViUInt16 channel)
     if (!askOperator(channel))
         return;
     const double r0 = r0FromReading(tk::numValue(hDP, DP_R));
-    tk::setCellTextColor(panel, control, kR0Row, channel, r0Colour(r0));
-    tk::setCell(panel, control, kR0Row, channel, r0);
+    storeCalCell(kR0Row, channel, r0, r0Colour(r0));
 }
 
 } // namespace
 
-int selectR(int panel, int control, int event, void*, int, int)
+int selectR(int panel, int control, int event, void*, int e1, int e2)
 {
-    if (event != tk::EVENT_LEFT_DOUBLE_CLICK)
+    // A number the operator typed into a cell is the operator's value for it.
+    if (event == tk::EVENT_COMMIT)
+        knowCalCell(e1, e2);
+    if (event != tk::EVENT_LEFT_DOUBLE_CLICK || refuseOtherModel())
         return 0;
     int row = 0, col = 0;
     tk::activeCell(panel, control, row, col);
@@ -153,9 +151,9 @@ int selectR(int panel, int control, int event, void*, int, int)
     // Closing DP's window is "Отмена": the wait below always ends.
     tk::setPanelCloseCtrl(hDP, DP_COMMANDBUTTON_2);
     if (row == kR0Row)
-        calibrateR0(panel, control, channel);
+        calibrateR0(channel);
     else
-        calibrateStage(panel, control, channel, row, r0);
+        calibrateStage(channel, row, r0);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "drivers/tvbase.h"
 #include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
+#include "p_ksil2/caltable.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/p_ksil2.h"
@@ -147,7 +148,10 @@ int selMezonin(int, int, int event, void*, int, int)
         if (status < 0)
             return 0; // the old session stays
         mvi = 0;
+        moduleModel = 0;
     }
+    // Whatever the table shows now is not the module about to be opened.
+    forgetCalCells();
 
     const auto position = static_cast<ViUInt16>(tk::intValue(hMP, MP_MEZ_NUM));
 
@@ -205,10 +209,11 @@ int selMezonin(int, int, int event, void*, int, int)
         clearStatusLine();
     updateLinkLed();
 
-    const std::int32_t model = record ? record->model : 0;
-    if (model == KSIL2_MODEL)
+    // The model is known before the flash is read: READ is for a КСИЛ2-4Л only.
+    moduleModel = record ? record->model : 0;
+    updateCalibrationControls();
+    if (moduleModel == KSIL2_MODEL)
         readFlash(hCP, CP_READ, tk::EVENT_COMMIT, nullptr, 0, 0);
-    moduleModel = model;
     return 0;
 }
 
@@ -221,6 +226,8 @@ void closeSessions(bool withMultimeter)
             reportStatus("tvksil2_close(mvi)", st);
         mvi = 0;
         moduleModel = 0;
+        forgetCalCells();
+        updateCalibrationControls();
     }
     if (baseSession != 0) {
         if (const ViStatus st = tvbase_close(baseSession); st != 0)

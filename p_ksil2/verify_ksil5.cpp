@@ -78,8 +78,8 @@ void runSteps()
     showRunning(true);
     tk::resetTextBox(hPP5, PP5_BOX_PROT, "");
 
+    // The run's own protocol; the КСИЛ2-4Л protocol keeps its name.
     const std::string path = tk::textValue(hPP5, PP5_LINE_PROT);
-    logFileName = path;
     const ViUInt16 channel = chosenChannel();
     const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
     const int temperature = ringTemp == 3 ? tk::intValue(hPP5, PP5_NUMERIC_TEMP) : 0;

@@ -1,6 +1,7 @@
 // File facts the program shows or checks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -42,6 +44,9 @@ std::FILE* openFile(const std::string& path, const char* mode);
 bool writeNewFile(const std::string& path, std::span<const char> bytes, std::string* why = nullptr);
 // Renames from to to in one step, replacing a file of that name.
 bool renameReplacing(const std::string& from, const std::string& to, std::string* why = nullptr);
+// Renames from to to unless something of that name exists (then nothing
+// changes and false is returned); the check and the rename are one step.
+bool renameKeeping(const std::string& from, const std::string& to, std::string* why = nullptr);
 // Makes the entries of a folder (a file just renamed into it) durable, where
 // the system does not do so with the rename itself.
 void syncFolder(const std::string& dir);
@@ -74,5 +79,50 @@ inline constexpr std::string_view kFolderSeparators = "\\/";
 inline constexpr char kFolderSeparator = '/';
 inline constexpr std::string_view kFolderSeparators = "/";
 #endif
+
+// A file that text is appended to (the protocols). Only an existing regular
+// file (a symbolic link is followed) or a path naming nothing yet, which is
+// then created, is opened; a folder, a FIFO, a pipe or a device is refused
+// without waiting on it, also when one takes the file's place while it is
+// opened. On Windows a line feed is written as CR LF, as text files are there.
+class AppendFile {
+public:
+    // The opened file, or nullopt with what is wrong in why (as readRegularFile says it).
+    static std::optional<AppendFile> open(const std::string& path, std::string* why = nullptr);
+
+    AppendFile(AppendFile&& other) noexcept
+        : handle_(std::exchange(other.handle_, kNoHandle)), openedMidLine_(other.openedMidLine_)
+    {
+    }
+    AppendFile& operator=(AppendFile&& other) noexcept
+    {
+        if (this != &other) {
+            release(handle_);
+            handle_ = std::exchange(other.handle_, kNoHandle);
+            openedMidLine_ = other.openedMidLine_;
+        }
+        return *this;
+    }
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+    ~AppendFile() { release(handle_); }
+
+    struct Written {
+        std::size_t bytes = 0; // how many of the given bytes reached the file, in order from the first
+        int error = 0;         // 0, or the error number (errno's values) when not all of them did
+    };
+    // Writes bytes at the end of the file: all of them, or as many as fit.
+    Written append(std::string_view bytes);
+    // Whether the file, when opened, ended inside a line (its last byte not a line feed).
+    bool openedMidLine() const { return openedMidLine_; }
+
+private:
+    // A file descriptor, or a Windows HANDLE.
+    static constexpr std::intptr_t kNoHandle = -1;
+    static void release(std::intptr_t handle);
+    explicit AppendFile(std::intptr_t handle, bool midLine) : handle_(handle), openedMidLine_(midLine) {}
+    std::intptr_t handle_ = kNoHandle;
+    bool openedMidLine_ = false;
+};
 
 } // namespace platform

@@ -1,5 +1,6 @@
 // Files on Linux: facts through stat(2), whole-file replacement through a
-// temporary file and rename(2), reading and writing through descriptors.
+// temporary file and rename(2), reading and writing through descriptors,
+// appending through write(2), every byte accounted for.
 #include "platform/files.h"
 
 #include <cerrno>
@@ -33,6 +34,12 @@ bool writeSynced(int fd, std::span<const char> bytes)
         done += static_cast<std::size_t>(n);
     }
     return ::fsync(fd) == 0;
+}
+
+// What is wrong with a file that is there but is not a regular file.
+std::string notAFile(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) ? "it is a folder, not a file" : "it is not a regular file";
 }
 
 } // namespace
@@ -105,9 +112,9 @@ std::optional<std::string> readRegularFile(const std::string& path, std::string*
                                : fail(ReadFailure::other, std::strerror(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const bool folder = S_ISDIR(st.st_mode);
+        const std::string reason = notAFile(st);
         ::close(fd);
-        return fail(ReadFailure::notRegular, folder ? "it is a folder, not a file" : "it is not a regular file");
+        return fail(ReadFailure::notRegular, reason);
     }
     const auto tooLarge = [&] {
         return fail(ReadFailure::tooLarge, "larger than " + std::to_string(maxBytes) + " bytes");
@@ -141,6 +148,60 @@ std::optional<std::string> readRegularFile(const std::string& path, std::string*
     return text;
 }
 
+std::optional<AppendFile> AppendFile::open(const std::string& path, std::string* why)
+{
+    const auto fail = [why](std::string text) {
+        if (why)
+            *why = std::move(text);
+        return std::nullopt;
+    };
+    // A device is not even opened when it is already in place: opening some
+    // of them acts on the device.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return fail(notAFile(st));
+    // Non-blocking, so that a FIFO put in the file's place after that check
+    // cannot hold the opening; the descriptor is checked again.
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0)
+        return fail(std::strerror(errno));
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const std::string reason = notAFile(st);
+        ::close(fd);
+        return fail(reason);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1)
+        last = '\n';
+    return AppendFile(fd, last != '\n');
+}
+
+void AppendFile::release(std::intptr_t handle)
+{
+    if (handle >= 0)
+        ::close(static_cast<int>(handle));
+}
+
+AppendFile::Written AppendFile::append(std::string_view bytes)
+{
+    const int fd = static_cast<int>(handle_);
+    Written w;
+    while (w.bytes < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + w.bytes, bytes.size() - w.bytes);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            w.error = n < 0 ? errno : EIO;
+            break;
+        }
+        w.bytes += static_cast<std::size_t>(n);
+    }
+    return w;
+}
+
 std::FILE* openFile(const std::string& path, const char* mode)
 {
     return std::fopen(path.c_str(), mode);
@@ -172,6 +233,19 @@ bool renameReplacing(const std::string& from, const std::string& to, std::string
     if (why)
         *why = std::strerror(errno);
     return false;
+}
+
+bool renameKeeping(const std::string& from, const std::string& to, std::string* why)
+{
+    // A second name, which link(2) refuses to put over an existing entry, then
+    // the first name removed.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        if (why)
+            *why = std::strerror(errno);
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
 }
 
 void syncFolder(const std::string& dir)

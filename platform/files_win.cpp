@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <string>
 
 namespace platform {
@@ -70,6 +71,33 @@ std::string temporaryBeside(const std::string& target)
 {
     static std::atomic<unsigned> counter{0};
     return target + ".tmp." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter);
+}
+
+// Whether a full path names a device (NUL, CON, COM1 … in any folder resolve
+// to the device namespace, "\\.\") rather than a file.
+bool deviceName(std::wstring_view full)
+{
+    return full.starts_with(L"\\\\.\\");
+}
+
+// The system's code for a disk quota used up (missing from some headers).
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+// The C run-time's error number for a failed write, as the protocol writer
+// reports it (a quota, which has no number of its own here, as a full disk).
+int writeErrorNumber(DWORD error)
+{
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case kDiskQuotaExceeded: return ENOSPC;
+    case ERROR_FILE_TOO_LARGE: return EFBIG;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_SHARING_VIOLATION: return EACCES;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    default: return EIO;
+    }
 }
 
 } // namespace
@@ -184,6 +212,88 @@ std::optional<std::string> readRegularFile(const std::string& path, std::string*
     return text;
 }
 
+std::optional<AppendFile> AppendFile::open(const std::string& path, std::string* why)
+{
+    const auto fail = [why](std::string text) {
+        setWhy(why, std::move(text));
+        return std::nullopt;
+    };
+    // A device is not even opened: opening some of them acts on the device.
+    const std::wstring name = fullPath(path);
+    if (deviceName(name))
+        return fail("it is not a regular file");
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail("it is a folder, not a file");
+    // Appending access only (no FILE_WRITE_DATA): every write goes to the end
+    // of the file, whoever else appends. Opening never waits: a pipe in the
+    // file's place answers at once, and is refused by its type below.
+    const HANDLE h = CreateFileW(name.c_str(), FILE_READ_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_PATH_NOT_FOUND && fileOnTheWay(path))
+            return fail("a part of the path is a file, not a folder");
+        return fail(win::systemMessage(error));
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return fail("it is not a regular file");
+    }
+    LARGE_INTEGER size{};
+    char last = '\n';
+    if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {
+        // Read at an offset, which leaves the appending untouched.
+        OVERLAPPED at{};
+        const auto offset = static_cast<std::uint64_t>(size.QuadPart - 1);
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        if (!ReadFile(h, &last, 1, &got, &at) || got != 1)
+            last = '\n';
+    }
+    return AppendFile(reinterpret_cast<std::intptr_t>(h), last != '\n');
+}
+
+void AppendFile::release(std::intptr_t handle)
+{
+    if (handle != kNoHandle)
+        CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+AppendFile::Written AppendFile::append(std::string_view bytes)
+{
+    const HANDLE h = reinterpret_cast<HANDLE>(handle_);
+    std::string text;
+    text.reserve(bytes.size() + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+    for (const char c : bytes) {
+        if (c == '\n')
+            text += '\r';
+        text += c;
+    }
+    Written w;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
+        DWORD n = 0;
+        const bool ok = WriteFile(h, text.data() + done, chunk, &n, nullptr);
+        const DWORD error = ok ? 0 : GetLastError();
+        done += n;
+        if (!ok || n == 0) {
+            w.error = ok ? EIO : writeErrorNumber(error);
+            break;
+        }
+    }
+    // The given bytes whose text reached the file whole (a line feed with its CR).
+    for (std::size_t written = 0; w.bytes < bytes.size(); ++w.bytes) {
+        written += bytes[w.bytes] == '\n' ? 2 : 1;
+        if (written > done)
+            break;
+    }
+    return w;
+}
+
 std::FILE* openFile(const std::string& path, const char* mode)
 {
     return _wfopen(win::widen(path).c_str(), win::widen(mode).c_str());
@@ -212,6 +322,15 @@ bool renameReplacing(const std::string& from, const std::string& to, std::string
     // Written through: the rename is on the disk when the call returns.
     if (MoveFileExW(fullPath(from).c_str(), fullPath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    setWhy(why, win::systemMessage(GetLastError()));
+    return false;
+}
+
+bool renameKeeping(const std::string& from, const std::string& to, std::string* why)
+{
+    // Without MOVEFILE_REPLACE_EXISTING the move fails where to exists.
+    if (MoveFileExW(fullPath(from).c_str(), fullPath(to).c_str(), MOVEFILE_WRITE_THROUGH))
         return true;
     setWhy(why, win::systemMessage(GetLastError()));
     return false;

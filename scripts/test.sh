@@ -10,4 +10,9 @@ for preset in ${presets[@]}; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
     ctest --preset "$preset"
+    # The history's tests on PostgreSQL, against a throw-away cluster that
+    # pg_virtualenv creates for this command and removes afterwards.
+    echo "=== preset $preset: history on PostgreSQL"
+    pg_virtualenv sh -c 'KSIL_HISTORY_TEST_PG="host=$PGHOST port=$PGPORT user=$PGUSER password=$PGPASSWORD dbname=$PGDATABASE" \
+        exec ctest --preset "$0" -L postgresql' "$preset"
 done

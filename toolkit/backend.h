@@ -56,7 +56,7 @@ public:
     virtual void displayDeferred(bool /*on*/) {}
 
     virtual void messagePopup(std::string_view title, std::string_view text) = 0;
-    virtual int confirmPopup(std::string_view title, std::string_view text) = 0;
+    virtual int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) = 0;
     virtual int fileSelectPopup(std::string_view directory, std::string_view defaultName,
                                 std::string_view filter, std::string_view title, bool save,
                                 std::string& path) = 0;
@@ -73,7 +73,8 @@ void setLastError(std::string text);
 // Input from the operator, queued and dispatched by the next pump in order.
 struct InputEvent {
     enum class Type {
-        Commit,          // command button pressed, value committed (value already stored)
+        Commit,          // command button pressed, value committed (value already stored);
+                         // a table cell typed: a = row, b = column
         DoubleClick,     // list item (a = index) or table cell (a = row, b = column)
         Close,           // window close box
         TabChanged,      // a = new page index

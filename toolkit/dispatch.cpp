@@ -47,9 +47,19 @@ void dispatch(const core::InputEvent& ev)
 {
     using T = core::InputEvent::Type;
     switch (ev.type) {
-    case T::Commit:
-        callCtrl(ev.panel, ev.ctrl, EVENT_COMMIT, 0, 0);
+    case T::Commit: {
+        // A cell typed into a table: it becomes the active cell, and the
+        // callback is told which one (row, column).
+        model::Control* c = findControl(ev.panel, ev.ctrl);
+        if (c && c->kind == Kind::Table && ev.a > 0) {
+            c->activeRow = ev.a;
+            c->activeCol = ev.b;
+            callCtrl(ev.panel, ev.ctrl, EVENT_COMMIT, ev.a, ev.b);
+        } else {
+            callCtrl(ev.panel, ev.ctrl, EVENT_COMMIT, 0, 0);
+        }
         break;
+    }
     case T::DoubleClick: {
         model::Control* c = findControl(ev.panel, ev.ctrl);
         if (!c)

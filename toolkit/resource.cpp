@@ -524,3 +524,15 @@ std::unique_ptr<model::MenuBar> readMenuBar(const std::string& file, int resourc
 }
 
 } // namespace tk::detail
+
+namespace tk {
+
+std::string_view kindName(Kind kind)
+{
+    for (const auto& [name, k] : detail::kindNames())
+        if (k == kind)
+            return name;
+    return kind == Kind::Tab ? "tab" : "unknown";
+}
+
+} // namespace tk

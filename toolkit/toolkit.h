@@ -46,6 +46,9 @@ enum class Kind {
     BinarySwitch, Toggle, Led, Decoration, Picture, Canvas, Tab
 };
 
+// The kind as the panel resource names it ("command", "table", ...).
+std::string_view kindName(Kind kind);
+
 enum class DataType { None, Int16, UInt16, Int32, UInt32, Double, String };
 
 enum class Attr {
@@ -179,7 +182,9 @@ std::string menuItemText(int menuBar, int item);
 
 // --- pop-ups and cursor --------------------------------------------------------
 void messagePopup(std::string_view title, std::string_view text);
-int confirmPopup(std::string_view title, std::string_view text); // 1 yes, 0 no
+// 1 yes, 0 no. defaultAnswer is what the pop-up offers first (Enter takes it):
+// 0 for a question whose careless "yes" would do harm.
+int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer = 1);
 inline constexpr int FILE_NONE = 0, FILE_EXISTING = 1, FILE_NEW = 2;
 // Returns FILE_NONE when cancelled (path unchanged), else FILE_EXISTING / FILE_NEW with the path.
 int fileSelectPopup(std::string_view directory, std::string_view defaultName, std::string_view filter,

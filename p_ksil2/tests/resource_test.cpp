@@ -1,6 +1,10 @@
 // The panel resource and p_ksil2.h must agree: every panel, control and menu
-// item constant with its id, and every callback the header names; and all nine
-// panels and the menu bar must load with those callbacks registered.
+// item constant with its id, and every callback the header names; all nine
+// panels and the menu bar must load with those callbacks registered; and the
+// resource must hold what the program's start-up check asks of it, which in
+// turn names each control by its constant.
+#include "p_ksil2/resource_check.h"
+#include "platform/process.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
@@ -8,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -52,6 +57,16 @@ Header parseHeader()
 nlohmann::json resource()
 {
     return nlohmann::json::parse(slurp(kResource));
+}
+
+nlohmann::json& controlOf(nlohmann::json& doc, const std::string& panel, const std::string& name)
+{
+    for (auto& p : doc["panels"])
+        if (p["name"] == panel)
+            for (auto& c : p["controls"])
+                if (c["name"] == name)
+                    return c;
+    throw std::runtime_error(panel + "_" + name + " is not in the resource");
 }
 
 int callbackStub(int, int, int, void*, int, int)
@@ -104,6 +119,25 @@ TEST(Resource, ConstantsOfTheHeaderMatchTheResource)
     EXPECT_EQ(h.mpCallback, "CloseCB");
 }
 
+// The start-up check's lists name each control and item as p_ksil2.h does.
+TEST(Resource, WhatTheProgramAddressesIsNamedAsInTheHeader)
+{
+    const Header h = parseHeader();
+    std::map<int, std::string> panels;
+    for (const char* name : {"ABOUT", "CHLP", "CP", "DP", "MP", "PP", "PP5", "ST", "TP"})
+        panels[h.ids.at(name)] = name;
+    for (const ExpectedControl& c : kExpectedControls) {
+        const std::string name = panels.at(c.panel) + "_" + c.name;
+        ASSERT_TRUE(h.ids.count(name)) << name;
+        EXPECT_EQ(h.ids.at(name), c.id) << name;
+    }
+    for (const ExpectedMenuItem& item : kExpectedMenuItems) {
+        const std::string name = std::string("MENUBAR_") + item.name;
+        ASSERT_TRUE(h.ids.count(name)) << name;
+        EXPECT_EQ(h.ids.at(name), item.id) << name;
+    }
+}
+
 class ResourceLoad : public ::testing::Test {
 protected:
     void SetUp() override
@@ -114,17 +148,65 @@ protected:
         tk::registerCallback(h.mpCallback, callbackStub);
         tk::registerMenuCallback("MenuCallback", menuStub);
         ASSERT_TRUE(tk::headless::start());
-        for (int id = 1; id <= 9; ++id) {
-            handle[id] = tk::loadPanel(0, kResource, id);
-            ASSERT_GT(handle[id], 0) << tk::lastError();
-        }
-        bar = tk::loadMenuBar(handle[5], kResource, 1);
-        ASSERT_GT(bar, 0) << tk::lastError();
+        load(kResource);
     }
     void TearDown() override { tk::shutdown(); }
+    void load(const std::string& file)
+    {
+        for (int id = 1; id <= 9; ++id) {
+            handle[id] = tk::loadPanel(0, file, id);
+            ASSERT_GT(handle[id], 0) << tk::lastError();
+        }
+        bar = tk::loadMenuBar(handle[5], file, 1);
+        ASSERT_GT(bar, 0) << tk::lastError();
+    }
+    std::string check() const
+    {
+        return checkResource([this](int id) { return id >= 1 && id <= 9 ? handle[id] : 0; }, bar);
+    }
     int handle[10] = {};
     int bar = 0;
 };
+
+TEST_F(ResourceLoad, HoldsEveryControlTheProgramAddressesAsItAddressesIt)
+{
+    EXPECT_EQ(check(), "");
+}
+
+// A resource that does not fit is caught, naming the control and what the program needs.
+TEST_F(ResourceLoad, CheckNamesTheFirstControlThatDoesNotFit)
+{
+    const struct {
+        void (*spoil)(nlohmann::json&);
+        const char* said;
+    } cases[] = {
+        {[](nlohmann::json& d) { controlOf(d, "CP", "TABLE")["rows"] = {"1", "2", "4", "8", "16"}; },
+         "panel CP (3): control TABLE (5) is a table of 5 rows x 2 columns: the program needs a table of 19 rows "
+         "x 2 columns"},
+        {[](nlohmann::json& d) { controlOf(d, "PP", "TABLE_R")["columns"].erase(4); },
+         "panel PP (6): control TABLE_R (10) is a table of 0 rows x 4 columns: the program needs a table of any "
+         "rows x 5 columns"},
+        {[](nlohmann::json& d) { controlOf(d, "MP", "MSG")["id"] = 99; },
+         "panel MP (5): no control MSG (12): the program needs a string"},
+        {[](nlohmann::json& d) { controlOf(d, "ST", "MSG")["kind"] = "string"; },
+         "panel ST (8): control MSG (6) is a string: the program needs a textbox"},
+        {[](nlohmann::json& d) { d["menubars"][0]["items"].erase(7); },
+         "menu bar: no item EXE_CALIBR (9), which the program dispatches"},
+    };
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                      ("resource_check_" + std::to_string(platform::processId()) + ".uir");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        nlohmann::json doc = resource();
+        c.spoil(doc);
+        std::ofstream(file, std::ios::trunc) << doc.dump();
+        tk::shutdown();
+        ASSERT_TRUE(tk::headless::start());
+        load(file.string());
+        EXPECT_EQ(check(), c.said);
+    }
+    std::filesystem::remove(file);
+}
 
 // The crate, slot, module position, version and the status line only show
 // what the program sets; the other controls of MP take the operator's input.
@@ -163,9 +245,9 @@ TEST_F(ResourceLoad, PanelsHaveTheirTitlesAndSizes)
 TEST_F(ResourceLoad, ControlsStartInTheStateTheProgramExpects)
 {
     const int cp = handle[3], pp = handle[6], pp5 = handle[7], st = handle[8], mp = handle[5];
-    // Calibration table: 19 labelled rows, two channel columns of numbers, all zero.
-    ASSERT_EQ(tk::numTableRows(cp, 5), 19);
-    ASSERT_EQ(tk::numTableCols(cp, 5), 2);
+    // Calibration table (its shape is the start-up check's): labelled rows,
+    // numbers, all zero.
+    ASSERT_EQ(check(), "");
     const tk::model::Control* table = tk::model::control(cp, 5);
     EXPECT_EQ(table->rowLabels.front(), "1");
     EXPECT_EQ(table->rowLabels[17], "131072");
@@ -173,11 +255,10 @@ TEST_F(ResourceLoad, ControlsStartInTheStateTheProgramExpects)
     EXPECT_EQ(table->cornerLabel, "Ом \\ канал");
     for (int r = 1; r <= 19; ++r)
         EXPECT_EQ(tk::cellNum(cp, 5, r, 2), 0.0);
-    // Result tables start empty, five numeric columns.
+    // Result tables start empty; PP's columns are the check's, TP's are PP's.
     EXPECT_EQ(tk::numTableRows(pp, 10), 0);
-    EXPECT_EQ(tk::numTableCols(pp, 10), 5);
     EXPECT_EQ(tk::model::control(pp, 10)->columns[4].label, "А(R)x погрешность");
-    EXPECT_EQ(tk::numTableCols(handle[9], 11), 5);
+    EXPECT_EQ(tk::numTableCols(handle[9], 11), tk::numTableCols(pp, 10));
     // Rings and the switch.
     EXPECT_EQ(tk::numListItems(pp5, 2), 5);
     EXPECT_EQ(tk::intValue(pp5, 2), 1);

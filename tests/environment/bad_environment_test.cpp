@@ -5,7 +5,9 @@
 #include "tests/environment/station.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -45,6 +47,27 @@ TEST(BadEnvironment, NoDisplay)
     expectOneLine(end, kExitUserInterface, {"p_ksil2: ", "DISPLAY"});
 }
 
+// A platform plugin that is not installed ends the start as a missing display
+// does, not with Qt's abort; a name Qt accepts (any case, with arguments, in a
+// list of fallbacks) passes, and the start goes on to the resource.
+TEST(BadEnvironment, PlatformPluginNotInstalled)
+{
+    Station station;
+    expectOneLine(station.run({{"QT_QPA_PLATFORM", "nosuchplatform"}}), kExitUserInterface,
+                  {"p_ksil2: ", "\"nosuchplatform\"", "QT_QPA_PLATFORM", "offscreen"});
+    expectOneLine(station.run({{"QT_QPA_PLATFORM", "nosuch;other:arg=1"}}), kExitUserInterface,
+                  {"\"nosuch;other:arg=1\"", "QT_QPA_PLATFORM"});
+
+    fs::remove(station.resource());
+    const std::string resource = station.resource().string();
+    expectOneLine(station.run({{"QT_QPA_PLATFORM", "OffScreen:fontengine=freetype"}}), kExitUserInterface,
+                  {resource, "no such file"});
+    const auto fallback = station.run({{"QT_QPA_PLATFORM", "nosuch;offscreen"}});
+    ASSERT_TRUE(fallback.exited) << fallback.err;
+    EXPECT_EQ(fallback.code, kExitUserInterface);
+    EXPECT_NE(fallback.err.find(resource), std::string::npos) << fallback.err;
+}
+
 TEST(BadEnvironment, PanelResourceThatCannotBeLoaded)
 {
     Station station;
@@ -70,6 +93,48 @@ TEST(BadEnvironment, PanelResourceThatCannotBeLoaded)
     writeFile(station.resource(), good);
     fs::permissions(station.resource(), fs::perms::none);
     expectOneLine(station.run({}, true), kExitUserInterface, {resource, "Permission denied"});
+}
+
+// A resource that loads but lacks what the program addresses: the start ends
+// before anything is shown, naming the resource and the control.
+TEST(BadEnvironment, PanelResourceWithoutWhatTheProgramAddresses)
+{
+    Station station;
+    const std::string resource = station.resource().string();
+    nlohmann::json good;
+    {
+        std::ifstream in(resource, std::ios::binary);
+        good = nlohmann::json::parse(in);
+    }
+    const auto controlsOf = [](nlohmann::json& doc, const std::string& panel) -> nlohmann::json& {
+        for (auto& p : doc["panels"])
+            if (p["name"] == panel)
+                return p["controls"];
+        throw std::runtime_error("no panel " + panel);
+    };
+    const auto named = [](nlohmann::json& controls, const std::string& name) {
+        const auto at =
+            std::find_if(controls.begin(), controls.end(), [&](const auto& c) { return c["name"] == name; });
+        if (at == controls.end())
+            throw std::runtime_error("no control " + name);
+        return at;
+    };
+
+    // A calibration table of 5 rows would have WRITE store zeros for the rest.
+    nlohmann::json doc = good;
+    auto& cp = controlsOf(doc, "CP");
+    (*named(cp, "TABLE"))["rows"] = {"1", "2", "4", "8", "16"};
+    writeFile(station.resource(), doc.dump());
+    expectOneLine(station.run(), kExitUserInterface,
+                  {"p_ksil2: " + resource + ": panel CP (3): control TABLE (5) is a table of 5 rows x 2 columns"});
+
+    // Without the status line every failure would go unseen.
+    doc = good;
+    auto& mp = controlsOf(doc, "MP");
+    mp.erase(named(mp, "MSG"));
+    writeFile(station.resource(), doc.dump());
+    expectOneLine(station.run(), kExitUserInterface,
+                  {"p_ksil2: " + resource + ": panel MP (5): no control MSG (12): the program needs a string"});
 }
 
 TEST(BadEnvironment, BenchFileThatCannotBeUsed)

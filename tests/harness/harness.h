@@ -105,6 +105,10 @@ public:
     {
         tk::headless::doubleClickCell(panel, ctrl, row, col);
     }
+    void typeCell(int panel, int ctrl, int row, int col, double value)
+    {
+        tk::headless::typeCell(panel, ctrl, row, col, value);
+    }
     void closeWindow(int panel) { tk::headless::closeWindow(panel); }
     void changeTab(int panel, int tabCtrl, int index) { tk::headless::changeTab(panel, tabCtrl, index); }
     void chooseMenu(int item) { tk::headless::chooseMenu(hMenuBar, item); }

@@ -55,7 +55,11 @@ TEST(ClosedLoop, CalibratedTablePassesNominalTableFailsWherePhysicsSays)
     h.press(hCP, CP_DEFAULT);
     h.chooseMenu(MENUBAR_EXE_CALIBR);
     h.press(hCP, CP_WRITE);
+    // The smallest stage presents R0 too: 1.104 Ω is more than 10 % above
+    // 1 Ω, and the operator confirms it.
+    h.answerConfirm(true);
     ASSERT_EQ(h.run(), Harness::kRunning);
+    EXPECT_EQ(h.lastPopup().text.rfind("Ячейка «1», канал 1: значение 1.104 ", 0), 0u) << h.lastPopup().text;
     EXPECT_EQ(h.text(hMP, MP_MSG), "");
     for (int k = 1; k <= 18; ++k)
         EXPECT_NEAR(h.cell(hCP, CP_TABLE, k, 1), channel(1).stage[static_cast<std::size_t>(k - 1)], 1e-9);

@@ -23,7 +23,7 @@ void noteMisuse(std::string_view what);
 namespace {
 
 struct Action {
-    enum class Type { Press, Number, Text, Toggle, Pick, DoubleClickItem, DoubleClickCell, Close, Tab, Menu };
+    enum class Type { Press, Number, Text, Toggle, Pick, DoubleClickItem, DoubleClickCell, Cell, Close, Tab, Menu };
     Type type;
     int panel = 0, ctrl = 0, a = 0, b = 0;
     double number = 0;
@@ -176,11 +176,17 @@ void perform(const Action& act)
         core::queue({E::DoubleClick, act.panel, act.ctrl, act.a, 0});
         return;
     case T::DoubleClickCell:
+    case T::Cell:
         if (c.kind != Kind::Table || act.a < 1 || act.a > static_cast<int>(c.cells.size()) || act.b < 1
             || act.b > static_cast<int>(c.columns.size()))
             throw Refused("no cell (" + std::to_string(act.a) + ", " + std::to_string(act.b) + ") in "
                           + where(act.panel, act.ctrl));
-        core::queue({E::DoubleClick, act.panel, act.ctrl, act.a, act.b});
+        if (act.type == T::Cell) {
+            core::storeCell(act.panel, act.ctrl, act.a, act.b, act.number);
+            core::queue({E::Commit, act.panel, act.ctrl, act.a, act.b});
+        } else {
+            core::queue({E::DoubleClick, act.panel, act.ctrl, act.a, act.b});
+        }
         return;
     case T::Tab:
         if (c.kind != Kind::Tab || act.a < 0 || act.a >= static_cast<int>(c.pages.size()))
@@ -239,10 +245,10 @@ public:
         script().popups.push_back({PopupKind::Message, std::string(title), std::string(text)});
     }
 
-    int confirmPopup(std::string_view title, std::string_view text) override
+    int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) override
     {
         Script& s = script();
-        s.popups.push_back({PopupKind::Confirm, std::string(title), std::string(text)});
+        s.popups.push_back({PopupKind::Confirm, std::string(title), std::string(text), defaultAnswer});
         const bool scripted = !s.answers.empty() && std::holds_alternative<ConfirmAnswer>(s.answers.front());
         if (!scripted && s.unscripted) {
             std::string unused;
@@ -323,6 +329,7 @@ void setToggle(int panel, int ctrl, bool on) { add(T::Toggle, panel, ctrl, on ? 
 void pickItem(int panel, int ctrl, int index) { add(T::Pick, panel, ctrl, index); }
 void doubleClickItem(int panel, int ctrl, int index) { add(T::DoubleClickItem, panel, ctrl, index); }
 void doubleClickCell(int panel, int ctrl, int row, int col) { add(T::DoubleClickCell, panel, ctrl, row, col); }
+void typeCell(int panel, int ctrl, int row, int col, double value) { add(T::Cell, panel, ctrl, row, col, value); }
 void closeWindow(int panel) { add(T::Close, panel); }
 void changeTab(int panel, int tabCtrl, int index) { add(T::Tab, panel, tabCtrl, index); }
 void chooseMenu(int menuBar, int item) { add(T::Menu, menuBar, 0, item); }

@@ -72,6 +72,7 @@ void setToggle(int panel, int ctrl, bool on);          // toggle / binary switch
 void pickItem(int panel, int ctrl, int index);         // list or ring: select and commit
 void doubleClickItem(int panel, int ctrl, int index);  // list: select and double-click
 void doubleClickCell(int panel, int ctrl, int row, int col); // table, 1-based
+void typeCell(int panel, int ctrl, int row, int col, double value); // table, 1-based: type a number, commit
 void closeWindow(int panel);                           // the window's close box
 void changeTab(int panel, int tabCtrl, int index);     // pick a tab page
 void chooseMenu(int menuBar, int item);                // menu item
@@ -82,6 +83,7 @@ struct PopupRecord {
     PopupKind kind;
     std::string title;
     std::string text;
+    int defaultAnswer = -1; // a confirm: the answer it offers first (1 yes, 0 no)
 };
 void answerConfirm(bool yes);            // next confirm pop-up answers yes (1) or no (0)
 void answerFile(std::string path, bool isNew = false); // next file pop-up; "" cancels

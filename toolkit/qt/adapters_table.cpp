@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QSignalBlocker>
 
+#include <cmath>
+
 namespace tk::qtui {
 
 namespace {
@@ -160,7 +162,8 @@ public:
             bool ok = false;
             const double v = QLocale::c().toDouble(item->text().trimmed(), &ok);
             const int row = item->row() + 1, col = item->column() + 1;
-            if (ok) {
+            // "nan" and "inf" parse, but no cell holds them as typed.
+            if (ok && std::isfinite(v)) {
                 core::storeCell(panel, ctrl, row, col, v);
                 post(Type::Commit, panel, ctrl, row, col);
             }

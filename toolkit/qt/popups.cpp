@@ -46,7 +46,7 @@ void QtBackend::messagePopup(std::string_view title, std::string_view text)
     box.exec();
 }
 
-int QtBackend::confirmPopup(std::string_view title, std::string_view text)
+int QtBackend::confirmPopup(std::string_view title, std::string_view text, int defaultAnswer)
 {
     showHeld(); // the panels behind the pop-up as the program left them
     QMessageBox box(popupParent());
@@ -56,7 +56,7 @@ int QtBackend::confirmPopup(std::string_view title, std::string_view text)
     box.setIcon(QMessageBox::Question);
     QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(defaultAnswer != 0 ? yes : no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? 1 : 0;

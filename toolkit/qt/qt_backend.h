@@ -59,7 +59,7 @@ public:
     void drawPending() override;
     void displayDeferred(bool on) override;
     void messagePopup(std::string_view title, std::string_view text) override;
-    int confirmPopup(std::string_view title, std::string_view text) override;
+    int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) override;
     int fileSelectPopup(std::string_view directory, std::string_view defaultName,
                         std::string_view filter, std::string_view title, bool save,
                         std::string& path) override;

@@ -1,6 +1,7 @@
 #include "toolkit/qt/widgets.h"
 
 #include "platform/files.h"
+#include "platform/number_text.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -56,9 +57,7 @@ QString plainLabel(std::string_view label)
 
 QString formatNumber(double value)
 {
-    if (std::isnan(value) || std::isinf(value))
-        return QString::number(value);
-    return QLocale::c().toString(value, 'g', 10);
+    return toQString(platform::numberText(value));
 }
 
 // --- PanelWindow ---------------------------------------------------------------

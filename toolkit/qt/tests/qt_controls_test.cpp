@@ -249,13 +249,30 @@ TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
     EXPECT_EQ(selects.back().data1, 3);
     EXPECT_EQ(selects.back().data2, 2);
 
-    // Typing a number into a cell stores it; text that is no number is refused.
+    // Typing a number into a cell stores it and tells the callback which cell;
+    // text that is no number, or no finite one, is refused.
     cal->item(4, 0)->setText("5.125");
     tk::processEvents();
     EXPECT_EQ(tk::cellNum(cp, CP_TABLE, 5, 1), 5.125);
-    cal->item(4, 0)->setText("пять");
-    EXPECT_EQ(cal->item(4, 0)->text(), QStringLiteral("5.125"));
-    EXPECT_EQ(tk::cellNum(cp, CP_TABLE, 5, 1), 5.125);
+    ASSERT_FALSE(callsOf("selectR").empty());
+    EXPECT_EQ(callsOf("selectR").back().event, tk::EVENT_COMMIT);
+    EXPECT_EQ(callsOf("selectR").back().data1, 5);
+    EXPECT_EQ(callsOf("selectR").back().data2, 1);
+    const std::size_t commits = callsOf("selectR").size();
+    for (const char* typed : {"пять", "nan", "inf", "-inf", "1e400"}) {
+        cal->item(4, 0)->setText(typed);
+        tk::processEvents();
+        EXPECT_EQ(cal->item(4, 0)->text(), QStringLiteral("5.125")) << typed;
+        EXPECT_EQ(tk::cellNum(cp, CP_TABLE, 5, 1), 5.125) << typed;
+    }
+    EXPECT_EQ(callsOf("selectR").size(), commits);
+    // Finite numbers are taken as typed, whatever they mean to the program.
+    cal->item(4, 0)->setText("-5");
+    tk::processEvents();
+    EXPECT_EQ(tk::cellNum(cp, CP_TABLE, 5, 1), -5.0);
+    cal->item(4, 0)->setText("1e308");
+    tk::processEvents();
+    EXPECT_EQ(tk::cellNum(cp, CP_TABLE, 5, 1), 1e308);
 
     // The program moves the keyboard focus: R_Z, then SET, on the page shown.
     tk::setActiveTabPage(mp, tab, 1);

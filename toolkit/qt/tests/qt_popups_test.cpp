@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -53,6 +54,24 @@ TEST_F(QtPanels, ConfirmOffersDaAndNetAndReturnsTheAnswer)
     // Escape is "no".
     whenShown<QMessageBox>([](QMessageBox* box) { box->reject(); });
     EXPECT_EQ(tk::confirmPopup("КСИЛ2-4Л", "?"), 0);
+}
+
+// A question asked with "no" as its default: Enter answers no; yes takes a click.
+TEST_F(QtPanels, ConfirmWithNoAsDefaultTakesEnterAsNo)
+{
+    QString defaultText;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(tk::confirmPopup("Калибровка КСИЛ2-4Л", "Записать таблицу во flash?", 0), 0);
+    EXPECT_EQ(defaultText, QStringLiteral("Нет"));
+
+    whenShown<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_EQ(tk::confirmPopup("КСИЛ2-4Л", "Закончить работу панели КСИЛ2-4Л ?"), 1); // "yes" stays the default
+
+    whenShown<QMessageBox>([](QMessageBox* box) { buttonWithText(box, QStringLiteral("Да"))->click(); });
+    EXPECT_EQ(tk::confirmPopup("Калибровка КСИЛ2-4Л", "Записать таблицу во flash?", 0), 1);
 }
 
 TEST_F(QtPanels, MessageShowsTitleAndTextWithOk)
