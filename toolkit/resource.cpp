@@ -49,6 +49,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
+#include <memory>
 #include <filesystem>
 #include <optional>
 
@@ -74,18 +75,38 @@ struct FileError {
     std::string message;
 };
 
-json readDocument(const std::string& file)
+// The last document parsed, kept with the text it was parsed from: the
+// start-up loads every panel and the menu bar from one file, and parsing it
+// again for each would cost more than all the rest of the loading. The file
+// is read every time, so a file that changed is parsed again.
+struct ParsedDocument {
+    std::string file;
+    std::string text;
+    std::shared_ptr<const json> doc;
+};
+
+ParsedDocument& lastParsed()
+{
+    static ParsedDocument parsed;
+    return parsed;
+}
+
+std::shared_ptr<const json> readDocument(const std::string& file)
 {
     std::string why;
-    const std::optional<std::string> text = platform::readRegularFile(file, &why);
+    std::optional<std::string> text = platform::readRegularFile(file, &why);
     if (!text)
         throw FileError{file + ": cannot be read: " + why};
     if (text->empty())
         throw FileError{file + ": the file is empty"};
+    ParsedDocument& last = lastParsed();
+    if (last.doc && last.file == file && last.text == *text)
+        return last.doc;
     try {
-        json doc = json::parse(*text);
-        if (!doc.is_object())
+        auto doc = std::make_shared<const json>(json::parse(*text));
+        if (!doc->is_object())
             throw LoadError{"not a resource: the document is not a JSON object"};
+        last = {file, std::move(*text), doc};
         return doc;
     } catch (const json::parse_error& e) {
         throw LoadError{std::string("invalid JSON: ") + e.what()};
@@ -488,9 +509,9 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
     // (a parse error quotes what it read).
     constexpr std::size_t kMaxMessage = 400;
     try {
-        const json doc = readDocument(file);
-        checkKeys(doc, "the document", {"panels", "menubars"});
-        return build(doc);
+        const std::shared_ptr<const json> doc = readDocument(file);
+        checkKeys(*doc, "the document", {"panels", "menubars"});
+        return build(*doc);
     } catch (const FileError& e) {
         state().lastError = oneLine(e.message, kMaxMessage);
     } catch (const LoadError& e) {

@@ -29,30 +29,35 @@ QString objectNameOf(const model::Control& c)
 
 } // namespace
 
-QWidget* QtBackend::controlField(int panel, int ctrl) const
+QWidget* QtBackend::controlField(int panel, int ctrl)
 {
-    auto p = panels_.find(panel);
-    if (p == panels_.end())
+    PanelUi* u = built(panel);
+    if (!u)
         return nullptr;
-    auto c = p->second.controls.find(ctrl);
-    return c == p->second.controls.end() ? nullptr : c->second.field.data();
+    auto c = u->controls.find(ctrl);
+    return c == u->controls.end() ? nullptr : c->second.field.data();
 }
 
-QLabel* QtBackend::controlCaption(int panel, int ctrl) const
+QLabel* QtBackend::controlCaption(int panel, int ctrl)
 {
-    auto p = panels_.find(panel);
-    if (p == panels_.end())
+    PanelUi* u = built(panel);
+    if (!u)
         return nullptr;
-    auto c = p->second.controls.find(ctrl);
-    return c == p->second.controls.end() ? nullptr : c->second.caption.data();
+    auto c = u->controls.find(ctrl);
+    return c == u->controls.end() ? nullptr : c->second.caption.data();
 }
 
 void QtBackend::controlCreated(int panel, int ctrl)
 {
     if (!ui(panel)) {
-        buildPanel(panel);
+        // Built with the panel, when it is needed.
+        const model::Panel* p = model::panel(panel);
+        if (p && needsWidgets(*p))
+            buildPanel(panel);
         return;
     }
+    if (!ui(panel)->controlsBuilt)
+        return;
     buildControl(panel, ctrl);
     reconcileControls(panel);
     restack(panel);
@@ -73,8 +78,8 @@ void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
 {
     const model::Control* c = model::control(panel, ctrl);
     PanelUi* u = ui(panel);
-    if (!c || !u)
-        return;
+    if (!c || !u || !u->controlsBuilt)
+        return; // built from the model when they are needed
     auto it = u->controls.find(ctrl);
     if (it == u->controls.end() || !it->second.field || it->second.kind != c->kind) {
         // A new control, or one whose kind changed (a canvas became a tab control).
@@ -111,8 +116,12 @@ void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
 // uses it) depends on the program moving the focus.
 void QtBackend::activeCtrlChanged(int panel, int ctrl)
 {
-    if (QWidget* f = controlField(panel, ctrl))
-        f->setFocus(Qt::OtherFocusReason);
+    PanelUi* u = ui(panel);
+    if (!u || !u->controlsBuilt)
+        return; // the focus is given when the controls are built
+    auto it = u->controls.find(ctrl);
+    if (it != u->controls.end() && it->second.field)
+        it->second.field->setFocus(Qt::OtherFocusReason);
 }
 
 void QtBackend::destroyControl(PanelUi& u, int ctrl)

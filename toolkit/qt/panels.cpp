@@ -11,10 +11,36 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <functional>
 
 namespace tk::qtui {
 
 namespace {
+
+// Runs an action the first time a widget is shown, then goes.
+class FirstShow : public QObject {
+public:
+    FirstShow(QWidget* watched, std::function<void()> action) : QObject(watched), action_(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && action_) {
+            watched->removeEventFilter(this);
+            const auto action = std::move(action_);
+            action_ = nullptr;
+            deleteLater();
+            action();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> action_;
+};
 
 QString objectNameOf(const model::Panel& p)
 {
@@ -41,20 +67,38 @@ PanelUi* QtBackend::ui(int panel)
     return it == panels_.end() ? nullptr : &it->second;
 }
 
-QWidget* QtBackend::panelContent(int panel) const
+PanelUi* QtBackend::built(int panel)
 {
-    auto it = panels_.find(panel);
-    return it == panels_.end() ? nullptr : it->second.content.data();
+    if (!model::panel(panel))
+        return nullptr;
+    if (!ui(panel))
+        buildPanel(panel);
+    buildControls(panel);
+    return ui(panel);
 }
 
-QWidget* QtBackend::panelWindow(int panel) const
+bool QtBackend::needsWidgets(const model::Panel& p)
 {
-    auto it = panels_.find(panel);
-    return it == panels_.end() ? nullptr : it->second.window.data();
+    return p.visible || p.parent != 0 || p.hostPanel != 0;
+}
+
+QWidget* QtBackend::panelContent(int panel)
+{
+    PanelUi* u = built(panel);
+    return u ? u->content.data() : nullptr;
+}
+
+QWidget* QtBackend::panelWindow(int panel)
+{
+    PanelUi* u = built(panel);
+    return u ? u->window.data() : nullptr;
 }
 
 void QtBackend::panelCreated(int panel)
 {
+    const model::Panel* p = model::panel(panel);
+    if (!p || !needsWidgets(*p))
+        return;
     buildPanel(panel);
     repaintIfStarved();
 }
@@ -78,7 +122,9 @@ void QtBackend::panelChanged(int panel)
 {
     showHeld(); // a window shown or brought up shows its controls as they are
     if (!ui(panel)) {
-        buildPanel(panel);
+        const model::Panel* p = model::panel(panel);
+        if (p && needsWidgets(*p))
+            buildPanel(panel);
         return;
     }
     reconcileControls(panel);
@@ -105,12 +151,29 @@ void QtBackend::buildPanel(int panel)
         }
         u.content = content;
     }
-    for (const model::Control& c : p->controls)
-        if (!u.controls.count(c.id))
-            buildControl(panel, c.id);
-    restack(panel);
+    // A tab page builds its controls when it is first shown: most pages wait
+    // behind the first one, some for the whole run.
+    if (p->hostPanel == 0)
+        buildControls(panel);
+    else if (!u.controlsBuilt && !u.content->findChild<FirstShow*>(QString(), Qt::FindDirectChildrenOnly))
+        new FirstShow(u.content, [this, panel] { buildControls(panel); });
     hostPanel(panel);
     applyPanel(panel);
+}
+
+void QtBackend::buildControls(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u || !u->content || u->controlsBuilt)
+        return;
+    u->controlsBuilt = true;
+    for (const model::Control& c : p->controls)
+        if (!u->controls.count(c.id))
+            buildControl(panel, c.id);
+    restack(panel);
+    if (p->activeCtrl > 0)
+        activeCtrlChanged(panel, p->activeCtrl);
 }
 
 // Puts the panel's surface where it belongs: its own window, a page of the
@@ -264,7 +327,7 @@ void QtBackend::reconcileControls(int panel)
 {
     const model::Panel* p = model::panel(panel);
     PanelUi* u = ui(panel);
-    if (!p || !u)
+    if (!p || !u || !u->controlsBuilt)
         return;
     bool changed = false;
     for (auto it = u->controls.begin(); it != u->controls.end();) {

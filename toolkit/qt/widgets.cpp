@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPainter>
@@ -237,8 +238,11 @@ PictureFrame::PictureFrame(QWidget* parent, const QString& imageFile) : QWidget(
     if (imageFile.isEmpty())
         return;
     const std::optional<std::string> bytes = platform::readRegularFile(imageFile.toStdString());
+    // The format named by the file's suffix: the image plugins are not asked what the file is.
+    const QByteArray format = QFileInfo(imageFile).suffix().toLatin1();
     if (bytes)
-        image_.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size()));
+        image_.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size()),
+                            format.isEmpty() ? nullptr : format.constData());
 }
 
 void PictureFrame::paintEvent(QPaintEvent*)
