@@ -3,7 +3,9 @@
 #include "platform/files.h"
 
 #include <QCloseEvent>
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPainter>
@@ -238,11 +240,18 @@ PictureFrame::PictureFrame(QWidget* parent, const QString& imageFile) : QWidget(
     if (imageFile.isEmpty())
         return;
     const std::optional<std::string> bytes = platform::readRegularFile(imageFile.toStdString());
-    // The format named by the file's suffix: the image plugins are not asked what the file is.
-    const QByteArray format = QFileInfo(imageFile).suffix().toLatin1();
-    if (bytes)
-        image_.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size()),
-                            format.isEmpty() ? nullptr : format.constData());
+    if (!bytes)
+        return;
+    QByteArray data = QByteArray::fromStdString(*bytes);
+    // Read as the format its suffix names, without asking every image plugin
+    // (loading each of them costs more than the picture); else as whatever it is.
+    QBuffer buffer(&data);
+    QImageReader byName(&buffer, QFileInfo(imageFile).suffix().toLatin1());
+    byName.setAutoDetectImageFormat(false);
+    QImage picture = byName.read();
+    if (picture.isNull())
+        picture.loadFromData(data);
+    image_ = QPixmap::fromImage(picture);
 }
 
 void PictureFrame::paintEvent(QPaintEvent*)
