@@ -118,8 +118,9 @@ int appStart(int& argc, char** argv, const StartOptions& options)
     if (!loadPanels(file))
         return loadFailed();
 
-    // No frame option on the main window.
+    // No frame option on the main window; every other window is shown over it.
     tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
+    tk::setMainPanel(hMP);
 
     // Tab pages.
     if (std::string why; !buildTabPages(file, why))

@@ -83,7 +83,8 @@ bool plausibleOrConfirmed(double value, double expected)
         return true;
     char text[512];
     std::snprintf(text, sizeof text, kImplausible, value, expected);
-    return tk::confirmPopup(kTitle, text) == 1;
+    // "Нет" is what Enter gives: a doubtful value is stored only when the operator says so.
+    return tk::confirmPopup(kTitle, text, 0) == 1;
 }
 
 void calibrateStage(int panel, int control, ViUInt16 channel, int row, double r0)

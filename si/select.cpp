@@ -93,6 +93,7 @@ bool makeSelectPanel()
         return false;
     }
     tk::setPanelCloseCtrl(panel, cancelCtrl);
+    tk::setAttr(panel, 0, tk::Attr::DefaultCtrl, okCtrl); // Enter chooses
     return true;
 }
 
@@ -137,7 +138,9 @@ InstrInfo* runDialog()
 {
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
-    tk::displayPanel(panel);
+    // Over the main window and modal: nothing else takes input until the operator chooses.
+    tk::setActiveCtrl(panel, listCtrl);
+    tk::installPopup(panel);
     struct Waiting {
         Waiting() { waiting = true; }
         ~Waiting() { waiting = false; }

@@ -24,6 +24,7 @@ enum class Change {
     Cell,         // table cell (row a, column b), value or colour
     Rows,         // table rows inserted or deleted
     Pages,        // tab pages inserted, removed or activated
+    LineColor,    // text box: the colour of line a
 };
 
 class Backend {
@@ -56,7 +57,7 @@ public:
     virtual void displayDeferred(bool /*on*/) {}
 
     virtual void messagePopup(std::string_view title, std::string_view text) = 0;
-    virtual int confirmPopup(std::string_view title, std::string_view text) = 0;
+    virtual int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) = 0;
     virtual int fileSelectPopup(std::string_view directory, std::string_view defaultName,
                                 std::string_view filter, std::string_view title, bool save,
                                 std::string& path) = 0;

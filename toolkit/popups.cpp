@@ -12,10 +12,10 @@ void messagePopup(std::string_view title, std::string_view text)
         b->messagePopup(title, text);
 }
 
-int confirmPopup(std::string_view title, std::string_view text)
+int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer)
 {
     Backend* b = state().backend.get();
-    return b ? b->confirmPopup(title, text) : 0;
+    return b ? b->confirmPopup(title, text, defaultAnswer != 0 ? 1 : 0) : 0;
 }
 
 int fileSelectPopup(std::string_view directory, std::string_view defaultName, std::string_view filter,

@@ -239,10 +239,10 @@ public:
         script().popups.push_back({PopupKind::Message, std::string(title), std::string(text)});
     }
 
-    int confirmPopup(std::string_view title, std::string_view text) override
+    int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) override
     {
         Script& s = script();
-        s.popups.push_back({PopupKind::Confirm, std::string(title), std::string(text)});
+        s.popups.push_back({PopupKind::Confirm, std::string(title), std::string(text), defaultAnswer});
         const bool scripted = !s.answers.empty() && std::holds_alternative<ConfirmAnswer>(s.answers.front());
         if (!scripted && s.unscripted) {
             std::string unused;

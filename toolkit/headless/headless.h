@@ -82,6 +82,7 @@ struct PopupRecord {
     PopupKind kind;
     std::string title;
     std::string text;
+    int defaultAnswer = -1; // a confirm pop-up: the answer Enter would give
 };
 void answerConfirm(bool yes);            // next confirm pop-up answers yes (1) or no (0)
 void answerFile(std::string path, bool isNew = false); // next file pop-up; "" cancels

@@ -4,6 +4,8 @@
 #include "toolkit/qt/adapter.h"
 #include "toolkit/qt/widgets.h"
 
+#include <QAbstractSpinBox>
+#include <QLineEdit>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -104,6 +106,7 @@ void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
         adapter.showValue(*this, panel, *c, cu.field);
         break;
     case Change::LinesAppended:
+    case Change::LineColor:
     case Change::Cell:
     case Change::Rows:
     case Change::Pages:
@@ -120,8 +123,17 @@ void QtBackend::activeCtrlChanged(int panel, int ctrl)
     if (!u || !u->controlsBuilt)
         return; // the focus is given when the controls are built
     auto it = u->controls.find(ctrl);
-    if (it != u->controls.end() && it->second.field)
-        it->second.field->setFocus(Qt::OtherFocusReason);
+    QWidget* f = it != u->controls.end() ? it->second.field.data() : nullptr;
+    if (!f)
+        return;
+    // The focus ring is drawn, as when the operator moves the focus with the
+    // keyboard; what a field shows is selected, so typing replaces it.
+    f->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    f->setFocus(Qt::TabFocusReason);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(f))
+        spin->selectAll();
+    else if (auto* line = qobject_cast<QLineEdit*>(f))
+        line->selectAll();
 }
 
 void QtBackend::destroyControl(PanelUi& u, int ctrl)
@@ -189,6 +201,8 @@ void QtBackend::applyAttributes(const model::Control& c, CtrlUi& cu)
     if (!c.constName.empty() && f->objectName() != toQString(c.constName))
         f->setObjectName(toQString(c.constName));
     cu.adapter->place(c, f);
+    if (!cu.grow.isEmpty() || !cu.shift.isNull())
+        f->setGeometry(f->geometry().translated(cu.shift).adjusted(0, 0, cu.grow.width(), cu.grow.height()));
     cu.adapter->showLook(c, f);
     if (c.textColor != kBlack || f->testAttribute(Qt::WA_SetPalette))
         setTextColour(f, c.textColor);

@@ -26,6 +26,8 @@ struct CtrlUi {
     const Adapter* adapter = nullptr;
     QPointer<QLabel> caption; // the label outside the field (null where the label is on the widget)
     QPointer<QWidget> field;
+    QSize grow;   // in a window the operator resized: what the field grew by
+    QPoint shift; // ... or moved by
 };
 
 struct PanelUi {
@@ -60,7 +62,7 @@ public:
     void drawPending() override;
     void displayDeferred(bool on) override;
     void messagePopup(std::string_view title, std::string_view text) override;
-    int confirmPopup(std::string_view title, std::string_view text) override;
+    int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) override;
     int fileSelectPopup(std::string_view directory, std::string_view defaultName,
                         std::string_view filter, std::string_view title, bool save,
                         std::string& path) override;
@@ -96,6 +98,8 @@ private:
     void applyPanel(int panel);
     void showWindow(const model::Panel& p, PanelUi& u);
     void layoutWindow(int panel);
+    void followResize(int panel);
+    void focusOnShow(int panel);
     void reconcileControls(int panel);
     void restack(int panel);
 

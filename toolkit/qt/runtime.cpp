@@ -13,6 +13,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLibrary>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QPluginLoader>
 #include <QWindow>
 
@@ -205,6 +208,17 @@ bool startApplication(int argc, char** argv, std::string& why)
     s_argv.push_back(nullptr);
     s_argc = static_cast<int>(s_args.size());
     new QApplication(s_argc, s_argv.data());
+    // Qt's own texts (the file dialog, standard buttons) in the station's
+    // language; where the station names none, in Russian, as every text of
+    // the program is.
+    const QLocale station = QLocale::system();
+    const QLocale language = station.language() == QLocale::C ? QLocale(QLocale::Russian, QLocale::Russia) : station;
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
     // A font with Cyrillic glyphs whatever the platform's default is.
     if (QFontDatabase::families().contains(QStringLiteral("DejaVu Sans"))) {
         QFont f(QStringLiteral("DejaVu Sans"));

@@ -265,7 +265,7 @@ public:
     }
     void pump(bool) override {}
     void messagePopup(std::string_view, std::string_view) override {}
-    int confirmPopup(std::string_view, std::string_view) override { return 0; }
+    int confirmPopup(std::string_view, std::string_view, int) override { return 0; }
     int fileSelectPopup(std::string_view, std::string_view, std::string_view, std::string_view, bool,
                         std::string&) override
     {
