@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev
           zlib1g-dev clang libclang-rt-dev
-          fonts-dejavu-core xvfb xauth)
+          fonts-dejavu-core xvfb xauth qt6-translations-l10n
+          openbox xdotool imagemagick x11-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -138,9 +138,10 @@ InstrInfo* runDialog()
 {
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
-    // Over the main window and modal: nothing else takes input until the operator chooses.
+    // Shown over the main window (the toolkit keeps every window in front of
+    // it), the keyboard in the list: arrows choose, Enter takes the choice.
     tk::setActiveCtrl(panel, listCtrl);
-    tk::installPopup(panel);
+    tk::displayPanel(panel);
     struct Waiting {
         Waiting() { waiting = true; }
         ~Waiting() { waiting = false; }

@@ -216,8 +216,10 @@ void QtBackend::buildPanel(int panel)
     // behind the first one, some for the whole run.
     if (p->hostPanel == 0)
         buildControls(panel);
-    else if (!u.controlsBuilt && !u.content->findChild<FirstShow*>(QString(), Qt::FindDirectChildrenOnly))
+    else if (!u.controlsBuilt && !u.buildOnShow) {
+        u.buildOnShow = true;
         new FirstShow(u.content, [this, panel] { buildControls(panel); });
+    }
     hostPanel(panel);
     applyPanel(panel);
 }

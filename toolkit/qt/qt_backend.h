@@ -38,6 +38,7 @@ struct PanelUi {
     std::map<int, QPointer<QAction>> menuActions; // menu item id -> action
     std::map<int, CtrlUi> controls;
     bool controlsBuilt = false; // the controls' widgets exist (a tab page builds them when first shown)
+    bool buildOnShow = false;   // ... and is waiting for that
     bool placed = false; // the window has been put at its position once
     int placedTop = 0, placedLeft = 0;
     bool shownModal = false;
