@@ -286,18 +286,3 @@ TEST_F(QtPanels, DiscardedPanelTakesItsWindowAway)
 } // namespace
 } // namespace qttest
 
-namespace qttest {
-TEST_F(QtPanels, DebugLazyPage)
-{
-    QWidget* content = nullptr;
-    for (QWidget* w : QApplication::allWidgets())
-        if (w->objectName() == "PP")
-            content = w;
-    ASSERT_NE(content, nullptr);
-    tk::setActiveTabPage(mp, tab, 1);
-    tk::processEvents();
-    auto* set = content->findChild<QWidget*>("SET");
-    ASSERT_NE(set, nullptr);
-    EXPECT_TRUE(set->isVisible());
-}
-}

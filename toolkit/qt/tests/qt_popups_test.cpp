@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTest>
+#include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,6 +55,29 @@ TEST_F(QtPanels, ConfirmOffersDaAndNetAndReturnsTheAnswer)
     // Escape is "no".
     whenShown<QMessageBox>([](QMessageBox* box) { box->reject(); });
     EXPECT_EQ(tk::confirmPopup("КСИЛ2-4Л", "?"), 0);
+}
+
+// Enter gives the default answer: "Да" unless the question says "Нет".
+TEST_F(QtPanels, ConfirmEnterGivesTheDefaultAnswer)
+{
+    QString defaultText;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(tk::confirmPopup("Калибровка КСИЛ2-4Л", "сильно отличается", 0), 0);
+    EXPECT_EQ(defaultText, QStringLiteral("Нет"));
+    whenShown<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_EQ(tk::confirmPopup("КСИЛ2-4Л", "?"), 1);
+}
+
+// Qt's own texts (the file dialog's, the standard buttons') are Russian where
+// the station names no language.
+TEST_F(QtPanels, QtTextsSpeakRussian)
+{
+    if (QLocale::system().language() != QLocale::C && QLocale::system().language() != QLocale::Russian)
+        GTEST_SKIP() << "the station names another language";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Перейти к:"));
 }
 
 TEST_F(QtPanels, MessageShowsTitleAndTextWithOk)
