@@ -176,6 +176,7 @@ TEST_F(QtPanels, EnterPressesTheDefaultOrTheFocusedButton)
     tk::setActiveCtrl(pp5, PP5_MEAS_R);
     auto* meas = field<QAbstractSpinBox>(pp5, PP5_MEAS_R);
     ASSERT_NE(meas, nullptr);
+    EXPECT_EQ(meas->window()->focusWidget(), meas);
     EXPECT_EQ(meas->text().trimmed(), QString()); // emptied: nothing of the point before
     calls().clear();
     QTest::keyClicks(meas, "255.5");
@@ -245,3 +246,4 @@ TEST_F(QtPanels, ListShowsWholeItemTexts)
 
 } // namespace
 } // namespace qttest
+
