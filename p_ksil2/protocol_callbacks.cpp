@@ -33,9 +33,13 @@ bool isOpenFile(int handle, const std::string& path)
     return !open.empty() && std::filesystem::equivalent(open, path, ec) && !ec;
 }
 
-std::string workingDirectory()
+// The folder of the protocol file in use (a bare name is in the working directory).
+std::string protocolFolder()
 {
     std::error_code ec;
+    const auto file = std::filesystem::absolute(logFileName.empty() ? std::string(".") : logFileName, ec);
+    if (!ec && std::filesystem::is_directory(file.parent_path(), ec))
+        return file.parent_path().string();
     const auto dir = std::filesystem::current_path(ec);
     return ec ? std::string(".") : dir.string();
 }
@@ -47,7 +51,7 @@ int selFName(int panel, int control, int event, void* data, int e1, int e2)
     if (event != tk::EVENT_COMMIT)
         return 0;
     std::string chosen;
-    if (tk::fileSelectPopup(workingDirectory(), "*.log", "*.log", "Файл протокола", true, chosen) == tk::FILE_NONE)
+    if (tk::fileSelectPopup(protocolFolder(), "*.log", "*.log", "Файл протокола", true, chosen) == tk::FILE_NONE)
         return 0;
     // Compared with the file receiving the results now; when none is open,
     // the choice is opened.
