@@ -133,8 +133,9 @@ int appStart(int& argc, char** argv, const StartOptions& options)
     if (const std::string why = checkResource(panelHandle, hMenuBar); !why.empty())
         return loadFailed(file + ": " + why);
 
-    // No frame option on the main window.
+    // No frame option on the main window; every other window is shown over it.
     tk::setAttr(hMP, 0, tk::Attr::FrameDecoration, 0);
+    tk::setMainPanel(hMP);
 
     // Tab pages.
     if (std::string why; !buildTabPages(file, why))

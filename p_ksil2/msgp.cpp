@@ -26,6 +26,7 @@ void make()
     tk::setAttr(panel, 0, tk::Attr::Top, tk::kCentered);
     tk::setAttr(panel, 0, tk::Attr::Left, tk::kCentered);
     tk::setAttr(panel, 0, tk::Attr::BackColor, kPaleYellow);
+    tk::setAttr(panel, 0, tk::Attr::WindowFrame, 0);
     box = tk::newCtrl(panel, tk::Kind::TextBox, "", 0, 0, kHeight, kWidth);
     tk::setAttr(panel, box, tk::Attr::BackColor, kPaleYellow);
 }

@@ -80,7 +80,7 @@ bool plausibleOrConfirmed(double value, double expected)
 {
     if (!(value == 0.0 || calvalues::farFromNominal(value, expected)))
         return true;
-    return tk::confirmPopup(kTitle, platform::formatText(kImplausible, value, expected)) == 1;
+    return tk::confirmPopup(kTitle, platform::formatText(kImplausible, value, expected), 0) == 1;
 }
 
 void calibrateStage(ViUInt16 channel, int row, double r0)

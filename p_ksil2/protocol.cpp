@@ -82,6 +82,12 @@ void appendAndScroll(int panel, int ctrl, std::string_view text)
     tk::setAttr(panel, ctrl, tk::Attr::FirstVisibleLine, std::max(0, total - visible));
 }
 
+// An out-of-norm result stands out in the box that mirrors the protocol.
+void markLastLine(int panel, int ctrl)
+{
+    tk::setTextBoxLineColor(panel, ctrl, tk::numTextBoxLines(panel, ctrl) - 1, tk::kRed);
+}
+
 // Writes a Windows-1251 text to a КСИЛ5 protocol as a line, after `lead`,
 // and shows the text itself in BOX_PROT.
 void ksil5Write(int file, std::string_view lead, const std::string& text)
@@ -142,6 +148,8 @@ void logPovResult(std::uint16_t channel, double set, double measured, double dev
     logPrintf(logFile, "%d      %10.4f Ом %10.4f Ом %10.4f Ом (%7.3f%%) /%10.4f Ом (%.3f%%)/ %s\n",
               static_cast<int>(channel), set, measured, deviation, relDeviation, norm, relNorm,
               outOfNorm ? "не норма" : "");
+    if (outOfNorm)
+        markLastLine(hCHLP, CHLP_LOG);
     if (autoPovMode && outOfNorm)
         povFault = 1;
 }
@@ -172,6 +180,8 @@ void ksil5WritePoint(int file, double rn, double rx, double an, bool outOfNorm)
     ksil5Write(file, "",
                formatCp1251(0, "  %11f|  %11f|  %11f|  %11f|   %9s", rn, rx, rx - rn, an,
                             outOfNorm ? "Не норма" : "Норма"));
+    if (outOfNorm)
+        markLastLine(hPP5, PP5_BOX_PROT);
 }
 
 void ksil5CloseProtocol(int file)

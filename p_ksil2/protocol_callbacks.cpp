@@ -34,8 +34,14 @@ bool isOpenFile(int handle, const std::string& path)
     return !open.empty() && std::filesystem::equivalent(platform::fsPath(open), platform::fsPath(path), ec) && !ec;
 }
 
-std::string workingDirectory()
+// The folder of the protocol file in use (a bare name is in the working directory).
+std::string protocolFolder()
 {
+    std::error_code ec;
+    const auto file =
+        std::filesystem::absolute(platform::fsPath(logFileName.empty() ? std::string(".") : logFileName), ec);
+    if (!ec && std::filesystem::is_directory(file.parent_path(), ec))
+        return platform::utf8Path(file.parent_path());
     return platform::workingFolder();
 }
 
@@ -46,7 +52,7 @@ int selFName(int panel, int control, int event, void* data, int e1, int e2)
     if (event != tk::EVENT_COMMIT)
         return 0;
     std::string chosen;
-    if (tk::fileSelectPopup(workingDirectory(), "*.log", "*.log", "Файл протокола", true, chosen) == tk::FILE_NONE)
+    if (tk::fileSelectPopup(protocolFolder(), "*.log", "*.log", "Файл протокола", true, chosen) == tk::FILE_NONE)
         return 0;
     // Compared with the file receiving the results now; when none is open,
     // the choice is opened.

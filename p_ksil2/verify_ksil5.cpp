@@ -109,13 +109,20 @@ void runSteps()
             stopRun();
             return;
         }
-        while (pp5Running && pp5WaitStep)
-            tk::processEvents();
+        // The measured value of the point before is gone: "Далее" records only what is typed for this one.
+        tk::setValue(hPP5, PP5_MEAS_R, std::nan(""));
+        tk::setActiveCtrl(hPP5, PP5_MEAS_R);
+        double measured = std::nan("");
+        while (pp5Running && std::isnan(measured)) {
+            while (pp5Running && pp5WaitStep)
+                tk::processEvents();
+            measured = tk::numValue(hPP5, PP5_MEAS_R);
+            pp5WaitStep = 1; // "Далее" with nothing typed waits on
+        }
         if (!pp5Running) {
             ksil5CloseProtocol(file); // stopped by START inside the wait: the stop is done
             return;
         }
-        const double measured = tk::numValue(hPP5, PP5_MEAS_R);
         const bool outOfNorm = std::fabs(measured - set) > tolerance; // NaN counts as within
         ksil5WritePoint(file, set, measured, tolerance, outOfNorm);
     }

@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev
           libqt6sql6-sqlite libqt6sql6-psql postgresql postgresql-common
           zlib1g-dev clang libclang-rt-dev
-          fonts-dejavu-core xvfb xauth locales)
+          fonts-dejavu-core xvfb xauth locales qt6-translations-l10n
+          openbox xdotool imagemagick x11-utils)
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 update=""

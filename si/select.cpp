@@ -93,6 +93,7 @@ bool makeSelectPanel()
         return false;
     }
     tk::setPanelCloseCtrl(panel, cancelCtrl);
+    tk::setAttr(panel, 0, tk::Attr::DefaultCtrl, okCtrl); // Enter chooses
     return true;
 }
 
@@ -137,6 +138,9 @@ InstrInfo* runDialog()
 {
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
+    // Shown over the main window (the toolkit keeps every window in front of
+    // it), the keyboard in the list: arrows choose, Enter takes the choice.
+    tk::setActiveCtrl(panel, listCtrl);
     tk::displayPanel(panel);
     struct Waiting {
         Waiting() { waiting = true; }

@@ -22,6 +22,12 @@ int setAttr(int panel, int ctrl, Attr a, int value)
             return hidePanel(panel);
         case Attr::BackColor: p->backColor = value; break;
         case Attr::FrameDecoration: p->frameDecoration = value != 0; break;
+        case Attr::WindowFrame: p->windowFrame = value != 0; break;
+        case Attr::DefaultCtrl:
+            if (value != 0 && !findControl(*p, value))
+                return ERR_ARG;
+            p->defaultCtrl = value;
+            break;
         case Attr::Top: p->top = value; break;
         case Attr::Left: p->left = value; break;
         case Attr::Height: p->height = value; break;
@@ -114,6 +120,8 @@ int attr(int panel, int ctrl, Attr a)
         case Attr::Visible: return p->visible ? 1 : 0;
         case Attr::BackColor: return p->backColor;
         case Attr::FrameDecoration: return p->frameDecoration ? 1 : 0;
+        case Attr::WindowFrame: return p->windowFrame ? 1 : 0;
+        case Attr::DefaultCtrl: return p->defaultCtrl;
         case Attr::Top: return p->top;
         case Attr::Left: return p->left;
         case Attr::Height: return p->height;

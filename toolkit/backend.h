@@ -24,6 +24,7 @@ enum class Change {
     Cell,         // table cell (row a, column b), value or colour
     Rows,         // table rows inserted or deleted
     Pages,        // tab pages inserted, removed or activated
+    LineColor,    // text box: the colour of line a
 };
 
 class Backend {

@@ -176,6 +176,7 @@ void storeText(int panel, int ctrl, std::string_view text)
             c->num = coerce(*c, v);
     } else if (c->kind == Kind::TextBox) {
         c->lines = splitLines(text);
+        c->lineColors.clear();
     } else {
         c->text = std::string(text);
     }

@@ -21,6 +21,7 @@ struct ListItem {
 struct Column {
     std::string label;
     DataType type = DataType::Double; // Double or String
+    int precision = -1;               // digits shown after the point; -1: significant digits
 };
 
 struct Cell {
@@ -52,6 +53,9 @@ struct Control {
     int onColor = kGreen;
     int backColor = kWhite;    // text box
     bool monospace = false;
+    int precision = -1;        // numeric: digits shown after the point; -1: its significant digits
+    int columnsShown = 0;      // text box: its font sized so that this many characters fit a line
+    bool stretch = false;      // grows with a panel the operator resizes
     int top = 0, left = 0, height = 0, width = 0;
 
     // picture: the image file, resolved against the resource's folder at load
@@ -63,6 +67,7 @@ struct Control {
 
     // text box
     std::vector<std::string> lines;
+    std::map<int, int> lineColors; // line index -> text colour, where set
     int firstVisibleLine = 0;
     int visibleLines = 1;
 
@@ -92,11 +97,15 @@ struct Panel {
     bool visible = false;
     bool popup = false;         // shown by installPopup
     bool frameDecoration = true;
+    bool windowFrame = true;    // title bar and window buttons
+    bool resizable = false;     // the operator may resize the window; "stretch" controls follow
+    bool mainPanel = false;     // the program's main window (tk::setMainPanel)
     int backColor = 0xF0F0F0;
     std::string fontFamily;     // empty: the backend's default
     int hostPanel = 0, hostTab = 0; // set when the panel is a tab page
     int activeCtrl = 0;
     int closeCtrl = 0;
+    int defaultCtrl = 0;
     int menuBar = 0;
     std::string callbackName;
     CtrlCallback callback = nullptr;

@@ -184,6 +184,20 @@ int setPanelCloseCtrl(int panel, int ctrl)
     return OK;
 }
 
+int setMainPanel(int panel)
+{
+    const Target t = targetPanel("setMainPanel", panel);
+    if (!t)
+        return t.status;
+    for (int h : state().order)
+        if (model::Panel* p = findPanel(h))
+            p->mainPanel = h == panel;
+    // Every top-level panel is placed anew against it.
+    for (int h : std::vector<int>(state().order))
+        notifyPanel(h);
+    return OK;
+}
+
 int setActiveCtrl(int panel, int ctrl)
 {
     const Target t = targetControl("setActiveCtrl", panel, ctrl);

@@ -6,20 +6,26 @@
 //
 //   panel:    { "id": 5, "name": "MP", "title": "...", "height": 588, "width": 701,
 //               "top": 40, "left": 60, "font": "Arial", "callback": "CloseCB",
+//               "default": 4 (the button Enter presses), "close": 5 (the button that
+//               closing the window or Escape presses), "resizable": false (the operator
+//               may resize the window; controls with "stretch": true grow with it),
 //               "controls": [ <control>, ... ] }
 //   control:  { "id": 2, "name": "EXIT", "kind": "command", "label": "...",
 //               "top": 0, "left": 0, "height": 25, "width": 80, "callback": "exitCB",
 //               "hidden": false, "dimmed": false, "indicator": false,
 //               // numeric:  "type": "double" | "int16" | "uint16" | "int32" | "uint32",
-//               //           "value": 1, "min": 1, "max": 2, "step": 1
+//               //           "value": 1, "min": 1, "max": 2, "step": 1,
+//               //           "precision": 2 (digits shown after the point)
 //               // string, text message: "value": "text"
-//               // text box: "value": "line\nline", "monospace": true
+//               // text box: "value": "line\nline", "monospace": true,
+//               //           "charsPerLine": 100 (a font that fits so many on a line)
 //               // list box, ring, binary switch: "type", "items": [{"label": "..", "value": 1}],
 //               //           "index": 0 (the current item)
 //               // toggle, LED: "value": 0 | 1, "color": 0x00FF00 (on-colour of an LED)
 //               // table: "corner": "...", "rows": ["1", "2", ...] (labels; their number
 //               //        is the number of rows at load), "numRows": 0 (unlabelled rows),
-//               //        "columns": [{"label": "..", "type": "double" | "string"}]
+//               //        "columns": [{"label": "..", "type": "double" | "string",
+//               //                     "precision": 4}]
 //               // picture: "image": "file.png" (a path relative to the resource's folder)
 //             }
 //   kinds:    command, numeric, string, textmsg, textbox, table, listbox, ring, binary,
@@ -49,6 +55,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
+#include <memory>
 #include <filesystem>
 #include <optional>
 
@@ -74,18 +81,38 @@ struct FileError {
     std::string message;
 };
 
-json readDocument(const std::string& file)
+// The last document parsed, kept with the text it was parsed from: the
+// start-up loads every panel and the menu bar from one file, and parsing it
+// again for each would cost more than all the rest of the loading. The file
+// is read every time, so a file that changed is parsed again.
+struct ParsedDocument {
+    std::string file;
+    std::string text;
+    std::shared_ptr<const json> doc;
+};
+
+ParsedDocument& lastParsed()
+{
+    static ParsedDocument parsed;
+    return parsed;
+}
+
+std::shared_ptr<const json> readDocument(const std::string& file)
 {
     std::string why;
-    const std::optional<std::string> text = platform::readRegularFile(file, &why);
+    std::optional<std::string> text = platform::readRegularFile(file, &why);
     if (!text)
         throw FileError{file + ": cannot be read: " + why};
     if (text->empty())
         throw FileError{file + ": the file is empty"};
+    ParsedDocument& last = lastParsed();
+    if (last.doc && last.file == file && last.text == *text)
+        return last.doc;
     try {
-        json doc = json::parse(*text);
-        if (!doc.is_object())
+        auto doc = std::make_shared<const json>(json::parse(*text));
+        if (!doc->is_object())
             throw LoadError{"not a resource: the document is not a JSON object"};
+        last = {file, std::move(*text), doc};
         return doc;
     } catch (const json::parse_error& e) {
         throw LoadError{std::string("invalid JSON: ") + e.what()};
@@ -239,6 +266,9 @@ constexpr long long kMaxPanelExtent = 4096;
 constexpr long long kMaxColor = 0xFFFFFF;
 constexpr long long kIntMin = std::numeric_limits<int>::min();
 constexpr long long kIntMax = std::numeric_limits<int>::max();
+// Digits after the point a number is shown with, and characters a text-box line is sized for.
+constexpr long long kMaxPrecision = 15;
+constexpr long long kMaxCharsPerLine = 1000;
 
 int coordinate(const json& j, const char* key, int fallback, const std::string& at)
 {
@@ -265,7 +295,7 @@ model::Control readControl(const json& j, const std::string& where)
     checkKeys(j, at,
               {"id", "name", "kind", "label", "top", "left", "height", "width", "callback", "hidden", "dimmed",
                "indicator", "monospace", "textColor", "color", "type", "value", "min", "max", "step", "items",
-               "index", "corner", "rows", "numRows", "columns", "image"});
+               "index", "corner", "rows", "numRows", "columns", "image", "precision", "charsPerLine", "stretch"});
     c.constName = text(j, "name", "", at);
     const std::string kind = text(j, "kind", "", at);
     if (kind.empty())
@@ -285,6 +315,9 @@ model::Control readControl(const json& j, const std::string& where)
     c.dimmed = flag(j, "dimmed", false, at);
     c.indicator = flag(j, "indicator", false, at);
     c.monospace = flag(j, "monospace", false, at);
+    c.stretch = flag(j, "stretch", false, at);
+    c.precision = static_cast<int>(integer(j, "precision", -1, -1, kMaxPrecision, at));
+    c.columnsShown = static_cast<int>(integer(j, "charsPerLine", 0, 0, kMaxCharsPerLine, at));
     c.textColor = color(j, "textColor", kBlack, at);
     c.onColor = color(j, "color", kGreen, at);
 
@@ -344,13 +377,14 @@ model::Control readControl(const json& j, const std::string& where)
         c.cornerLabel = text(j, "corner", "", at);
         for (const auto& col : list(j, "columns", at)) {
             const std::string colAt = at + ": column " + std::to_string(c.columns.size() + 1);
-            checkKeys(col, colAt, {"label", "type"});
+            checkKeys(col, colAt, {"label", "type", "precision"});
             model::Column column;
             column.label = text(col, "label", "", colAt);
             const std::string t = text(col, "type", "double", colAt);
             if (t != "double" && t != "string")
                 throw LoadError{at + ": column type " + quotedText(t) + " is neither double nor string"};
             column.type = t == "string" ? DataType::String : DataType::Double;
+            column.precision = static_cast<int>(integer(col, "precision", -1, -1, kMaxPrecision, colAt));
             c.columns.push_back(column);
         }
         for (const auto& label : list(j, "rows", at)) {
@@ -419,7 +453,8 @@ std::unique_ptr<model::Panel> buildPanel(const json& doc, int resourceId)
         throw LoadError{"no panel " + std::to_string(resourceId)};
     const std::string where = "panel " + std::to_string(resourceId);
     checkKeys(*j, where,
-              {"id", "name", "title", "top", "left", "height", "width", "font", "backColor", "callback", "controls"});
+              {"id", "name", "title", "top", "left", "height", "width", "font", "backColor", "callback", "controls",
+               "default", "close", "resizable"});
     auto p = std::make_unique<model::Panel>();
     p->resourceId = resourceId;
     p->constName = text(*j, "name", "", where);
@@ -446,6 +481,13 @@ std::unique_ptr<model::Panel> buildPanel(const json& doc, int resourceId)
     }
     std::sort(p->controls.begin(), p->controls.end(),
               [](const model::Control& a, const model::Control& b) { return a.id < b.id; });
+    p->resizable = flag(*j, "resizable", false, where);
+    for (auto [key, slot] : {std::pair{"default", &p->defaultCtrl}, std::pair{"close", &p->closeCtrl}}) {
+        *slot = static_cast<int>(integer(*j, key, 0, 0, kIntMax, where));
+        if (*slot != 0 && !findControl(*p, *slot))
+            throw LoadError{where + ": field \"" + key + "\" names control " + std::to_string(*slot)
+                            + ", which the panel does not have"};
+    }
     p->defaults = p->controls;
     return p;
 }
@@ -488,9 +530,9 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
     // (a parse error quotes what it read).
     constexpr std::size_t kMaxMessage = 400;
     try {
-        const json doc = readDocument(file);
-        checkKeys(doc, "the document", {"panels", "menubars"});
-        return build(doc);
+        const std::shared_ptr<const json> doc = readDocument(file);
+        checkKeys(*doc, "the document", {"panels", "menubars"});
+        return build(*doc);
     } catch (const FileError& e) {
         state().lastError = oneLine(e.message, kMaxMessage);
     } catch (const LoadError& e) {

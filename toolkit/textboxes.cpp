@@ -72,9 +72,35 @@ int resetTextBox(int panel, int ctrl, std::string_view text)
     if (!c)
         return t.status;
     c->lines = text.empty() ? std::vector<std::string>{} : splitLines(text);
+    c->lineColors.clear();
     c->firstVisibleLine = 0;
     notifyControl(panel, ctrl, Change::Everything);
     return OK;
+}
+
+int setTextBoxLineColor(int panel, int ctrl, int index, int colour)
+{
+    const Target t = targetControl("setTextBoxLineColor", panel, ctrl, {Kind::TextBox});
+    model::Control* c = t.ctrl;
+    if (!c)
+        return t.status;
+    if (index < 0 || index >= static_cast<int>(c->lines.size()))
+        return ERR_ARG;
+    c->lineColors[index] = colour;
+    notifyControl(panel, ctrl, Change::LineColor, index, 0);
+    return OK;
+}
+
+int textBoxLineColor(int panel, int ctrl, int index)
+{
+    const Target t = targetControl("textBoxLineColor", panel, ctrl, {Kind::TextBox});
+    const model::Control* c = t.ctrl;
+    if (!c)
+        return t.status;
+    if (index < 0 || index >= static_cast<int>(c->lines.size()))
+        return ERR_ARG;
+    const auto it = c->lineColors.find(index);
+    return it == c->lineColors.end() ? c->textColor : it->second;
 }
 
 int numTextBoxLines(int panel, int ctrl)

@@ -66,6 +66,8 @@ enum class Attr {
     NumLines,         // int, read only (text box)
     ConstantName,     // text (panel or control)
     Top, Left, Height, Width, // int, pixels (panel or control)
+    WindowFrame,      // int 0/1 (panel): the window's title bar and buttons; 0: a bare panel
+    DefaultCtrl,      // int (panel): the command button Enter presses, 0 when none
 };
 
 inline constexpr int kBlack = 0x000000;
@@ -109,7 +111,14 @@ int discardPanel(int panel);
 int installPopup(int panel);   // show as a modal pop-up
 int removePopup(int all);      // 1: all pop-ups, 0: the top one
 int setPanelCallback(int panel, CtrlCallback cb, void* data);
-int setPanelCloseCtrl(int panel, int ctrl); // closing the window acts as a commit of ctrl
+// Closing the window, or Escape in it, acts as a commit of ctrl.
+int setPanelCloseCtrl(int panel, int ctrl);
+// The program's main window: every other top-level panel is shown over it
+// (kept in front of it by the window system; a centred one centred over it).
+int setMainPanel(int panel);
+// The control that takes the keyboard: at once if its panel is shown, else
+// when it is. A panel shown without one gives it to its first control that
+// takes input.
 int setActiveCtrl(int panel, int ctrl);
 int activeCtrl(int panel);
 int defaultPanel(int panel); // every control back to its loaded state
@@ -157,6 +166,9 @@ int listItemValue(int panel, int ctrl, int index, int& value);
 
 // --- text boxes ---------------------------------------------------------------
 int appendTextBoxLine(int panel, int ctrl, std::string_view line);
+// Text colour of one line (0-based), until the text is replaced.
+int setTextBoxLineColor(int panel, int ctrl, int index, int colour);
+int textBoxLineColor(int panel, int ctrl, int index);
 int resetTextBox(int panel, int ctrl, std::string_view text);
 int numTextBoxLines(int panel, int ctrl);
 std::string textBoxLine(int panel, int ctrl, int index);

@@ -65,6 +65,7 @@ int setValue(int panel, int ctrl, std::string_view text)
     switch (c->kind) {
     case Kind::TextBox:
         c->lines = text.empty() ? std::vector<std::string>{} : splitLines(text);
+        c->lineColors.clear();
         c->firstVisibleLine = clampFirstLine(*c, c->firstVisibleLine);
         notifyControl(panel, ctrl, Change::Everything);
         return OK;

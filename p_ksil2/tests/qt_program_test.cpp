@@ -74,6 +74,8 @@ TEST(QtProgram, PicturesShowTheirArtworkAndAboutTextsDoNotOverlap)
 {
     Harness h{Bench::empty()};
     ASSERT_EQ(h.startWithQt(), 0);
+    tk::displayPanel(hABOUT);
+    tk::processEvents();
     QWidget* mp = mainWindowContent();
     QWidget* about = panelContent("ABOUT");
     ASSERT_NE(mp, nullptr);
@@ -86,8 +88,6 @@ TEST(QtProgram, PicturesShowTheirArtworkAndAboutTextsDoNotOverlap)
         EXPECT_FALSE(picture->image().isNull()) << panel->objectName().toStdString() << " " << name;
     }
 
-    tk::displayPanel(hABOUT);
-    tk::processEvents();
     auto* text = about->findChild<QLabel*>("TEXTMSG");
     auto* versionLabel = about->findChild<QLabel*>("SOFT_VERSION_label");
     ASSERT_NE(text, nullptr);

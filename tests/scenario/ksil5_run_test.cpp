@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace verify;
 
 namespace {
@@ -265,3 +267,35 @@ TEST(Ksil5Run, RefusedDriverCallsEndTheRunWithTheirReason)
         EXPECT_TRUE(sim::journal("tvksil2_config_R(" + std::to_string(mvi) + ", 1, 1)").empty());
     }
 }
+
+namespace {
+
+int pointLinesShown()
+{
+    int n = 0;
+    for (int i = 0; i < tk::numTextBoxLines(hPP5, PP5_BOX_PROT); ++i)
+        n += tk::textBoxLine(hPP5, PP5_BOX_PROT, i).find("орма") != std::string::npos;
+    return n;
+}
+
+// At each new point the measured value of the point before is gone: "Далее"
+// alone records nothing and the run waits for a value typed for this point.
+TEST(Ksil5Run, NextAloneDoesNotRecordThePreviousPointsValue)
+{
+    FixedTime fixed(fixedMoment());
+    Harness h{bench(79, false)};
+    startKsil5(h);
+    h.press(hPP5, PP5_START);
+    enter(h, 1.1);
+    h.press(hPP5, PP5_NEXT_STEP); // nothing typed for the 2 Ω point
+    enter(h, 2.1);
+    h.press(hPP5, PP5_START); // "Стоп" at the 4 Ω point
+    ASSERT_EQ(h.run(), Harness::kRunning);
+    ASSERT_EQ(pointLinesShown(), 2);
+    const int n = tk::numTextBoxLines(hPP5, PP5_BOX_PROT);
+    EXPECT_EQ(tk::textBoxLine(hPP5, PP5_BOX_PROT, n - 1), platform::fromCp1251(pointLine(2, 2.1, 0.6, true)));
+    // Stopped waiting at the 4 Ω point, its field empty.
+    EXPECT_TRUE(std::isnan(tk::numValue(hPP5, PP5_MEAS_R)));
+}
+
+} // namespace

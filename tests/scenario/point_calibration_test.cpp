@@ -80,6 +80,7 @@ TEST(PointCalibration, ExamplesWithSessionAndTheirDriverCalls)
     EXPECT_EQ(h.lastPopup().kind, tk::headless::PopupKind::Confirm);
     EXPECT_EQ(h.lastPopup().title, kTitle);
     EXPECT_EQ(h.lastPopup().text, question("1198.3", "1024"));
+    EXPECT_EQ(h.lastPopup().defaultAnswer, 0); // Enter answers "Нет"
     EXPECT_NEAR(h.cell(hCP, CP_TABLE, kStage1024, 1), 1024.0, 1e-9);
 
     h.answerConfirm(true);

@@ -16,8 +16,13 @@ void Adapter::makeIndicator(QWidget* field) const
 
 void Adapter::place(const model::Control& c, QWidget* field) const
 {
-    const QSize hint = field->sizeHint();
-    field->setGeometry(c.left, c.top, c.width > 0 ? c.width : hint.width(), c.height > 0 ? c.height : hint.height());
+    // The size hint lays out the widget's text: asked only where the resource gives no size.
+    QSize size(c.width, c.height);
+    if (size.width() <= 0 || size.height() <= 0) {
+        const QSize hint = field->sizeHint();
+        size = QSize(c.width > 0 ? c.width : hint.width(), c.height > 0 ? c.height : hint.height());
+    }
+    field->setGeometry(c.left, c.top, size.width(), size.height());
 }
 
 void Adapter::showAll(QtBackend& be, int panel, const model::Control& c, QWidget* field) const

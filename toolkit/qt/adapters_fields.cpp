@@ -3,6 +3,7 @@
 #include "toolkit/qt/widgets.h"
 
 #include <QLineEdit>
+#include <QStyle>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -13,11 +14,39 @@ namespace {
 
 using Type = core::InputEvent::Type;
 
+// A field the operator cannot type into does not look like one: no field
+// background, the panel's own showing through its frame.
+void showAsIndicator(QWidget* f)
+{
+    QPalette pal = f->palette();
+    pal.setColor(QPalette::Base, Qt::transparent);
+    f->setPalette(pal);
+    f->setFocusPolicy(Qt::NoFocus);
+}
+
+// The smallest font an indicator's text is shrunk to so that it shows whole.
+constexpr double kSmallestPoints = 6.0;
+
+// An indicator shows its whole text: where it does not fit the field, in a
+// smaller font, down to kSmallestPoints; what still does not fit is in its tip.
+void fitText(QLineEdit* e)
+{
+    QFont font = e->parentWidget() ? e->parentWidget()->font() : e->font();
+    const QMargins margins = e->textMargins();
+    // The frame and the field's own inner margin on either side.
+    const int room = e->width() - margins.left() - margins.right() - 2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 8;
+    while (QFontMetrics(font).horizontalAdvance(e->text()) > room && font.pointSizeF() > kSmallestPoints)
+        font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() - 0.5));
+    e->setFont(font);
+    e->setToolTip(QFontMetrics(font).horizontalAdvance(e->text()) > room ? e->text() : QString());
+}
+
 class NumericAdapter final : public Adapter {
 public:
     QWidget* make(const model::Control& c, QWidget* parent) const override
     {
         auto* num = new NumField(parent, c.type);
+        num->setPrecision(c.precision);
         if (c.hasLimits)
             num->setRange(c.minValue, c.maxValue);
         if (c.step > 0)
@@ -30,11 +59,12 @@ public:
         auto* num = static_cast<NumField*>(f);
         num->setReadOnly(true);
         num->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        showAsIndicator(num);
     }
     void showValue(QtBackend&, int, const model::Control& c, QWidget* f) const override
     {
         const QSignalBlocker block(f);
-        static_cast<NumField*>(f)->setValue(c.num);
+        static_cast<NumField*>(f)->showNumber(c.num);
     }
     void connect(QtBackend& be, int panel, const model::Control& c, QWidget* f) const override
     {
@@ -52,7 +82,11 @@ class StringAdapter final : public Adapter {
 public:
     QWidget* make(const model::Control&, QWidget* parent) const override { return new QLineEdit(parent); }
     CaptionPlace caption() const override { return CaptionPlace::Above; }
-    void makeIndicator(QWidget* f) const override { static_cast<QLineEdit*>(f)->setReadOnly(true); }
+    void makeIndicator(QWidget* f) const override
+    {
+        static_cast<QLineEdit*>(f)->setReadOnly(true);
+        showAsIndicator(f);
+    }
     void showValue(QtBackend&, int, const model::Control& c, QWidget* f) const override
     {
         auto* e = static_cast<QLineEdit*>(f);
@@ -62,6 +96,14 @@ public:
             e->setText(text);
             e->setCursorPosition(0);
         }
+        if (c.indicator)
+            fitText(e);
+    }
+    void place(const model::Control& c, QWidget* f) const override
+    {
+        Adapter::place(c, f);
+        if (c.indicator)
+            fitText(static_cast<QLineEdit*>(f));
     }
     void connect(QtBackend& be, int panel, const model::Control& c, QWidget* f) const override
     {

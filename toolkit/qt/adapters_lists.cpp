@@ -14,7 +14,16 @@ using Type = core::InputEvent::Type;
 
 class ListBoxAdapter final : public Adapter {
 public:
-    QWidget* make(const model::Control&, QWidget* parent) const override { return new QListWidget(parent); }
+    QWidget* make(const model::Control&, QWidget* parent) const override
+    {
+        // An item longer than the list is wide wraps onto more lines: its whole text shows.
+        auto* list = new QListWidget(parent);
+        list->setWordWrap(true);
+        list->setTextElideMode(Qt::ElideNone);
+        list->setResizeMode(QListView::Adjust);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        return list;
+    }
     CaptionPlace caption() const override { return CaptionPlace::Above; }
     void showItems(const model::Control& c, QWidget* f) const override
     {

@@ -49,8 +49,9 @@ void showCell(const model::Control& c, QTableWidget* t, int row, int col)
     if (static_cast<size_t>(col) > cells.size() || row > t->rowCount() || col > t->columnCount())
         return;
     const model::Cell& cell = cells[static_cast<size_t>(col - 1)];
-    const bool isText = static_cast<size_t>(col) <= c.columns.size()
-                        && c.columns[static_cast<size_t>(col - 1)].type == DataType::String;
+    const model::Column* column = static_cast<size_t>(col) <= c.columns.size() ? &c.columns[static_cast<size_t>(col - 1)]
+                                                                                : nullptr;
+    const bool isText = column && column->type == DataType::String;
     const QSignalBlocker block(t);
     QTableWidgetItem* item = t->item(row - 1, col - 1);
     if (!item) {
@@ -61,7 +62,7 @@ void showCell(const model::Control& c, QTableWidget* t, int row, int col)
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
         t->setItem(row - 1, col - 1, item);
     }
-    const QString text = isText ? toQString(cell.text) : formatNumber(cell.num);
+    const QString text = isText ? toQString(cell.text) : formatNumber(cell.num, column ? column->precision : -1);
     if (item->text() != text)
         item->setText(text);
     const QColor colour = toQColor(cell.textColor);

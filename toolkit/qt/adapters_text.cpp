@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -41,6 +43,11 @@ public:
         }
         return t;
     }
+    void place(const model::Control& c, QWidget* f) const override
+    {
+        Adapter::place(c, f);
+        fitLine(c, static_cast<QPlainTextEdit*>(f));
+    }
     CaptionPlace caption() const override { return CaptionPlace::Above; }
     // Read-only already; an indicator text box can still be scrolled.
     void makeIndicator(QWidget*) const override {}
@@ -61,6 +68,8 @@ public:
     {
         if (what == Change::LinesAppended)
             append(c, f, a);
+        else if (what == Change::LineColor)
+            colourLine(c, static_cast<QPlainTextEdit*>(f), a);
         else
             rebuild(c, f);
     }
@@ -71,7 +80,45 @@ private:
         auto* box = static_cast<QPlainTextEdit*>(f);
         const QSignalBlocker block(box);
         box->setPlainText(joinLines(c.lines, 0));
+        for (const auto& [line, colour] : c.lineColors)
+            colourLine(c, box, line);
         scroll(c, box);
+    }
+
+    // A box sized for so many characters a line takes the largest font of its
+    // family in which that many fit its width (the program's font at most).
+    static void fitLine(const model::Control& c, QPlainTextEdit* box)
+    {
+        if (c.columnsShown <= 0)
+            return;
+        const int room = box->viewport()->width() > 0 && box->isVisible()
+                             ? box->viewport()->width()
+                             : box->width() - 2 * box->frameWidth() - box->verticalScrollBar()->sizeHint().width();
+        const int usable = room - static_cast<int>(2 * box->document()->documentMargin()) - 2;
+        const QString sample(c.columnsShown, u'0');
+        QFont font = box->font();
+        font.setPointSizeF(box->parentWidget() ? box->parentWidget()->font().pointSizeF() : font.pointSizeF());
+        while (QFontMetrics(font).horizontalAdvance(sample) > usable && font.pointSizeF() > 5.0)
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        if (font != box->font())
+            box->setFont(font);
+    }
+
+    static void colourLine(const model::Control& c, QPlainTextEdit* box, int line)
+    {
+        const QTextBlock block = box->document()->findBlockByNumber(line);
+        if (!block.isValid())
+            return;
+        const auto it = c.lineColors.find(line);
+        QTextCharFormat format;
+        format.setForeground(toQColor(it == c.lineColors.end() ? c.textColor : it->second));
+        const QSignalBlocker blocker(box);
+        QTextCursor cursor(block);
+        cursor.select(QTextCursor::BlockUnderCursor);
+        // The block's own text only: the line break before it belongs to the line above.
+        cursor.setPosition(block.position());
+        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
     }
 
     static void append(const model::Control& c, QWidget* f, int from)
@@ -89,8 +136,12 @@ private:
         const QSignalBlocker block(box);
         QTextCursor cursor(box->document());
         cursor.movePosition(QTextCursor::End);
+        // New lines in the box's own colour, whatever the line before them has.
+        cursor.setCharFormat(QTextCharFormat());
         cursor.insertText((from > 0 ? QStringLiteral("\n") : QString())
                           + joinLines(c.lines, static_cast<size_t>(from)));
+        for (auto it = c.lineColors.lower_bound(from); it != c.lineColors.end(); ++it)
+            colourLine(c, box, it->first);
         scroll(c, box);
     }
 

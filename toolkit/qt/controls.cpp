@@ -4,6 +4,8 @@
 #include "toolkit/qt/adapter.h"
 #include "toolkit/qt/widgets.h"
 
+#include <QAbstractSpinBox>
+#include <QLineEdit>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -29,30 +31,35 @@ QString objectNameOf(const model::Control& c)
 
 } // namespace
 
-QWidget* QtBackend::controlField(int panel, int ctrl) const
+QWidget* QtBackend::controlField(int panel, int ctrl)
 {
-    auto p = panels_.find(panel);
-    if (p == panels_.end())
+    PanelUi* u = built(panel);
+    if (!u)
         return nullptr;
-    auto c = p->second.controls.find(ctrl);
-    return c == p->second.controls.end() ? nullptr : c->second.field.data();
+    auto c = u->controls.find(ctrl);
+    return c == u->controls.end() ? nullptr : c->second.field.data();
 }
 
-QLabel* QtBackend::controlCaption(int panel, int ctrl) const
+QLabel* QtBackend::controlCaption(int panel, int ctrl)
 {
-    auto p = panels_.find(panel);
-    if (p == panels_.end())
+    PanelUi* u = built(panel);
+    if (!u)
         return nullptr;
-    auto c = p->second.controls.find(ctrl);
-    return c == p->second.controls.end() ? nullptr : c->second.caption.data();
+    auto c = u->controls.find(ctrl);
+    return c == u->controls.end() ? nullptr : c->second.caption.data();
 }
 
 void QtBackend::controlCreated(int panel, int ctrl)
 {
     if (!ui(panel)) {
-        buildPanel(panel);
+        // Built with the panel, when it is needed.
+        const model::Panel* p = model::panel(panel);
+        if (p && needsWidgets(*p))
+            buildPanel(panel);
         return;
     }
+    if (!ui(panel)->controlsBuilt)
+        return;
     buildControl(panel, ctrl);
     reconcileControls(panel);
     restack(panel);
@@ -73,8 +80,8 @@ void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
 {
     const model::Control* c = model::control(panel, ctrl);
     PanelUi* u = ui(panel);
-    if (!c || !u)
-        return;
+    if (!c || !u || !u->controlsBuilt)
+        return; // built from the model when they are needed
     auto it = u->controls.find(ctrl);
     if (it == u->controls.end() || !it->second.field || it->second.kind != c->kind) {
         // A new control, or one whose kind changed (a canvas became a tab control).
@@ -99,6 +106,7 @@ void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
         adapter.showValue(*this, panel, *c, cu.field);
         break;
     case Change::LinesAppended:
+    case Change::LineColor:
     case Change::Cell:
     case Change::Rows:
     case Change::Pages:
@@ -111,8 +119,21 @@ void QtBackend::applyChange(int panel, int ctrl, Change what, int a, int b)
 // uses it) depends on the program moving the focus.
 void QtBackend::activeCtrlChanged(int panel, int ctrl)
 {
-    if (QWidget* f = controlField(panel, ctrl))
-        f->setFocus(Qt::OtherFocusReason);
+    PanelUi* u = ui(panel);
+    if (!u || !u->controlsBuilt)
+        return; // the focus is given when the controls are built
+    auto it = u->controls.find(ctrl);
+    QWidget* f = it != u->controls.end() ? it->second.field.data() : nullptr;
+    if (!f)
+        return;
+    // The focus ring is drawn, as when the operator moves the focus with the
+    // keyboard; what a field shows is selected, so typing replaces it.
+    f->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    f->setFocus(Qt::TabFocusReason);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(f))
+        spin->selectAll();
+    else if (auto* line = qobject_cast<QLineEdit*>(f))
+        line->selectAll();
 }
 
 void QtBackend::destroyControl(PanelUi& u, int ctrl)
@@ -180,6 +201,8 @@ void QtBackend::applyAttributes(const model::Control& c, CtrlUi& cu)
     if (!c.constName.empty() && f->objectName() != toQString(c.constName))
         f->setObjectName(toQString(c.constName));
     cu.adapter->place(c, f);
+    if (!cu.grow.isEmpty() || !cu.shift.isNull())
+        f->setGeometry(f->geometry().translated(cu.shift).adjusted(0, 0, cu.grow.width(), cu.grow.height()));
     cu.adapter->showLook(c, f);
     if (c.textColor != kBlack || f->testAttribute(Qt::WA_SetPalette))
         setTextColour(f, c.textColor);

@@ -6,15 +6,101 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 
 #include <algorithm>
+#include <functional>
 
 namespace tk::qtui {
 
 namespace {
+
+// Runs an action the first time a widget is shown, then goes.
+class FirstShow : public QObject {
+public:
+    FirstShow(QWidget* watched, std::function<void()> action) : QObject(watched), action_(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && action_) {
+            watched->removeEventFilter(this);
+            const auto action = std::move(action_);
+            action_ = nullptr;
+            deleteLater();
+            action();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+// The keyboard of a panel: Enter presses the command button that has the
+// focus, or else the panel's default button; Escape in a panel with a close
+// control acts as its close box. Keys reach here when the control that has
+// the focus leaves them (a field commits its value on Enter first).
+class PanelKeys : public QObject {
+public:
+    PanelKeys(QWidget* content, int panel) : QObject(content), panel_(panel) { content->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & ~(Qt::KeypadModifier))
+            return false;
+        QtBackend* be = current();
+        const model::Panel* p = model::panel(panel_);
+        if (!be || !p)
+            return false;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            if (focused && focused->isEnabled() && static_cast<QWidget*>(watched)->isAncestorOf(focused)) {
+                focused->click();
+                return true;
+            }
+            auto* button = p->defaultCtrl ? qobject_cast<QPushButton*>(be->controlField(panel_, p->defaultCtrl)) : nullptr;
+            if (button && button->isVisible() && button->isEnabled()) {
+                button->click();
+                return true;
+            }
+            return false;
+        }
+        if (key->key() == Qt::Key_Escape && p->closeCtrl && p->hostPanel == 0) {
+            core::queue({core::InputEvent::Type::Close, panel_, 0, 0, 0});
+            return true;
+        }
+        return false;
+    }
+
+private:
+    int panel_;
+};
+
+// The window of the program's main panel, when it is built and is not `self`.
+QWidget* mainWindow(const QWidget* self)
+{
+    for (int h : model::panelHandles()) {
+        const model::Panel* p = model::panel(h);
+        if (p && p->mainPanel) {
+            QtBackend* be = current();
+            QWidget* w = be ? be->panelWindow(h) : nullptr;
+            return w == self ? nullptr : w;
+        }
+    }
+    return nullptr;
+}
 
 QString objectNameOf(const model::Panel& p)
 {
@@ -41,20 +127,38 @@ PanelUi* QtBackend::ui(int panel)
     return it == panels_.end() ? nullptr : &it->second;
 }
 
-QWidget* QtBackend::panelContent(int panel) const
+PanelUi* QtBackend::built(int panel)
 {
-    auto it = panels_.find(panel);
-    return it == panels_.end() ? nullptr : it->second.content.data();
+    if (!model::panel(panel))
+        return nullptr;
+    if (!ui(panel))
+        buildPanel(panel);
+    buildControls(panel);
+    return ui(panel);
 }
 
-QWidget* QtBackend::panelWindow(int panel) const
+bool QtBackend::needsWidgets(const model::Panel& p)
 {
-    auto it = panels_.find(panel);
-    return it == panels_.end() ? nullptr : it->second.window.data();
+    return p.visible || p.parent != 0 || p.hostPanel != 0;
+}
+
+QWidget* QtBackend::panelContent(int panel)
+{
+    PanelUi* u = built(panel);
+    return u ? u->content.data() : nullptr;
+}
+
+QWidget* QtBackend::panelWindow(int panel)
+{
+    PanelUi* u = built(panel);
+    return u ? u->window.data() : nullptr;
 }
 
 void QtBackend::panelCreated(int panel)
 {
+    const model::Panel* p = model::panel(panel);
+    if (!p || !needsWidgets(*p))
+        return;
     buildPanel(panel);
     repaintIfStarved();
 }
@@ -78,7 +182,9 @@ void QtBackend::panelChanged(int panel)
 {
     showHeld(); // a window shown or brought up shows its controls as they are
     if (!ui(panel)) {
-        buildPanel(panel);
+        const model::Panel* p = model::panel(panel);
+        if (p && needsWidgets(*p))
+            buildPanel(panel);
         return;
     }
     reconcileControls(panel);
@@ -104,13 +210,82 @@ void QtBackend::buildPanel(int panel)
             content->setFont(f);
         }
         u.content = content;
+        new PanelKeys(content, panel);
     }
-    for (const model::Control& c : p->controls)
-        if (!u.controls.count(c.id))
-            buildControl(panel, c.id);
-    restack(panel);
+    // A tab page builds its controls when it is first shown: most pages wait
+    // behind the first one, some for the whole run.
+    if (p->hostPanel == 0)
+        buildControls(panel);
+    else if (!u.controlsBuilt && !u.buildOnShow) {
+        u.buildOnShow = true;
+        new FirstShow(u.content, [this, panel] { buildControls(panel); });
+    }
     hostPanel(panel);
     applyPanel(panel);
+}
+
+void QtBackend::buildControls(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u || !u->content || u->controlsBuilt)
+        return;
+    u->controlsBuilt = true;
+    for (const model::Control& c : p->controls)
+        if (!u->controls.count(c.id))
+            buildControl(panel, c.id);
+    restack(panel);
+    if (p->activeCtrl > 0)
+        activeCtrlChanged(panel, p->activeCtrl);
+}
+
+// A dialog (a pop-up, or a panel with a default or close button) shown
+// without a control chosen by the program gives the keyboard to its first
+// control that takes input: the operator types at once.
+void QtBackend::focusOnShow(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    if (!p)
+        return;
+    int ctrl = p->activeCtrl;
+    if (ctrl == 0 && (p->popup || p->defaultCtrl || p->closeCtrl)) {
+        for (const model::Control& c : p->controls) {
+            QWidget* f = controlField(panel, c.id);
+            if (f && f->isVisible() && f->isEnabled() && (f->focusPolicy() & Qt::TabFocus)) {
+                ctrl = c.id;
+                break;
+            }
+        }
+    }
+    if (ctrl > 0)
+        activeCtrlChanged(panel, ctrl);
+}
+
+// A window the operator may widen: the stretching controls grow with it, the
+// controls below them keep their place against its bottom and its middle.
+void QtBackend::followResize(int panel)
+{
+    const model::Panel* p = model::panel(panel);
+    PanelUi* u = ui(panel);
+    if (!p || !u || !u->window || !u->content || !p->resizable)
+        return;
+    const int menuHeight = u->menuBar ? u->menuBar->height() : 0;
+    u->content->setGeometry(0, menuHeight, u->window->width(), u->window->height() - menuHeight);
+    const QSize grow(std::max(0, u->window->width() - p->width), std::max(0, u->content->height() - p->height));
+    int stretchBottom = -1;
+    for (const model::Control& c : p->controls)
+        if (c.stretch)
+            stretchBottom = std::max(stretchBottom, c.top + c.height);
+    for (const model::Control& c : p->controls) {
+        auto it = u->controls.find(c.id);
+        if (it == u->controls.end() || !it->second.field)
+            continue;
+        CtrlUi& cu = it->second;
+        cu.grow = c.stretch ? grow : QSize();
+        cu.shift = !c.stretch && stretchBottom >= 0 && c.top >= stretchBottom ? QPoint(grow.width() / 2, grow.height())
+                                                                              : QPoint();
+        applyAttributes(c, cu);
+    }
 }
 
 // Puts the panel's surface where it belongs: its own window, a page of the
@@ -144,7 +319,8 @@ void QtBackend::hostPanel(int panel)
         return;
     }
     if (!u->window) {
-        auto* w = new PanelWindow([panel] { core::queue({core::InputEvent::Type::Close, panel, 0, 0, 0}); });
+        auto* w = new PanelWindow([panel] { core::queue({core::InputEvent::Type::Close, panel, 0, 0, 0}); },
+                                  [this, panel] { followResize(panel); });
         w->setObjectName(objectNameOf(*p) + QStringLiteral("_window"));
         w->setProperty("tkPanel", panel);
         // The panels have a fixed layout: no maximise button.
@@ -168,6 +344,14 @@ void QtBackend::layoutWindow(int panel)
         u->menuBar->setGeometry(0, 0, p->width, menuHeight);
     }
     // The menu bar takes its own strip, so no control is covered by it.
+    if (p->resizable) {
+        u->window->setMinimumSize(p->width, p->height + menuHeight);
+        u->window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (!u->window->isVisible())
+            u->window->resize(p->width, p->height + menuHeight);
+        followResize(panel);
+        return;
+    }
     u->content->setGeometry(0, menuHeight, p->width, p->height);
     u->window->setFixedSize(p->width, p->height + menuHeight);
 }
@@ -227,6 +411,18 @@ void QtBackend::showWindow(const model::Panel& p, PanelUi& u)
         u.placedLeft = p.left;
         return;
     }
+    // Every window but the main one is kept in front of the main window (a
+    // dialog of it for the window system); a panel without a frame has no
+    // title bar and no buttons.
+    QWidget* owner = p.mainPanel ? nullptr : mainWindow(w);
+    Qt::WindowFlags flags = owner ? Qt::WindowFlags(Qt::Dialog) : Qt::WindowFlags(Qt::Window);
+    if (!p.windowFrame)
+        flags |= Qt::FramelessWindowHint;
+    else if (!p.resizable && !owner)
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                 | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (w->parentWidget() != owner || w->windowFlags() != flags)
+        w->setParent(owner, flags);
     w->setWindowModality(p.popup ? Qt::ApplicationModal : Qt::NonModal);
     u.shownModal = p.popup;
     if (!u.placed || p.popup || moved) {
@@ -234,7 +430,9 @@ void QtBackend::showWindow(const model::Panel& p, PanelUi& u)
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
         QPoint pos(p.left, p.top);
         if (p.top == kCentered || p.left == kCentered || p.popup) {
-            const QWidget* over = p.popup ? frontWindow(w) : nullptr;
+            const QWidget* over = p.popup ? frontWindow(w) : owner;
+            if (over && !over->isVisible())
+                over = nullptr;
             const QRect around = over ? over->frameGeometry() : area;
             pos = around.center() - QPoint(w->width() / 2, w->height() / 2);
         }
@@ -251,6 +449,7 @@ void QtBackend::showWindow(const model::Panel& p, PanelUi& u)
         w->raise();
         w->activateWindow();
     }
+    focusOnShow(p.handle);
     // Shown from a callback, the window must be seen before the callback goes
     // on with its work (a self-test may take seconds); while the display is
     // deferred, the work's next paint shows it.
@@ -264,7 +463,7 @@ void QtBackend::reconcileControls(int panel)
 {
     const model::Panel* p = model::panel(panel);
     PanelUi* u = ui(panel);
-    if (!p || !u)
+    if (!p || !u || !u->controlsBuilt)
         return;
     bool changed = false;
     for (auto it = u->controls.begin(); it != u->controls.end();) {

@@ -17,6 +17,10 @@ QWidget* popupParent()
 {
     if (QWidget* w = QApplication::activeWindow())
         return w;
+    for (int h : model::panelHandles())
+        if (const model::Panel* p = model::panel(h); p && p->mainPanel && p->visible)
+            if (QWidget* w = current()->panelWindow(h))
+                return w;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->isWindow())
             return w;
@@ -72,8 +76,12 @@ int QtBackend::fileSelectPopup(std::string_view directory, std::string_view defa
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!defaultName.empty())
-        dialog.selectFile(toQString(defaultName));
+    // A default name with a wildcard is a filter ("*.log"), not a file to select.
+    const QString name = toQString(defaultName);
+    if (name.contains(u'*') || name.contains(u'?'))
+        dialog.setNameFilters({name});
+    else if (!name.isEmpty())
+        dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return FILE_NONE;
     const QString chosen = dialog.selectedFiles().front();

@@ -26,6 +26,8 @@ struct CtrlUi {
     const Adapter* adapter = nullptr;
     QPointer<QLabel> caption; // the label outside the field (null where the label is on the widget)
     QPointer<QWidget> field;
+    QSize grow;   // in a window the operator resized: what the field grew by
+    QPoint shift; // ... or moved by
 };
 
 struct PanelUi {
@@ -35,6 +37,8 @@ struct PanelUi {
     int menuBarHandle = 0;
     std::map<int, QPointer<QAction>> menuActions; // menu item id -> action
     std::map<int, CtrlUi> controls;
+    bool controlsBuilt = false; // the controls' widgets exist (a tab page builds them when first shown)
+    bool buildOnShow = false;   // ... and is waiting for that
     bool placed = false; // the window has been put at its position once
     int placedTop = 0, placedLeft = 0;
     bool shownModal = false;
@@ -64,11 +68,13 @@ public:
                         std::string_view filter, std::string_view title, bool save,
                         std::string& path) override;
 
-    // The widgets presenting a panel and a control (null when unknown).
-    QWidget* panelContent(int panel) const;
-    QWidget* panelWindow(int panel) const;
-    QWidget* controlField(int panel, int ctrl) const;
-    QLabel* controlCaption(int panel, int ctrl) const;
+    // The widgets presenting a panel and a control (null when unknown). A
+    // panel's widgets are built when it is first shown; asking for them
+    // builds them.
+    QWidget* panelContent(int panel);
+    QWidget* panelWindow(int panel);
+    QWidget* controlField(int panel, int ctrl);
+    QLabel* controlCaption(int panel, int ctrl);
 
     bool syncing() const { return syncing_ > 0; }
 
@@ -81,11 +87,20 @@ private:
 
     // panels.cpp
     PanelUi* ui(int panel);
+    // The panel's widgets, built now if they are not yet.
+    PanelUi* built(int panel);
+    // Whether a panel without widgets needs them now: a top-level panel only
+    // once it is shown (most are shown seldom or never), a tab page or an
+    // embedded panel with its host.
+    static bool needsWidgets(const model::Panel& p);
     void buildPanel(int panel);
+    void buildControls(int panel);
     void hostPanel(int panel);
     void applyPanel(int panel);
     void showWindow(const model::Panel& p, PanelUi& u);
     void layoutWindow(int panel);
+    void followResize(int panel);
+    void focusOnShow(int panel);
     void reconcileControls(int panel);
     void restack(int panel);
 

@@ -13,6 +13,12 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLibrary>
+#include <QLibraryInfo>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QLocale>
+#include <QTranslator>
 #include <QPluginLoader>
 #include <QWindow>
 
@@ -123,12 +129,11 @@ bool displayReachable(int argc, char** argv, std::string& why)
 // What platform plugins declare they implement (the version left out).
 constexpr QLatin1StringView kPlatformPluginIid("org.qt-project.Qt.QPA.QPlatformIntegrationFactoryInterface");
 
-// The keys of the platform plugins installed where QApplication looks for
-// them: the folder of QT_QPA_PLATFORM_PLUGIN_PATH (or -platformpluginpath) and
-// its "platforms", "platforms" in every library path (QT_PLUGIN_PATH, Qt's own
-// plugin folder) and beside the program, and the plugins linked in. Only the
-// plugins' metadata is read; none is loaded.
-QStringList installedPlatforms(int argc, char** argv)
+// The folders QApplication looks for platform plugins in: the folder of
+// QT_QPA_PLATFORM_PLUGIN_PATH (or -platformpluginpath) and its "platforms",
+// "platforms" in every library path (QT_PLUGIN_PATH, Qt's own plugin folder)
+// and beside the program.
+QStringList platformFolders(int argc, char** argv)
 {
     QStringList folders;
     const char* pathOption = option(argc, argv, "-platformpluginpath");
@@ -144,22 +149,53 @@ QStringList installedPlatforms(int argc, char** argv)
     if (argc > 0 && argv && argv[0])
         folders << QFileInfo(QFile::decodeName(argv[0])).absolutePath() + QStringLiteral("/platforms");
 #endif
+    return folders;
+}
 
+// Adds the platform keys a plugin's metadata declares.
+void addPlatformKeys(const QJsonObject& meta, QStringList& keys)
+{
+    if (!meta.value(QStringLiteral("IID")).toString().startsWith(kPlatformPluginIid))
+        return;
+    for (const QJsonValue& key : meta.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray())
+        if (!keys.contains(key.toString(), Qt::CaseInsensitive))
+            keys << key.toString().toLower();
+}
+
+// The keys of the platform plugins installed in those folders, and of the
+// plugins linked in. Only the plugins' metadata is read; none is loaded.
+QStringList installedPlatforms(const QStringList& folders)
+{
     QStringList keys;
-    const auto add = [&keys](const QJsonObject& meta) {
-        if (!meta.value(QStringLiteral("IID")).toString().startsWith(kPlatformPluginIid))
-            return;
-        for (const QJsonValue& key : meta.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray())
-            if (!keys.contains(key.toString(), Qt::CaseInsensitive))
-                keys << key.toString().toLower();
-    };
     for (const QStaticPlugin& plugin : QPluginLoader::staticPlugins())
-        add(plugin.metaData());
+        addPlatformKeys(plugin.metaData(), keys);
     for (const QString& folder : folders)
         for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files))
             if (QLibrary::isLibrary(file.fileName()))
-                add(QPluginLoader(file.absoluteFilePath()).metaData());
+                addPlatformKeys(QPluginLoader(file.absoluteFilePath()).metaData(), keys);
     return keys;
+}
+
+// Whether the plugin file a platform is conventionally named by ("libqxcb.so"
+// for "xcb") is in one of the folders and declares that platform: the common
+// case, answered without reading every plugin.
+bool platformFileDeclares(const QStringList& folders, const QString& name)
+{
+#if defined(Q_OS_WIN)
+    const QString file = QStringLiteral("q%1.dll").arg(name.toLower());
+#else
+    const QString file = QStringLiteral("libq%1.so").arg(name.toLower());
+#endif
+    for (const QString& folder : folders) {
+        const QString path = folder + u'/' + file;
+        if (!QFileInfo::exists(path))
+            continue;
+        QStringList keys;
+        addPlatformKeys(QPluginLoader(path).metaData(), keys);
+        if (keys.contains(name, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 // Whether a platform plugin the start names ("-platform", else QT_QPA_PLATFORM:
@@ -172,14 +208,42 @@ bool platformInstalled(int argc, char** argv, std::string& why)
     const std::string named = platformOption ? platformOption : envValue("QT_QPA_PLATFORM");
     if (named.empty())
         return true;
-    const QStringList installed = installedPlatforms(argc, argv);
-    for (const QString& entry : QString::fromLocal8Bit(named.c_str()).split(u';', Qt::SkipEmptyParts))
+    const QStringList folders = platformFolders(argc, argv);
+    const QStringList entries = QString::fromLocal8Bit(named.c_str()).split(u';', Qt::SkipEmptyParts);
+    for (const QString& entry : entries)
+        if (platformFileDeclares(folders, entry.section(u':', 0, 0)))
+            return true;
+    const QStringList installed = installedPlatforms(folders);
+    for (const QString& entry : entries)
         if (installed.contains(entry.section(u':', 0, 0), Qt::CaseInsensitive))
             return true;
     why = "no Qt platform plugin for \"" + named + "\" (" + (platformOption ? "-platform" : "QT_QPA_PLATFORM") +
           ") is installed; installed: " + (installed.isEmpty() ? std::string("none") : installed.join(u", ").toStdString());
     return false;
 }
+
+// The style of the panels: the platform's own, but for the icon of a menu
+// bar's overflow button, which a menu bar asks for when it is made. The
+// common style reads that icon from a file through every image plugin
+// installed (loading each, and its libraries, at start-up); it is drawn here.
+class PanelStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(icon, option, widget);
+        QPixmap chevrons(16, 16);
+        chevrons.fill(Qt::transparent);
+        QPainter p(&chevrons);
+        p.setPen(QPen(widget ? widget->palette().color(QPalette::ButtonText) : QColor(Qt::black), 1.5));
+        if (icon == SP_ToolBarVerticalExtensionButton)
+            p.rotate(90), p.translate(0, -16);
+        for (const int x : {4, 9}) // "»"
+            p.drawPolyline(QPolygon({QPoint(x, 4), QPoint(x + 4, 8), QPoint(x, 12)}));
+        p.end();
+        return QIcon(chevrons);
+    }
+};
 
 // The QApplication lives for the rest of the process: Qt does not support
 // re-creating it reliably, and the toolkit may be started again after shutdown.
@@ -205,6 +269,18 @@ bool startApplication(int argc, char** argv, std::string& why)
     s_argv.push_back(nullptr);
     s_argc = static_cast<int>(s_args.size());
     new QApplication(s_argc, s_argv.data());
+    QApplication::setStyle(new PanelStyle);
+    // Qt's own texts (the file dialog, standard buttons) in the station's
+    // language; where the station names none, in Russian, as every text of
+    // the program is.
+    const QLocale station = QLocale::system();
+    const QLocale language = station.language() == QLocale::C ? QLocale(QLocale::Russian, QLocale::Russia) : station;
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
     // A font with Cyrillic glyphs whatever the platform's default is.
     if (QFontDatabase::families().contains(QStringLiteral("DejaVu Sans"))) {
         QFont f(QStringLiteral("DejaVu Sans"));

@@ -4,7 +4,11 @@
 #include "platform/number_text.h"
 
 #include <QCloseEvent>
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QRadialGradient>
@@ -55,14 +59,26 @@ QString plainLabel(std::string_view label)
     return text;
 }
 
-QString formatNumber(double value)
+QString formatNumber(double value, int precision)
 {
+    if (precision >= 0 && std::isfinite(value))
+        return QLocale::c().toString(value, 'f', precision);
     return toQString(platform::numberText(value));
 }
 
 // --- PanelWindow ---------------------------------------------------------------
 
-PanelWindow::PanelWindow(std::function<void()> onClose) : onClose_(std::move(onClose)) {}
+PanelWindow::PanelWindow(std::function<void()> onClose, std::function<void()> onResize)
+    : onClose_(std::move(onClose)), onResize_(std::move(onResize))
+{
+}
+
+void PanelWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (onResize_)
+        onResize_();
+}
 
 void PanelWindow::closeEvent(QCloseEvent* event)
 {
@@ -141,17 +157,39 @@ NumField::NumField(QWidget* parent, DataType type) : QDoubleSpinBox(parent), typ
     setAccelerated(true);
 }
 
+void NumField::setPrecision(int digits)
+{
+    precision_ = isInteger(type_) ? -1 : digits;
+}
+
+void NumField::showNumber(double value)
+{
+    // An empty field is the lowest value shown as a blank.
+    empty_ = std::isnan(value);
+    setSpecialValueText(empty_ ? QStringLiteral(" ") : QString());
+    if (empty_)
+        value = minimum();
+    if (this->value() == value)
+        lineEdit()->setText(empty_ ? specialValueText() : textFromValue(value)); // the text follows a new precision
+    else
+        setValue(value);
+}
+
 QString NumField::textFromValue(double value) const
 {
     if (isInteger(type_))
         return QString::number(static_cast<qint64>(std::llround(value)));
-    return formatNumber(value);
+    return formatNumber(value, precision_);
 }
 
 // --- TableField ----------------------------------------------------------------
 
 TableField::TableField(QWidget* parent) : QTableWidget(parent), corner_(new QLabel(this))
 {
+    // The row labels are painted whole at every scroll: moved as pixels, a
+    // label left from before a change of the rows would stay beside another row.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { verticalHeader()->viewport()->update(); });
     corner_->setAlignment(Qt::AlignCenter);
     corner_->setTextFormat(Qt::PlainText);
     corner_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -218,12 +256,11 @@ void TableField::fitColumns()
 void TableField::setTopRow(int row)
 {
     // Scrolling per item: the scroll bar's value is the index of the top row.
-    if (isVisible()) {
-        verticalScrollBar()->setValue(row);
-        pendingTopRow_ = -1;
-    } else {
-        pendingTopRow_ = row;
-    }
+    // Its range follows the rows at the next layout; laid out now, so that a
+    // row just added can be scrolled to.
+    pendingTopRow_ = row;
+    if (isVisible())
+        updateGeometries();
 }
 
 // --- PictureFrame --------------------------------------------------------------
@@ -236,8 +273,18 @@ PictureFrame::PictureFrame(QWidget* parent, const QString& imageFile) : QWidget(
     if (imageFile.isEmpty())
         return;
     const std::optional<std::string> bytes = platform::readRegularFile(imageFile.toStdString());
-    if (bytes)
-        image_.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size()));
+    if (!bytes)
+        return;
+    QByteArray data = QByteArray::fromStdString(*bytes);
+    // Read as the format its suffix names, without asking every image plugin
+    // (loading each of them costs more than the picture); else as whatever it is.
+    QBuffer buffer(&data);
+    QImageReader byName(&buffer, QFileInfo(imageFile).suffix().toLatin1());
+    byName.setAutoDetectImageFormat(false);
+    QImage picture = byName.read();
+    if (picture.isNull())
+        picture.loadFromData(data);
+    image_ = QPixmap::fromImage(picture);
 }
 
 void PictureFrame::paintEvent(QPaintEvent*)

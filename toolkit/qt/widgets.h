@@ -17,6 +17,7 @@
 #include <string_view>
 
 class QCloseEvent;
+class QResizeEvent;
 class QPaintEvent;
 
 namespace tk::qtui {
@@ -27,19 +28,22 @@ QString toQString(std::string_view text);
 QString mnemonicText(std::string_view label);
 // The label as displayed where no mnemonic applies: the "__" markers removed.
 QString plainLabel(std::string_view label);
-// Numbers as the operator reads them: up to 10 significant digits, no padding.
-QString formatNumber(double value);
+// Numbers as the operator reads them: up to 10 significant digits, no padding;
+// or, with a precision, that many digits after the point.
+QString formatNumber(double value, int precision = -1);
 
 // A top-level panel window. The close box never closes it: the core decides.
 class PanelWindow : public QWidget {
 public:
-    explicit PanelWindow(std::function<void()> onClose);
+    PanelWindow(std::function<void()> onClose, std::function<void()> onResize);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::function<void()> onClose_;
+    std::function<void()> onResize_;
 };
 
 // A round lamp: its on-colour when on, a dark shade of it when off.
@@ -63,12 +67,20 @@ private:
 class NumField : public QDoubleSpinBox {
 public:
     NumField(QWidget* parent, DataType type);
+    // Digits shown after the point (-1: the value's significant digits). What
+    // the operator types keeps every digit typed.
+    void setPrecision(int digits);
+    // Shows a value; NaN shows as an empty field.
+    void showNumber(double value);
+    bool isEmpty() const { return empty_; }
 
 protected:
     QString textFromValue(double value) const override;
 
 private:
     DataType type_;
+    int precision_ = -1;
+    bool empty_ = false;
 };
 
 // A table whose top-left corner carries a label.
@@ -77,8 +89,9 @@ public:
     explicit TableField(QWidget* parent);
     void setCornerText(const QString& text);
     QString cornerText() const;
-    // Scrolls so that row (0-based) is the top row; a table not yet laid out
-    // (on a hidden tab page) scrolls when it is.
+    // Scrolls so that row (0-based) is the top row, or, near the end, so that
+    // the last row is whole at the bottom; a table not yet laid out (on a
+    // hidden tab page) scrolls when it is.
     void setTopRow(int row);
 
 protected:

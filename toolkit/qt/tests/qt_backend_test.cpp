@@ -285,3 +285,4 @@ TEST_F(QtPanels, DiscardedPanelTakesItsWindowAway)
 
 } // namespace
 } // namespace qttest
+

@@ -24,8 +24,13 @@ TEST_F(QtPanels, ProgramValuesShowInWidgetsAndDoNotEchoAsInput)
 {
     tk::setValue(mp, MP_VER, 7.0);
     EXPECT_EQ(field<QDoubleSpinBox>(mp, MP_VER)->text(), QStringLiteral("7"));
+    // R_Z shows two decimals, and keeps every digit it was given.
     tk::setValue(pp, PP_R_Z, 1234.5678);
-    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->text(), QStringLiteral("1234.5678"));
+    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->text(), QStringLiteral("1234.57"));
+    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->value(), 1234.5678);
+    // A double without a precision shows its significant digits.
+    tk::setValue(dp, DP_R, 1024.458598);
+    EXPECT_EQ(field<QDoubleSpinBox>(dp, DP_R)->text(), QStringLiteral("1024.458598"));
     // Limits of the control: 1..300000.
     tk::setValue(pp, PP_R_Z, 500000.0);
     EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->value(), 300000.0);
@@ -159,10 +164,11 @@ TEST_F(QtPanels, TableShowsLabelsCellsColoursAndRowChanges)
     ASSERT_EQ(res->rowCount(), 3);
     tk::deleteTableRows(pp, PP_TABLE_R, 1, 1);
     ASSERT_EQ(res->rowCount(), 2);
-    EXPECT_EQ(res->item(0, 1)->text(), QStringLiteral("20"));
+    // Result columns with the protocol's four decimals.
+    EXPECT_EQ(res->item(0, 1)->text(), QStringLiteral("20.0000"));
     tk::insertTableRows(pp, PP_TABLE_R, 1, 1);
-    EXPECT_EQ(res->item(0, 1)->text(), QStringLiteral("0"));
-    EXPECT_EQ(res->item(1, 1)->text(), QStringLiteral("20"));
+    EXPECT_EQ(res->item(0, 1)->text(), QStringLiteral("0.0000"));
+    EXPECT_EQ(res->item(1, 1)->text(), QStringLiteral("20.0000"));
     EXPECT_EQ(res->verticalHeaderItem(2)->text(), QStringLiteral("3"));
 
     // The program scrolls by setting the first visible row.

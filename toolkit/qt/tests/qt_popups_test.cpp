@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +73,15 @@ TEST_F(QtPanels, ConfirmWithNoAsDefaultTakesEnterAsNo)
 
     whenShown<QMessageBox>([](QMessageBox* box) { buttonWithText(box, QStringLiteral("Да"))->click(); });
     EXPECT_EQ(tk::confirmPopup("Калибровка КСИЛ2-4Л", "Записать таблицу во flash?", 0), 1);
+}
+
+// Qt's own texts (the file dialog's, the standard buttons') are Russian where
+// the station names no language.
+TEST_F(QtPanels, QtTextsSpeakRussian)
+{
+    if (QLocale::system().language() != QLocale::C && QLocale::system().language() != QLocale::Russian)
+        GTEST_SKIP() << "the station names another language";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Перейти к:"));
 }
 
 TEST_F(QtPanels, MessageShowsTitleAndTextWithOk)
