@@ -4,6 +4,7 @@
 
 #include "gauge/gauge.h"
 #include "p_ksil2/calibration_rules.h"
+#include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/p_ksil2.h"
@@ -106,7 +107,10 @@ void calibrateStage(int panel, int control, ViUInt16 channel, int row, double r0
     }
     if (!askOperator(channel))
         return;
-    const double value = stageFromReading(tk::numValue(hDP, DP_R), r0);
+    const std::optional<double> reading = enteredReading(hDP, DP_R);
+    if (!reading)
+        return;
+    const double value = stageFromReading(*reading, r0);
     if (!plausibleOrConfirmed(value, expected))
         return;
     tk::setCellTextColor(panel, control, row, channel, stageColour(value, expected));
@@ -126,7 +130,10 @@ void calibrateR0(int panel, int control, ViUInt16 channel)
     }
     if (!askOperator(channel))
         return;
-    const double r0 = r0FromReading(tk::numValue(hDP, DP_R));
+    const std::optional<double> reading = enteredReading(hDP, DP_R);
+    if (!reading)
+        return;
+    const double r0 = r0FromReading(*reading);
     tk::setCellTextColor(panel, control, kR0Row, channel, r0Colour(r0));
     tk::setCell(panel, control, kR0Row, channel, r0);
 }

@@ -6,6 +6,7 @@
 #include "p_ksil2/verify.h"
 
 #include "drivers/tvksil2.h"
+#include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
@@ -14,6 +15,7 @@
 #include "toolkit/toolkit.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 int pp5Running = 0;
@@ -72,8 +74,34 @@ void stopRun()
     tk::setValue(hPP5, PP5_SET_R, 0.0);
 }
 
+// The operator's value of the point once "Далее" is pressed: a value that is
+// not a reading is refused and the run waits at the point again. Nothing when
+// the run was stopped meanwhile.
+std::optional<double> enteredPoint()
+{
+    for (;;) {
+        while (pp5Running && pp5WaitStep)
+            tk::processEvents();
+        if (!pp5Running)
+            return std::nullopt;
+        if (const std::optional<double> measured = enteredReading(hPP5, PP5_MEAS_R))
+            return measured;
+        pp5WaitStep = 1;
+    }
+}
+
 void runSteps()
 {
+    const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
+    int temperature = 0;
+    if (ringTemp == 3) {
+        // A temperature the field cannot hold is refused before the run starts.
+        const std::optional<double> typed = enteredSetting(hPP5, PP5_NUMERIC_TEMP);
+        if (!typed)
+            return;
+        temperature = static_cast<int>(*typed);
+    }
+
     pp5Running = 1;
     showRunning(true);
     tk::resetTextBox(hPP5, PP5_BOX_PROT, "");
@@ -81,8 +109,6 @@ void runSteps()
     const std::string path = tk::textValue(hPP5, PP5_LINE_PROT);
     logFileName = path;
     const ViUInt16 channel = chosenChannel();
-    const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
-    const int temperature = ringTemp == 3 ? tk::intValue(hPP5, PP5_NUMERIC_TEMP) : 0;
     const double tolerance = pp5Tolerance(tk::intValue(hPP5, PP5_MEAS_MODE), ringTemp, temperature);
 
     if (!driverOk("tvksil2_switch (mvi, chan, 1)", tvksil2_switch(mvi, channel, 1))) {
@@ -109,15 +135,13 @@ void runSteps()
             stopRun();
             return;
         }
-        while (pp5Running && pp5WaitStep)
-            tk::processEvents();
-        if (!pp5Running) {
+        const std::optional<double> measured = enteredPoint();
+        if (!measured) {
             ksil5CloseProtocol(file); // stopped by START inside the wait: the stop is done
             return;
         }
-        const double measured = tk::numValue(hPP5, PP5_MEAS_R);
-        const bool outOfNorm = std::fabs(measured - set) > tolerance; // NaN counts as within
-        ksil5WritePoint(file, set, measured, tolerance, outOfNorm);
+        const bool outOfNorm = !(std::fabs(*measured - set) <= tolerance); // a tie is within
+        ksil5WritePoint(file, set, *measured, tolerance, outOfNorm);
     }
     ksil5CloseProtocol(file);
     stopRun();

@@ -1,9 +1,11 @@
 #include "toolkit/qt/widgets.h"
 
 #include "platform/files.h"
+#include "toolkit/backend.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QRadialGradient>
@@ -107,46 +109,131 @@ void LedLamp::paintEvent(QPaintEvent*)
 
 namespace {
 
-struct Range {
-    double lo, hi;
-};
-
-Range typeRange(DataType type)
-{
-    switch (type) {
-    case DataType::Int16: return {-32768, 32767};
-    case DataType::UInt16: return {0, 65535};
-    case DataType::Int32: return {-2147483648.0, 2147483647.0};
-    case DataType::UInt32: return {0, 4294967295.0};
-    default: return {-1e15, 1e15};
-    }
-}
-
 bool isInteger(DataType type)
 {
     return type == DataType::Int16 || type == DataType::UInt16 || type == DataType::Int32 ||
            type == DataType::UInt32;
 }
 
-} // namespace
+// Largest magnitude shown as an integer's digits; beyond it, as a double.
+constexpr double kIntegerDigits = 9e15;
 
-NumField::NumField(QWidget* parent, DataType type) : QDoubleSpinBox(parent), type_(type)
+bool parses(const QString& text, double& value)
 {
-    setLocale(QLocale::c());
-    setDecimals(isInteger(type) ? 0 : 10);
-    const Range r = typeRange(type);
-    setRange(r.lo, r.hi);
-    // The value is committed on Enter, on leaving the field and on the arrows,
-    // not on every keystroke.
-    setKeyboardTracking(false);
-    setAccelerated(true);
+    return core::parseTypedNumber(text.toStdString(), value);
 }
 
-QString NumField::textFromValue(double value) const
+// The start of a number still being typed: a sign, "1e", "1e-", ".", or the
+// beginning of "nan" or "infinity".
+bool numberUnderway(const QString& text)
 {
-    if (isInteger(type_))
+    double v = 0.0;
+    if (text.isEmpty() || parses(text + u'0', v))
+        return true;
+    QString word = text.toLower();
+    if (word.startsWith(u'-') || word.startsWith(u'+'))
+        word.remove(0, 1);
+    return !word.isEmpty() && (QStringLiteral("nan").startsWith(word) || QStringLiteral("infinity").startsWith(word));
+}
+
+} // namespace
+
+NumField::NumField(QWidget* parent, DataType type) : QAbstractSpinBox(parent), type_(type)
+{
+    setAccelerated(true);
+    lineEdit()->setText(textOf(value_));
+    QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this] { edited_ = true; });
+    // Enter and leaving the field both end the editing; only an edit is an input.
+    QObject::connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
+        if (edited_)
+            commitTyped();
+    });
+}
+
+void NumField::setValue(double value)
+{
+    value_ = value;
+    edited_ = false;
+    const QString text = textOf(value);
+    if (lineEdit()->text() != text)
+        lineEdit()->setText(text);
+}
+
+void NumField::setLimits(double lo, double hi)
+{
+    limited_ = true;
+    lo_ = lo;
+    hi_ = std::max(lo, hi);
+}
+
+QString NumField::textOf(double value) const
+{
+    if (isInteger(type_) && std::isfinite(value) && std::fabs(value) < kIntegerDigits)
         return QString::number(static_cast<qint64>(std::llround(value)));
     return formatNumber(value);
+}
+
+// Keystrokes that cannot belong to a number are refused; every number the
+// toolkit reads is taken as it is, in or out of the limits.
+QValidator::State NumField::validate(QString& input, int&) const
+{
+    const QString text = input.trimmed();
+    if (isInteger(type_)) {
+        qsizetype digits = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
+        const qsizetype sign = digits;
+        while (digits < text.size() && text[digits].isDigit())
+            ++digits;
+        if (digits < text.size())
+            return QValidator::Invalid;
+        return digits > sign ? QValidator::Acceptable : QValidator::Intermediate;
+    }
+    double v = 0.0;
+    if (parses(text, v))
+        return QValidator::Acceptable;
+    return numberUnderway(text) ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void NumField::commitTyped()
+{
+    edited_ = false;
+    double v = 0.0;
+    if (!parses(lineEdit()->text().trimmed(), v)) {
+        // Not yet a number ("", "-", "1e"): the field shows its value again.
+        setValue(value_);
+        return;
+    }
+    value_ = v;
+    if (onCommit)
+        onCommit(v);
+}
+
+void NumField::stepBy(int steps)
+{
+    if (isReadOnly())
+        return;
+    const double from = std::isfinite(value_) ? value_ : (limited_ ? lo_ : 0.0);
+    double v = from + steps * step_;
+    if (limited_)
+        v = std::clamp(v, lo_, hi_);
+    if (isInteger(type_))
+        v = std::round(v);
+    setValue(v);
+    if (onCommit)
+        onCommit(v);
+}
+
+QAbstractSpinBox::StepEnabled NumField::stepEnabled() const
+{
+    if (isReadOnly())
+        return StepNone;
+    if (!limited_)
+        return StepUpEnabled | StepDownEnabled;
+    StepEnabled e = StepNone;
+    if (!(value_ >= hi_))
+        e |= StepUpEnabled;
+    if (!(value_ <= lo_))
+        e |= StepDownEnabled;
+    return e;
 }
 
 // --- TableField ----------------------------------------------------------------

@@ -3,7 +3,6 @@
 #include "qt_fixture.h"
 
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,12 +22,12 @@ namespace {
 TEST_F(QtPanels, ProgramValuesShowInWidgetsAndDoNotEchoAsInput)
 {
     tk::setValue(mp, MP_VER, 7.0);
-    EXPECT_EQ(field<QDoubleSpinBox>(mp, MP_VER)->text(), QStringLiteral("7"));
+    EXPECT_EQ(field<tk::qtui::NumField>(mp, MP_VER)->text(), QStringLiteral("7"));
     tk::setValue(pp, PP_R_Z, 1234.5678);
-    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->text(), QStringLiteral("1234.5678"));
+    EXPECT_EQ(field<tk::qtui::NumField>(pp, PP_R_Z)->text(), QStringLiteral("1234.5678"));
     // Limits of the control: 1..300000.
     tk::setValue(pp, PP_R_Z, 500000.0);
-    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->value(), 300000.0);
+    EXPECT_EQ(field<tk::qtui::NumField>(pp, PP_R_Z)->value(), 300000.0);
 
     tk::setValue(mp, MP_MSG, "Ошибка связи");
     tk::setAttr(mp, MP_MSG, tk::Attr::TextColor, tk::kRed);
@@ -183,7 +182,7 @@ TEST_F(QtPanels, TableShowsLabelsCellsColoursAndRowChanges)
 TEST_F(QtPanels, IndicatorsTakeNoInput)
 {
     for (int ctrl : {MP_K, MP_S, MP_MEZ_NUMold, MP_VER}) {
-        auto* num = field<QDoubleSpinBox>(mp, ctrl);
+        auto* num = field<tk::qtui::NumField>(mp, ctrl);
         ASSERT_NE(num, nullptr);
         EXPECT_TRUE(num->isReadOnly()) << ctrl;
         const double before = tk::numValue(mp, ctrl);
@@ -204,7 +203,7 @@ TEST_F(QtPanels, IndicatorsTakeNoInput)
 
     // What the program sets still shows.
     tk::setValue(mp, MP_K, 3.0);
-    EXPECT_EQ(field<QDoubleSpinBox>(mp, MP_K)->text(), QStringLiteral("3"));
+    EXPECT_EQ(field<tk::qtui::NumField>(mp, MP_K)->text(), QStringLiteral("3"));
     tk::setValue(mp, MP_MSG, "Ошибка");
     EXPECT_EQ(msg->text(), QStringLiteral("Ошибка"));
 }
@@ -212,7 +211,7 @@ TEST_F(QtPanels, IndicatorsTakeNoInput)
 TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
 {
     tk::setActiveTabPage(mp, tab, 1);
-    auto* rz = field<QDoubleSpinBox>(pp, PP_R_Z);
+    auto* rz = field<tk::qtui::NumField>(pp, PP_R_Z);
     rz->setFocus();
     rz->selectAll();
     QTest::keyClicks(rz, "250.5");
