@@ -25,7 +25,7 @@ std::string fieldName(int panel, int ctrl)
 std::string limitText(double v)
 {
     char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
     return std::string(buf, end);
 }
 

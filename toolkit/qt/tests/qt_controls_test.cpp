@@ -16,6 +16,9 @@
 
 #include "toolkit/qt/widgets.h"
 
+#include <cmath>
+#include <utility>
+
 namespace qttest {
 namespace {
 
@@ -269,6 +272,69 @@ TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
     ring->setFocus();
     QTest::keyClick(ring, Qt::Key_Down);
     EXPECT_EQ(tk::intValue(pp5, PP5_CHAN), 2);
+}
+
+// What the operator types into a numeric field reaches the model as typed,
+// outside the limits too (the program refuses it with its reason); the field
+// never drops a keystroke of a number or fits it to the limits. The arrows
+// keep within them. A reading shows as the program recorded it.
+TEST_F(QtPanels, TypedNumbersReachTheModelAsTyped)
+{
+    tk::setActiveTabPage(mp, tab, 1);
+    auto* rz = field<tk::qtui::NumField>(pp, PP_R_Z);
+    const auto type = [](tk::qtui::NumField* f, const char* text) {
+        f->setFocus();
+        f->selectAll();
+        QTest::keyClicks(f, text);
+        QTest::keyClick(f, Qt::Key_Return);
+        tk::processEvents();
+    };
+    for (const auto& [text, value] : {std::pair{"300001", 300001.0}, std::pair{"-7", -7.0}, std::pair{"1e308", 1e308},
+                                      std::pair{"0.5", 0.5}, std::pair{"1e400", HUGE_VAL}}) {
+        calls().clear();
+        type(rz, text);
+        EXPECT_EQ(tk::numValue(pp, PP_R_Z), value) << text;
+        EXPECT_EQ(rz->text(), QString::fromLatin1(text));
+        EXPECT_EQ(callsOf("vavChgU_Z").size(), 1u) << text;
+    }
+    type(rz, "nan");
+    EXPECT_TRUE(std::isnan(tk::numValue(pp, PP_R_Z)));
+    // Text that can be no number is not taken; an unfinished number is no input.
+    tk::setValue(pp, PP_R_Z, 100.0);
+    calls().clear();
+    type(rz, "abc");
+    EXPECT_EQ(rz->text(), QStringLiteral("100"));
+    type(rz, "1e");
+    EXPECT_EQ(rz->text(), QStringLiteral("100"));
+    EXPECT_EQ(tk::numValue(pp, PP_R_Z), 100.0);
+    EXPECT_TRUE(calls().empty());
+
+    // An integer field takes whole numbers, whatever its limits.
+    auto* chan = field<tk::qtui::NumField>(pp, PP_CHAN);
+    type(chan, "70000");
+    EXPECT_EQ(tk::numValue(pp, PP_CHAN), 70000.0);
+    type(chan, "1.5");
+    EXPECT_EQ(chan->text(), QStringLiteral("15"));
+
+    // The arrows step within the limits 1..2, each step an input.
+    tk::setValue(pp, PP_CHAN, 2.0);
+    calls().clear();
+    chan->setFocus();
+    QTest::keyClick(chan, Qt::Key_Up);
+    EXPECT_EQ(chan->value(), 2.0);
+    QTest::keyClick(chan, Qt::Key_Down);
+    QTest::keyClick(chan, Qt::Key_Down);
+    tk::processEvents();
+    EXPECT_EQ(tk::numValue(pp, PP_CHAN), 1.0);
+    EXPECT_EQ(callsOf("setChan").size(), 1u);
+
+    // R_I shows a reading as recorded: beyond the top test point, an open circuit.
+    auto* ri = field<tk::qtui::NumField>(pp, PP_R_I);
+    for (const auto& [value, text] : {std::pair{262800.0, "262800"}, std::pair{9.9e37, "9.9e+37"}}) {
+        tk::setValue(pp, PP_R_I, value);
+        EXPECT_EQ(ri->value(), value);
+        EXPECT_EQ(ri->text(), QString::fromLatin1(text));
+    }
 }
 
 } // namespace
