@@ -20,8 +20,11 @@ extern ViStatus meterStatus;
 int loadLibs(int modelCode);
 
 // Openings of one family each, with the operator's choice of instrument.
-// 0: open and set up; 1: none chosen, or the driver cannot be bound (openHP1412:
-// -1); otherwise the status of the last driver call made.
+// Each closes its own family's earlier session first; one that goes on to
+// open its meter closes every other meter session (and viNM) before, so that
+// at most one meter is open. 0: open and set up; 1: none chosen, or the
+// driver cannot be bound (openHP1412: -1); otherwise the status of the last
+// driver call made.
 int openM_DMM1();
 int openHP1412();
 int openDMM1();
@@ -32,7 +35,7 @@ int openHP3458();
 void findMultimeter();
 // 1 when any meter session is open.
 int isMultimeterOpen();
-// Closes the first open meter session, then the carrier session of a mezzanine meter.
+// Closes every open meter session, then the carrier session of a mezzanine meter.
 void closeMultimeter();
 
 // One reading from the first open meter (four-wire resistance in ohms, DC volts,

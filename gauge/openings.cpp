@@ -75,6 +75,14 @@ std::optional<gauge::Choice> chooseMeter(int model)
     return gauge::choose(titleOf(model), model);
 }
 
+// At most one meter is open, so that readings come from the meter just
+// chosen: an opening about to open its meter closes every other meter session,
+// and the carrier session of a mezzanine meter, first.
+void closeOtherMeters()
+{
+    closeMultimeter();
+}
+
 // The end of every opening: the wait text goes, the link indicator follows the
 // sessions now open, and the result is handed back.
 int finish(int result)
@@ -96,6 +104,7 @@ int openM_DMM1()
         return finish(1);
     if (!bind(gauge::kModelMezDmm) || !bind(gauge::kModelCarrier))
         return finish(1);
+    closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelMezDmm));
 
     const char* address = choice->address.c_str();
@@ -119,6 +128,7 @@ int openHP1412()
     gauge::showWait(waitText(gauge::kModelHpE1412));
     if (!bind(gauge::kModelHpE1412))
         return finish(gauge::checked(lb::kHpE1412Bind, -1));
+    closeOtherMeters();
 
     ViStatus st = gauge::checked(lb::kHpE1412Init, p_hpe1412_init(choice->address.c_str(), VI_ON, VI_ON, &viHP1412));
     if (st < 0)
@@ -144,6 +154,7 @@ int openDMM1()
         return finish(1);
     if (!bind(gauge::kModelDmm1))
         return finish(1);
+    closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelDmm1));
     // Not reported: this meter is set up before each measurement series instead.
     meterStatus = p_tvmultc1_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM1);
@@ -158,6 +169,7 @@ int openDMM()
         return finish(1);
     if (!bind(gauge::kModelDmm))
         return finish(1);
+    closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelDmm));
 
     ViStatus st = gauge::checked(lb::kDmmInit, p_tvmult_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM));
@@ -195,6 +207,7 @@ int openHP3458()
         return finish(st);
     if (!bind(gauge::kModelHp3458))
         return finish(1);
+    closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelHp3458));
 
     st = gauge::checked(lb::kHp3458Init, p_hp3458a_init(descriptor.data(), VI_ON, VI_ON, &viHP3458));
@@ -228,15 +241,12 @@ int isMultimeterOpen()
 
 void closeMultimeter()
 {
-    if (viHP1412)
-        closeSession(viHP1412, p_hpe1412_close, "p_hpe1412_close (viHP1412)");
-    else if (viHP3458)
-        closeSession(viHP3458, p_hp3458a_close, "p_hp3458a_close (viHP3458)");
-    else if (viDMM1)
-        closeSession(viDMM1, p_tvmultc1_close, "p_tvmultc1_close (viDMM1)");
-    else if (viDMM)
-        closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
-    else if (viM_DMM1)
-        closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
+    // Every open one: a session left open would outlive the program, its
+    // mezzanine meter's carrier closed under it.
+    closeSession(viHP1412, p_hpe1412_close, "p_hpe1412_close (viHP1412)");
+    closeSession(viHP3458, p_hp3458a_close, "p_hp3458a_close (viHP3458)");
+    closeSession(viDMM1, p_tvmultc1_close, "p_tvmultc1_close (viDMM1)");
+    closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
+    closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
     closeSession(viNM, p_tvbase_close, "p_tvbase_close (viNM)");
 }

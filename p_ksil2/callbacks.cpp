@@ -7,6 +7,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
+#include "si/select.h"
 #include "toolkit/toolkit.h"
 
 #include <array>
@@ -53,6 +54,11 @@ namespace {
 
 void selectMultimeter()
 {
+    // As for the carrier choice: with a selection dialog waiting, a search
+    // started now would find the dialog taken, pass over every family that
+    // asks, and open the HP 3458A, which is not asked for.
+    if (selectionWaiting())
+        return;
     findMultimeter();
     showMeterControls();
     updateLinkLed();

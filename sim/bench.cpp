@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace sim {
 namespace {
@@ -13,11 +14,29 @@ namespace {
 std::optional<Bench> current;
 Bench emptyBench;
 
+// Where each address is in the loaded bench's list, so that a driver call
+// finds its instrument at once however many the bench holds. Tests edit the
+// list freely between calls, so an entry is trusted only when the instrument
+// it points at still has that address, and a lookup that misses rebuilds it.
+std::unordered_map<std::string, std::size_t> byAddress;
+
+Instrument* indexed(std::vector<Instrument>& list, const std::string& key)
+{
+    const auto it = byAddress.find(key);
+    if (it == byAddress.end() || it->second >= list.size() || core::addressKey(list[it->second].address) != key)
+        return nullptr;
+    return &list[it->second];
+}
+
 } // namespace
 
 namespace detail {
 
-void clearLoaded() { current.reset(); }
+void clearLoaded()
+{
+    current.reset();
+    byAddress.clear();
+}
 
 void initMeterState(Meter& m)
 {
@@ -38,7 +57,7 @@ void clearRun()
     core::clearSessions();
     resetCalls();
     clearInterruptedWrite();
-    current.reset();
+    clearLoaded();
 }
 
 bool loadFrom(std::string_view text, std::string_view source, std::string* error)
@@ -94,9 +113,13 @@ Bench& bench()
 Instrument* instrument(std::string_view address)
 {
     if (!current) return nullptr;
-    for (Instrument& in : current->instruments)
-        if (core::sameAddress(in.address, address)) return &in;
-    return nullptr;
+    std::vector<Instrument>& list = current->instruments;
+    const std::string key = core::addressKey(address);
+    if (Instrument* in = indexed(list, key)) return in;
+    byAddress.clear();
+    // The first of equal addresses is the one found, as a scan of the list would.
+    for (std::size_t i = 0; i < list.size(); ++i) byAddress.emplace(core::addressKey(list[i].address), i);
+    return indexed(list, key);
 }
 
 Mezzanine* mezzanine(std::string_view carrierAddress, int position)

@@ -233,11 +233,14 @@ std::string stateDir();
 // True when the state folder exists and can be written, or can be created.
 // Otherwise *error names the folder, the variable it came from and the reason.
 bool stateDirWritable(std::string* error = nullptr);
-// The flash file of the module at that carrier address and position.
+// The flash file of the module at that carrier address and position: one per
+// module (docs/bench.md gives the name), read under an earlier version's name
+// when only that exists and its record names the module.
 std::string flashFile(std::string_view carrierAddress, int position);
-// A flash file that exists but cannot be read, names another module or is far
-// larger than a record makes the read fail with its own status (and one line
-// on stderr naming the file); it never reads as the factory content.
+// A flash file that exists but cannot be read (a link to nothing included),
+// names another module or is far larger than a record makes the read fail
+// with its own status (and one line on stderr naming the file); it never reads
+// as the factory content.
 // Makes the next flash write stop after its temporary file is written and
 // synced, before the rename, as if the process were killed; the call returns
 // kStatusFlashWrite.

@@ -16,6 +16,9 @@
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace sim::detail {
 namespace {
@@ -175,6 +178,103 @@ ViUInt16 interfaceType(const json& j, const std::string& where)
     fail(where, "interface must be GPIB, VXI, GPIB-VXI, TCPIP, USB or a number");
 }
 
+// Deepest nesting of lists and objects a bench file may have: the format uses
+// eight levels, comments a few more. A parsed value nested much deeper would
+// exhaust the stack of the recursive operations on it.
+constexpr std::size_t kMaxDepth = 64;
+
+// A first pass over the text, before any value is built: the parser's events
+// are screened for what the parsed value could not show or survive (a key
+// given twice in one object, of which parsing keeps the last; nesting deeper
+// than kMaxDepth), and syntax errors are caught. It keeps only the path of
+// the open lists and objects, and recurses nowhere.
+class Screen final : public json::json_sax_t {
+public:
+    const std::string& problem() const { return problem_; }
+
+    bool null() override { return item(); }
+    bool boolean(bool) override { return item(); }
+    bool number_integer(number_integer_t) override { return item(); }
+    bool number_unsigned(number_unsigned_t) override { return item(); }
+    bool number_float(number_float_t, const string_t&) override { return item(); }
+    bool string(string_t&) override { return item(); }
+    bool binary(binary_t&) override { return item(); }
+    bool start_object(std::size_t) override { return open(true); }
+    bool start_array(std::size_t) override { return open(false); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+
+    bool key(string_t& k) override
+    {
+        Frame& f = open_.back();
+        // Comments may repeat; any other key given twice would silently lose all but its last value.
+        if (!f.keys.insert(k).second && (k.empty() || k[0] != '_')) {
+            problem_ = "key \"" + shown(k) + "\" is given twice in " + place();
+            return false;
+        }
+        f.key = k;
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const json::exception& e) override
+    {
+        problem_ = std::string("not valid JSON (") + e.what() + ")";
+        return false;
+    }
+
+private:
+    struct Frame {
+        bool object = false;
+        std::string key;          // object: the key whose value is being read
+        std::size_t items = 0;    // list: values begun so far
+        std::unordered_set<std::string> keys;
+    };
+
+    bool item()
+    {
+        if (!open_.empty() && !open_.back().object) ++open_.back().items;
+        return true;
+    }
+    bool open(bool object)
+    {
+        item();
+        if (open_.size() == kMaxDepth) {
+            problem_ = "lists and objects are nested deeper than " + std::to_string(kMaxDepth) + " levels at " + place();
+            return false;
+        }
+        open_.push_back(Frame{object, {}, 0, {}});
+        return true;
+    }
+    bool close()
+    {
+        open_.pop_back();
+        return true;
+    }
+    // The innermost open object or list as a JSON pointer ("/instruments/1"),
+    // cut to a readable length.
+    std::string place() const
+    {
+        if (open_.size() <= 1) return "the top-level object";
+        std::string pointer;
+        for (std::size_t i = 0; i + 1 < open_.size() && pointer.size() < kMaxMessage; ++i) {
+            pointer += '/';
+            if (!open_[i].object) {
+                pointer += std::to_string(open_[i].items - 1);
+                continue;
+            }
+            for (const char c : open_[i].key) {
+                if (c == '~') pointer += "~0";
+                else if (c == '/') pointer += "~1";
+                else pointer += c;
+            }
+        }
+        return shown(pointer, kMaxMessage / 2);
+    }
+
+    std::vector<Frame> open_;
+    std::string problem_;
+};
+
 // Deterministic on every platform: no library distributions.
 double uniform(std::mt19937& rng) { return rng() / 4294967296.0; }
 
@@ -268,8 +368,8 @@ Mezzanine parseMezzanine(const json& j, const std::string& where, std::uint32_t 
     else mz.selfTest.questions = {{1, "Проверка каналов.\nПродолжить?"}};
 
     if (mz.model == kModelMezMeter) {
-        json meter = j.value("meter", json::object());
-        mz.meter = parseMeter(meter, where + " meter", true);
+        const auto meter = j.find("meter");
+        mz.meter = parseMeter(meter != j.end() ? *meter : json::object(), where + " meter", true);
         return mz;
     }
     if (j.contains("meter")) fail(where, "only a mezzanine of model 32 is a meter");
@@ -355,12 +455,14 @@ Instrument parseInstrument(const json& j, const std::string& where, std::uint32_
 
 // A meter is wired to a resistance module's measuring output (no channel
 // given) or to one of its channels.
-void checkWiring(const Bench& b, const Meter& m, const std::string& where)
+// Instruments by address key, for checks that stay linear on a large bench.
+using AddressIndex = std::unordered_map<std::string, std::size_t>;
+
+void checkWiring(const Bench& b, const AddressIndex& byAddress, const Meter& m, const std::string& where)
 {
     if (m.wiredCarrier.empty()) return;
-    for (const Instrument& in : b.instruments) {
-        if (!core::sameAddress(in.address, m.wiredCarrier)) continue;
-        for (const Mezzanine& mz : in.mezzanines) {
+    if (const auto it = byAddress.find(core::addressKey(m.wiredCarrier)); it != byAddress.end()) {
+        for (const Mezzanine& mz : b.instruments[it->second].mezzanines) {
             if (mz.position != m.wiredPosition || mz.channels.empty()) continue;
             if (m.wiredChannel == 0 ||
                 (m.wiredChannel >= 1 && m.wiredChannel <= static_cast<int>(mz.channels.size())))
@@ -376,30 +478,28 @@ void checkWiring(const Bench& b, const Meter& m, const std::string& where)
 
 Bench parse(std::string_view text, std::string_view source)
 {
-    json j;
-    try {
-        j = json::parse(text.begin(), text.end());
-    } catch (const json::parse_error& e) {
-        fail("", std::string("not valid JSON (") + e.what() + ")");
-    }
+    if (Screen screen; !json::sax_parse(text.begin(), text.end(), &screen)) fail("", screen.problem());
+    const json j = json::parse(text.begin(), text.end());
     checkKeys(j, "", {"instruments", "faults"});
     Bench b;
     b.source = source;
-    const json& list = j.value("instruments", json::array());
-    if (!list.is_array()) fail("", "instruments must be a list");
-    std::uint32_t index = 0;
-    for (const json& ij : list) {
-        ++index;
-        Instrument in = parseInstrument(ij, "instrument " + std::to_string(index), index);
-        for (const Instrument& other : b.instruments)
-            if (core::sameAddress(other.address, in.address))
+    AddressIndex byAddress;
+    if (const auto list = j.find("instruments"); list != j.end()) {
+        if (!list->is_array()) fail("", "instruments must be a list");
+        std::uint32_t index = 0;
+        for (const json& ij : *list) {
+            ++index;
+            Instrument in = parseInstrument(ij, "instrument " + std::to_string(index), index);
+            if (!byAddress.emplace(core::addressKey(in.address), b.instruments.size()).second)
                 fail("instrument " + std::to_string(index), "two instruments at address " + in.address);
-        b.instruments.push_back(std::move(in));
+            b.instruments.push_back(std::move(in));
+        }
     }
     for (const Instrument& in : b.instruments) {
-        if (in.meter) checkWiring(b, *in.meter, in.address + " meter");
+        if (in.meter) checkWiring(b, byAddress, *in.meter, in.address + " meter");
         for (const Mezzanine& mz : in.mezzanines)
-            if (mz.meter) checkWiring(b, *mz.meter, in.address + " position " + std::to_string(mz.position) + " meter");
+            if (mz.meter)
+                checkWiring(b, byAddress, *mz.meter, in.address + " position " + std::to_string(mz.position) + " meter");
     }
     if (auto fl = j.find("faults"); fl != j.end()) {
         if (!fl->is_array()) fail("", "faults must be a list");

@@ -11,7 +11,6 @@ namespace sim {
 namespace {
 
 struct Fault {
-    std::string entry;
     ViStatus status;
     int times;
     int from;
@@ -19,7 +18,8 @@ struct Fault {
 
 std::vector<std::string> journalLines;
 std::map<std::string, int, std::less<>> counts;
-std::vector<Fault> faults;
+// By entry point, each in the order planned: a call looks at its own only.
+std::map<std::string, std::vector<Fault>, std::less<>> faults;
 ViStatus pendingWarning = 0;
 
 } // namespace
@@ -35,7 +35,7 @@ void resetCalls()
 
 void failCall(std::string entry, ViStatus status, int times, int from)
 {
-    faults.push_back({std::move(entry), status, times, from < 1 ? 1 : from});
+    faults[std::move(entry)].push_back({status, times, from < 1 ? 1 : from});
 }
 
 void clearFaults() { faults.clear(); }
@@ -98,9 +98,11 @@ std::optional<ViStatus> gate(std::string_view entry, std::string line)
     if (it == counts.end()) it = counts.emplace(std::string(entry), 0).first;
     const int n = ++it->second;
     pendingWarning = 0;
+    const auto planned = faults.find(entry);
+    if (planned == faults.end()) return std::nullopt;
     // n - from cannot overflow where from + times could.
-    for (const Fault& f : faults)
-        if (f.entry == entry && n >= f.from && (f.times < 0 || n - f.from < f.times)) {
+    for (const Fault& f : planned->second)
+        if (n >= f.from && (f.times < 0 || n - f.from < f.times)) {
             if (f.status > 0) {
                 pendingWarning = f.status;
                 return std::nullopt;

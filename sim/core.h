@@ -125,6 +125,9 @@ void setLockHolder(std::string_view address, ViSession vi);
 
 // Copies text into a fixed buffer of size bytes, cut to fit and terminated.
 void copyText(char* buffer, std::size_t size, std::string_view text);
+// Addresses name one instrument whatever the case of their letters: the key
+// is the address with its ASCII letters in upper case.
+std::string addressKey(std::string_view address);
 bool sameAddress(std::string_view a, std::string_view b);
 
 } // namespace sim::core

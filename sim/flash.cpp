@@ -200,14 +200,45 @@ bool stateDirWritable(std::string* error)
     return false;
 }
 
+namespace {
+
+bool plainByte(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+std::string flashName(std::string_view addressPart, int position)
+{
+    return stateDir() + "/flash_" + std::string(addressPart) + "_pos" + std::to_string(position) + ".json";
+}
+
+// The name earlier versions gave a module's file: every byte but a letter or
+// a digit became '_', so addresses differing only there shared one file.
+std::string legacyFlashFile(std::string_view carrierAddress, int position)
+{
+    std::string part;
+    for (char c : carrierAddress) part += plainByte(c) ? c : '_';
+    return flashName(part, position);
+}
+
+} // namespace
+
 std::string flashFile(std::string_view carrierAddress, int position)
 {
-    std::string name;
-    for (char c : carrierAddress) {
-        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        name += plain ? c : '_';
+    // One file per module, and one module per file: the address key (letters in
+    // upper case, as addresses compare) with every other byte than a letter or
+    // a digit written as '%' and two hexadecimal digits. No such name can be an
+    // older one, which holds no '%'.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string part;
+    for (char c : core::addressKey(carrierAddress)) {
+        if (plainByte(c)) {
+            part += c;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        part += '%';
+        part += kHex[byte >> 4];
+        part += kHex[byte & 0xF];
     }
-    return stateDir() + "/flash_" + name + "_pos" + std::to_string(position) + ".json";
+    return flashName(part, position);
 }
 
 void interruptNextFlashWrite() { interruptWrite = true; }
@@ -222,21 +253,43 @@ void resetFlashState()
 
 void clearInterruptedWrite() { interruptWrite = false; }
 
-ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out)
+namespace {
+
+// The first entry on the way to path that is a symbolic link to nothing, as
+// a link into a disk that is not mounted is; empty when there is none.
+std::string danglingLink(const std::string& path)
 {
-    const std::string path = flashFile(carrierAddress, position);
+    std::error_code ec;
+    for (std::filesystem::path p(path); !p.empty(); p = p.parent_path()) {
+        if (std::filesystem::exists(p, ec)) return {}; // what leads to it resolves
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec))) return p.string();
+        if (p == p.parent_path()) break;
+    }
+    return {};
+}
+
+ViStatus dangling(ViStatus status, const std::string& path, const std::string& link)
+{
+    std::error_code ec;
+    const std::string target = std::filesystem::read_symlink(link, ec).string();
+    return fail(status, path, (link == path ? std::string("a link") : link + " is a link") + " to " + target +
+                                  ", which does not exist");
+}
+
+// Reads the record of the file at path into out. absent is set when there is
+// no such file at all (nothing in its place, no link to nothing on the way).
+ViStatus readRecord(const std::string& path, std::string_view carrierAddress, int position, FlashData& out,
+                    bool& absent)
+{
+    absent = false;
     // Non-blocking, so that a FIFO in the file's place cannot hang the driver.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno != ENOENT) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
-        // Never written: the module left the factory calibrated with its true values.
-        const Mezzanine* mz = mezzanine(carrierAddress, position);
-        if (!mz) return kStatusNoModule;
-        for (std::size_t c = 0; c < 2 && c < mz->channels.size(); ++c) {
-            for (int k = 0; k < kStages; ++k) out.step[c * kStages + k] = mz->channels[c].stage[k];
-            out.r0[c] = mz->channels[c].r0;
-        }
-        return VI_SUCCESS;
+        if (const std::string link = danglingLink(path); !link.empty())
+            return dangling(kStatusFlashUnreadable, path, link);
+        absent = true;
+        return kStatusFlashUnreadable;
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return fail(kStatusFlashUnreadable, path, std::strerror(errno));
@@ -274,15 +327,56 @@ ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out
     return VI_SUCCESS;
 }
 
+// A file of this module under its older name takes the module's own name,
+// unless one has appeared meanwhile. Where the file system cannot do that,
+// the older file is simply read again next time.
+void adoptLegacyFile(const std::string& legacy, const std::string& path)
+{
+    if (::link(legacy.c_str(), path.c_str()) != 0) return;
+    ::unlink(legacy.c_str());
+    syncDir(std::filesystem::path(path).parent_path().string());
+}
+
+} // namespace
+
+ViStatus readFlash(std::string_view carrierAddress, int position, FlashData& out)
+{
+    const std::string path = flashFile(carrierAddress, position);
+    bool absent = false;
+    const ViStatus status = readRecord(path, carrierAddress, position, out, absent);
+    if (!absent) return status;
+    // Written by an earlier version under the older name: the record inside says
+    // whose it is, so a file shared by two addresses is read only as its owner's.
+    if (const std::string legacy = legacyFlashFile(carrierAddress, position); legacy != path) {
+        const ViStatus old = readRecord(legacy, carrierAddress, position, out, absent);
+        if (old == VI_SUCCESS) adoptLegacyFile(legacy, path);
+        if (!absent) return old;
+    }
+    // Never written: the module left the factory calibrated with its true values.
+    const Mezzanine* mz = mezzanine(carrierAddress, position);
+    if (!mz) return kStatusNoModule;
+    for (std::size_t c = 0; c < 2 && c < mz->channels.size(); ++c) {
+        for (int k = 0; k < kStages; ++k) out.step[c * kStages + k] = mz->channels[c].stage[k];
+        out.r0[c] = mz->channels[c].r0;
+    }
+    return VI_SUCCESS;
+}
+
 ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashData& data)
 {
-    const std::string dir = stateDir();
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    std::filesystem::create_directories(stateDir(), ec);
     const std::string path = flashFile(carrierAddress, position);
-    removeStaleTemporaries(path);
+    if (const std::string link = danglingLink(path); !link.empty()) return dangling(kStatusFlashWrite, path, link);
+    // A file that is a link is replaced where it leads, and stays a link.
+    std::string target = path;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
+        target = std::filesystem::canonical(path, ec).string();
+        if (ec) return fail(kStatusFlashWrite, path, ec.message());
+    }
+    removeStaleTemporaries(target);
     const std::string temp =
-        path + std::string(kTempTag) + std::to_string(::getpid()) + "." + std::to_string(++writeCounter);
+        target + std::string(kTempTag) + std::to_string(::getpid()) + "." + std::to_string(++writeCounter);
 
     nlohmann::json j;
     j["carrier"] = std::string(carrierAddress);
@@ -304,12 +398,12 @@ ViStatus writeFlash(std::string_view carrierAddress, int position, const FlashDa
         interruptWrite = false;
         return kStatusFlashWrite;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
         const int renameError = errno;
         std::remove(temp.c_str());
-        return fail(kStatusFlashWrite, path, std::strerror(renameError));
+        return fail(kStatusFlashWrite, target, std::strerror(renameError));
     }
-    syncDir(dir);
+    syncDir(std::filesystem::path(target).parent_path().string());
     return VI_SUCCESS;
 }
 

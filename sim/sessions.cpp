@@ -3,7 +3,6 @@
 #include "sim/core.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 
@@ -13,13 +12,6 @@ namespace {
 std::map<ViSession, Session> sessions;
 std::map<std::string, ViSession> locks;   // upper-cased address -> holder
 ViSession nextHandle = 1;
-
-std::string upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 } // namespace
 
@@ -82,16 +74,16 @@ void clearSessions()
 
 ViSession lockHolder(std::string_view address)
 {
-    auto it = locks.find(upper(address));
+    auto it = locks.find(addressKey(address));
     return it == locks.end() ? 0 : it->second;
 }
 
 void setLockHolder(std::string_view address, ViSession vi)
 {
     if (vi)
-        locks[upper(address)] = vi;
+        locks[addressKey(address)] = vi;
     else
-        locks.erase(upper(address));
+        locks.erase(addressKey(address));
 }
 
 void copyText(char* buffer, std::size_t size, std::string_view text)
@@ -102,9 +94,18 @@ void copyText(char* buffer, std::size_t size, std::string_view text)
     buffer[n] = '\0';
 }
 
+std::string addressKey(std::string_view address)
+{
+    // ASCII only, whatever the process locale: a key must not change with it.
+    std::string key(address);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
 bool sameAddress(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && upper(a) == upper(b);
+    return a.size() == b.size() && addressKey(a) == addressKey(b);
 }
 
 } // namespace sim::core

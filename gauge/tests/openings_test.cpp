@@ -78,33 +78,49 @@ TEST_F(MeterLayer, EachFamilyOpensWithItsOwnCallsInOrder)
     EXPECT_TRUE(op.statusLines.empty());
 }
 
-// Re-opening a family closes its own earlier session first and leaves the others
-// open; the mezzanine meter's earlier carrier session is closed too, not lost.
-TEST_F(MeterLayer, ReopeningClosesOnlyTheFamilysOwnSessions)
+// An opening that goes on to open its meter closes every other meter session,
+// and the mezzanine meter's carrier session, first: readings then come from
+// the meter just opened, and no session is left behind. An opening with
+// nothing chosen closes only its own family's earlier session.
+TEST_F(MeterLayer, OpeningClosesEveryOtherMeterFirst)
 {
-    answer(gauge::Choice{kE1412, 0});
-    ASSERT_EQ(openHP1412(), 0);
     answer(gauge::Choice{kCarrier, kMezMeterPosition});
     ASSERT_EQ(openM_DMM1(), 0);
-    const ViSession e1412 = viHP1412, meter = viM_DMM1, carrier = viNM;
+    const ViSession meter = viM_DMM1, carrier = viNM;
 
     sim::clearJournal();
-    answer(gauge::Choice{kCarrier, kMezMeterPosition});
-    ASSERT_EQ(openM_DMM1(), 0);
+    answer(gauge::Choice{kE1412, 0});
+    ASSERT_EQ(openHP1412(), 0);
+    EXPECT_EQ(viM_DMM1, 0u);
+    EXPECT_EQ(viNM, 0u);
     const std::vector<std::string> journal = sim::journalOf({"tvbase_", "tvmmultc1_", "hpe1412_"});
-    ASSERT_GE(journal.size(), 2u);
-    EXPECT_EQ(journal[0], "tvmmultc1_close(" + s(meter) + ")");
-    EXPECT_EQ(journal[1], "tvbase_close(" + s(carrier) + ")");
-    EXPECT_EQ(viHP1412, e1412);
-    EXPECT_NE(viM_DMM1, meter);
+    ASSERT_GE(journal.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + 3),
+              (std::vector<std::string>{"tvmmultc1_close(" + s(meter) + ")", "tvbase_close(" + s(carrier) + ")",
+                                        "hpe1412_init(\"VXI0::8::INSTR\", 1, 1)"}));
 
-    // Nothing chosen this time: the family's session is closed all the same.
+    // Nothing chosen: the meter open stays open.
+    answerNone();
+    EXPECT_EQ(openM_DMM1(), 1);
+    EXPECT_NE(viHP1412, 0u);
+    const ViSession e1412 = viHP1412;
     sim::clearJournal();
     answerNone();
     EXPECT_EQ(openHP1412(), 1);
     EXPECT_EQ(viHP1412, 0u);
     EXPECT_EQ(sim::journalOf({"hpe1412_"}), (std::vector<std::string>{"hpe1412_close(" + s(e1412) + ")"}));
-    EXPECT_EQ(op.waits.size(), 3u); // the cancelled opening showed none
+    EXPECT_EQ(op.waits.size(), 2u); // the cancelled openings showed none
+
+    // The HP 3458A, found without a choice, closes the meter open before it too.
+    answer(gauge::Choice{kDmm, 0});
+    ASSERT_EQ(openDMM(), 0);
+    const ViSession dmm = viDMM;
+    sim::clearJournal();
+    ASSERT_EQ(openHP3458(), 0);
+    EXPECT_EQ(sim::journalOf({"tvmult_close", "hp3458a_init"}),
+              (std::vector<std::string>{"tvmult_close(" + s(dmm) + ")", "hp3458a_init(\"GPIB0::22::INSTR\", 1, 1)"}));
+    EXPECT_EQ(viDMM, 0u);
+    EXPECT_NE(viHP3458, 0u);
 }
 
 // A failing call ends the opening at once; the session its init opened stays
@@ -146,9 +162,9 @@ TEST_F(MeterLayer, SearchStopsAtTheFirstFamilyThatOpens)
 }
 
 // A warning from the last set-up call is shown, and the opening returns it: the
-// search takes that as a failure and goes on with the warned meter still open.
-// Both meters then being open, everything uses the HP E1412, and closing the
-// multimeter closes only the first in its order.
+// search takes that as a failure and goes on with the warned meter still open,
+// until a meter that opens after it closes it. Without one, the warned meter
+// is the meter.
 TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
 {
     sim::failCall("hpe1412_currDcRang", kWarning);
@@ -157,9 +173,20 @@ TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
     findMultimeter();
 
     EXPECT_EQ(op.asked, (std::vector<std::string>{"Выберите МЦMM", "Выберите HP1412", "Выберите ЦMM1", "Выберите DMM1"}));
-    ASSERT_NE(viHP1412, 0u);
-    ASSERT_NE(viHP3458, 0u);
     EXPECT_EQ(op.statusLines, (std::vector<std::string>{"p_hpe1412_currDcRang " + sim::statusText(kWarning)}));
+    EXPECT_TRUE(tk::headless::popups().empty());
+    EXPECT_EQ(viHP1412, 0u);
+    ASSERT_NE(viHP3458, 0u);
+    EXPECT_EQ(sim::journalOf({"hpe1412_close"}).size(), 1u);
+
+    // A bench without the HP 3458A: the search ends with the warned meter, which takes every call.
+    closeMultimeter();
+    std::erase_if(sim::bench().instruments, [](const sim::Instrument& in) { return in.address == kHp3458; });
+    answerNone();
+    answer(gauge::Choice{kE1412, 0});
+    findMultimeter();
+    ASSERT_NE(viHP1412, 0u);
+    EXPECT_EQ(viHP3458, 0u);
     EXPECT_TRUE(tk::headless::popups().empty());
 
     sim::clearJournal();
@@ -180,13 +207,6 @@ TEST_F(MeterLayer, WarningIsShownAndTheSearchGoesOnWithThatMeterOpen)
                   "hpe1412_initImm(" + e + ")", "hpe1412_timedFetch_Q(" + e + ", 10000)", "hpe1412_func(" + e + ", 7)",
                   "hpe1412_trigCoun(" + e + ", 1)", "hpe1412_initImm(" + e + ")",
                   "hpe1412_timedFetch_Q(" + e + ", 10000)"}));
-
-    const ViSession hp3458 = viHP3458;
-    sim::clearJournal();
-    closeMultimeter();
-    EXPECT_EQ(viHP1412, 0u);
-    EXPECT_EQ(viHP3458, hp3458);
-    EXPECT_EQ(sim::journalOf({"hpe1412_", "hp3458a_", "tvbase_"}), (std::vector<std::string>{"hpe1412_close(" + e + ")"}));
 }
 
 // With no meter session open, closing the multimeter closes only the carrier

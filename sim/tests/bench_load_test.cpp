@@ -176,6 +176,41 @@ TEST_F(Loading, QuotedTextsStayOneShortLine)
     }
 }
 
+// Nesting no bench needs, as deep as a stack cannot follow, is refused where
+// it starts, in a comment too and unfinished too; a key given twice, of which
+// parsing would keep only the last, is refused naming the key and its object.
+// Comments may repeat.
+TEST_F(Loading, DeepNestingAndRepeatedKeysAreRefused)
+{
+    constexpr std::size_t kDeep = 100000;
+    const std::string open(kDeep, '['), close(kDeep, ']');
+    std::string objects;
+    for (std::size_t i = 0; i < kDeep; ++i) objects += R"({"_":)";
+    const std::pair<std::string, std::string> refused[] = {
+        {R"({"instruments": [)" + open + close + "]}", "nested deeper than 64 levels at /instruments/0/0/0"},
+        {R"({"instruments": [{"address": "A", "_note": )" + objects + "1" + std::string(kDeep, '}') + "}]}",
+         "nested deeper than 64 levels at /instruments/0/_note/_/_"},
+        {R"({"instruments": [)" + open, "nested deeper than 64 levels"},
+        {R"({"instruments": [{"address": "A", "slot": 1, "slot": 2}]})", "key \"slot\" is given twice in /instruments/0"},
+        {R"({"instruments": [], "faults": [], "instruments": []})", "key \"instruments\" is given twice in the top-level object"},
+        {R"({"instruments": [{"address": "A", "mezzanines": [{"position": 1, "model": 64},
+            {"position": 2, "model": 64, "channels": [{}, {"r0": 1, "r0": 2}]}]}]})",
+         "key \"r0\" is given twice in /instruments/0/mezzanines/1/channels/1"},
+    };
+    for (const auto& [json, problem] : refused) {
+        std::string error;
+        EXPECT_FALSE(sim::loadJson(json, &error)) << problem;
+        EXPECT_FALSE(sim::loaded());
+        EXPECT_NE(error.find(problem), std::string::npos) << error.substr(0, 400);
+        EXPECT_LT(error.size(), 400u) << error.substr(0, 400);
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error.substr(0, 400);
+    }
+    std::string error;
+    EXPECT_TRUE(sim::loadJson(R"({"_": 1, "instruments": [{"_": [[[]]], "address": "A", "_": {"_": 2}}], "_": 3})",
+                              &error))
+        << error;
+}
+
 // A fault plan whose entries cannot be meant is refused; a huge count works
 // to the end without overflowing.
 TEST_F(Loading, FaultPlanIsCheckedAndCountsWithoutOverflow)

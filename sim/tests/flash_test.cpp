@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 using namespace simtest;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -271,6 +272,48 @@ TEST_F(FlashRefused, FileOfAnotherModule)
     EXPECT_EQ(other->step[0], before);
 }
 
+// A link to nothing (a folder on a disk that is not mounted), in the file's
+// place or the state folder's, is no module that was never written: reading
+// fails, and writing leaves the link alone.
+TEST_F(FlashRefused, LinkToNothingInPlaceOfTheFileOrTheFolder)
+{
+    const fs::path nowhere = stateDir_.parent_path() / (stateDir_.filename().string() + "_unmounted");
+    fs::remove(file);
+    fs::create_symlink(nowhere / "flash.json", file);
+    testing::internal::CaptureStderr();
+    expectRefused(sim::kStatusFlashUnreadable, m.readFlash(record));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(m.writeFlash(record), sim::kStatusFlashWrite);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("does not exist"), std::string::npos);
+    EXPECT_TRUE(fs::is_symlink(file));
+
+    fs::remove_all(stateDir_);
+    fs::create_symlink(nowhere, stateDir_);
+    testing::internal::CaptureStderr();
+    expectRefused(sim::kStatusFlashUnreadable, m.readFlash(record));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(m.writeFlash(record), sim::kStatusFlashWrite);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fs::exists(nowhere));
+}
+
+// A flash file that is a link to a file elsewhere is replaced where it leads.
+TEST_F(Flash, FileThatIsALinkIsWrittenWhereItLeads)
+{
+    const fs::path elsewhere = stateDir_ / "elsewhere";
+    fs::create_directories(elsewhere);
+    fill(4.0);
+    ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
+    const fs::path file = sim::flashFile(kCarrier, 1);
+    fs::rename(file, elsewhere / "module.json");
+    fs::create_symlink(elsewhere / "module.json", file);
+    fill(8.0);
+    ASSERT_EQ(m.writeFlash(record), VI_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(file));
+    restart();
+    expectFilled(8.0);
+}
+
 TEST_F(FlashRefused, FileFarLargerThanARecord)
 {
     // Valid JSON, padded: the size alone refuses it.
@@ -323,6 +366,88 @@ TEST_F(Flash, ConcurrentWritersNeverTearTheFile)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child " << pid;
     }
     EXPECT_TRUE(temporaries().empty());
+}
+
+// Carriers whose addresses differ only in punctuation each keep their module's
+// flash; the older file name, shared by both, is read only as the module its
+// record names, and then takes that module's own name.
+class TwoLikeCarriers : public BenchTest {
+protected:
+    static constexpr const char* kDash = "USB0::0x1::0x2::SN-01::INSTR";
+    static constexpr const char* kUnderscore = "USB0::0x1::0x2::SN_01::INSTR";
+    void SetUp() override
+    {
+        BenchTest::SetUp();
+        load();
+    }
+    void load()
+    {
+        std::string error;
+        ASSERT_TRUE(sim::loadJson(std::string(R"({"instruments": [
+            {"address": ")") + kDash + R"(", "interface": "USB", "mezzanines": [{"position": 1, "model": 64}]},
+            {"address": ")" + kUnderscore + R"(", "interface": "USB", "mezzanines": [{"position": 1, "model": 64}]}]})",
+                                  &error))
+            << error;
+    }
+    // Opens the module and returns its first stage as its flash gives it.
+    double firstStage(const char* carrier, ViStatus* readStatus = nullptr)
+    {
+        ViSession carrierSession = 0;
+        tvksil2_device_data* rec = nullptr;
+        m.open(carrier, 1, &carrierSession, &rec);
+        testing::internal::CaptureStderr();
+        const ViStatus st = m.readFlash(rec);
+        testing::internal::GetCapturedStderr();
+        if (readStatus) *readStatus = st;
+        return rec->step[0];
+    }
+    void write(const char* carrier, double value)
+    {
+        ViSession carrierSession = 0;
+        tvksil2_device_data* rec = nullptr;
+        m.open(carrier, 1, &carrierSession, &rec);
+        rec->step[0] = value;
+        ASSERT_EQ(m.writeFlash(rec), VI_SUCCESS);
+    }
+    Module m;
+};
+
+TEST_F(TwoLikeCarriers, EachModuleKeepsItsOwnFlash)
+{
+    EXPECT_NE(sim::flashFile(kDash, 1), sim::flashFile(kUnderscore, 1));
+    // The same module whatever the case of its address, as addresses compare.
+    EXPECT_EQ(sim::flashFile("usb0::0x1::0x2::sn-01::instr", 1), sim::flashFile(kDash, 1));
+    EXPECT_NE(sim::flashFile(kDash, 1), sim::flashFile(kDash, 2));
+
+    write(kDash, 11.0);
+    write(kUnderscore, 22.0);
+    load();
+    EXPECT_EQ(firstStage(kDash), 11.0);
+    EXPECT_EQ(firstStage(kUnderscore), 22.0);
+}
+
+TEST_F(TwoLikeCarriers, FileUnderTheOlderNameIsReadAsItsOwners)
+{
+    write(kDash, 33.0);
+    const fs::path older = stateDir_ / "flash_USB0__0x1__0x2__SN_01__INSTR_pos1.json";
+    fs::rename(sim::flashFile(kDash, 1), older);
+    load();
+
+    // Not the other module's calibration, nor its factory values.
+    ViStatus status = 0;
+    firstStage(kUnderscore, &status);
+    EXPECT_EQ(status, sim::kStatusFlashForeign);
+    EXPECT_TRUE(fs::exists(older));
+
+    EXPECT_EQ(firstStage(kDash, &status), 33.0);
+    EXPECT_EQ(status, VI_SUCCESS);
+    EXPECT_FALSE(fs::exists(older));
+    EXPECT_TRUE(fs::exists(sim::flashFile(kDash, 1)));
+    load();
+    EXPECT_EQ(firstStage(kDash), 33.0);
+    // With the older file gone, the other module reads as never written.
+    EXPECT_EQ(firstStage(kUnderscore, &status), sim::channel(kUnderscore, 1, 1)->stage[0]);
+    EXPECT_EQ(status, VI_SUCCESS);
 }
 
 } // namespace

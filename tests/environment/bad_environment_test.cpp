@@ -45,6 +45,27 @@ TEST(BadEnvironment, NoDisplay)
     expectOneLine(end, kExitUserInterface, {"p_ksil2: ", "DISPLAY"});
 }
 
+// A platform plugin that is not installed ends the start as a missing display
+// does, not with Qt's abort; a name Qt accepts (any case, with arguments, in a
+// list of fallbacks) passes, and the start goes on to the resource.
+TEST(BadEnvironment, PlatformPluginNotInstalled)
+{
+    Station station;
+    expectOneLine(station.run({{"QT_QPA_PLATFORM", "nosuchplatform"}}), kExitUserInterface,
+                  {"p_ksil2: ", "\"nosuchplatform\"", "QT_QPA_PLATFORM", "offscreen"});
+    expectOneLine(station.run({{"QT_QPA_PLATFORM", "nosuch;other:arg=1"}}), kExitUserInterface,
+                  {"\"nosuch;other:arg=1\"", "QT_QPA_PLATFORM"});
+
+    fs::remove(station.resource());
+    const std::string resource = station.resource().string();
+    expectOneLine(station.run({{"QT_QPA_PLATFORM", "OffScreen:fontengine=freetype"}}), kExitUserInterface,
+                  {resource, "no such file"});
+    const auto fallback = station.run({{"QT_QPA_PLATFORM", "nosuch;offscreen"}});
+    ASSERT_TRUE(fallback.exited) << fallback.err;
+    EXPECT_EQ(fallback.code, kExitUserInterface);
+    EXPECT_NE(fallback.err.find(resource), std::string::npos) << fallback.err;
+}
+
 TEST(BadEnvironment, PanelResourceThatCannotBeLoaded)
 {
     Station station;

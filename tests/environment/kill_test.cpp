@@ -92,7 +92,7 @@ long recordNumber(const fs::path& file)
 TEST(KilledMidWrite, FlashHoldsTheOldOrTheNewRecordWhole)
 {
     const fs::path dir = testFolder();
-    const fs::path flash = dir / "flash_VXI0__2__INSTR_pos1.json";
+    const fs::path flash = dir / "flash_VXI0%3A%3A2%3A%3AINSTR_pos1.json";
     std::vector<std::string> env = baseEnvironment();
     env.push_back("KSIL_STATE_DIR=" + dir.string());
     std::mt19937 random(20261208);

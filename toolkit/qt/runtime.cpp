@@ -6,9 +6,14 @@
 #include "platform/clock.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLibrary>
+#include <QPluginLoader>
 #include <QWindow>
 
 #include <cstdlib>
@@ -39,13 +44,19 @@ constexpr int kIdleWaitMs = 25;
 constexpr int kExposeRounds = 20;
 constexpr int kExposeWaitMs = 10;
 
-// The value of a "-name value" option of the command line Qt reads, or null.
+// The value of a "-name value" option of the command line Qt reads (also
+// written "--name"; the last one counts, as for Qt), or null.
 const char* option(int argc, char** argv, const char* name)
 {
-    for (int i = 1; i + 1 < argc && argv && argv[i]; ++i)
-        if (std::strcmp(argv[i], name) == 0)
-            return argv[i + 1];
-    return nullptr;
+    const char* value = nullptr;
+    for (int i = 1; i + 1 < argc && argv && argv[i]; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] == '-' && arg[1] == '-')
+            ++arg;
+        if (std::strcmp(arg, name) == 0)
+            value = argv[i + 1];
+    }
+    return value;
 }
 
 std::string envValue(const char* name)
@@ -109,6 +120,67 @@ bool displayReachable(int argc, char** argv, std::string& why)
 #endif
 }
 
+// What platform plugins declare they implement (the version left out).
+constexpr QLatin1StringView kPlatformPluginIid("org.qt-project.Qt.QPA.QPlatformIntegrationFactoryInterface");
+
+// The keys of the platform plugins installed where QApplication looks for
+// them: the folder of QT_QPA_PLATFORM_PLUGIN_PATH (or -platformpluginpath) and
+// its "platforms", "platforms" in every library path (QT_PLUGIN_PATH, Qt's own
+// plugin folder) and beside the program, and the plugins linked in. Only the
+// plugins' metadata is read; none is loaded.
+QStringList installedPlatforms(int argc, char** argv)
+{
+    QStringList folders;
+    const char* pathOption = option(argc, argv, "-platformpluginpath");
+    const QString pluginPath = pathOption ? QString::fromLocal8Bit(pathOption)
+                                          : qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
+    if (!pluginPath.isEmpty())
+        folders << pluginPath << pluginPath + QStringLiteral("/platforms");
+    for (const QString& path : QCoreApplication::libraryPaths())
+        folders << path + QStringLiteral("/platforms");
+#if defined(Q_OS_LINUX)
+    folders << QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QStringLiteral("/platforms");
+#else
+    if (argc > 0 && argv && argv[0])
+        folders << QFileInfo(QFile::decodeName(argv[0])).absolutePath() + QStringLiteral("/platforms");
+#endif
+
+    QStringList keys;
+    const auto add = [&keys](const QJsonObject& meta) {
+        if (!meta.value(QStringLiteral("IID")).toString().startsWith(kPlatformPluginIid))
+            return;
+        for (const QJsonValue& key : meta.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray())
+            if (!keys.contains(key.toString(), Qt::CaseInsensitive))
+                keys << key.toString().toLower();
+    };
+    for (const QStaticPlugin& plugin : QPluginLoader::staticPlugins())
+        add(plugin.metaData());
+    for (const QString& folder : folders)
+        for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files))
+            if (QLibrary::isLibrary(file.fileName()))
+                add(QPluginLoader(file.absoluteFilePath()).metaData());
+    return keys;
+}
+
+// Whether a platform plugin the start names ("-platform", else QT_QPA_PLATFORM:
+// names separated by ';', each with its ':' arguments) is installed.
+// QApplication would abort the process rather than report that none is;
+// without a name it takes its own default, which the display check covers.
+bool platformInstalled(int argc, char** argv, std::string& why)
+{
+    const char* platformOption = option(argc, argv, "-platform");
+    const std::string named = platformOption ? platformOption : envValue("QT_QPA_PLATFORM");
+    if (named.empty())
+        return true;
+    const QStringList installed = installedPlatforms(argc, argv);
+    for (const QString& entry : QString::fromLocal8Bit(named.c_str()).split(u';', Qt::SkipEmptyParts))
+        if (installed.contains(entry.section(u':', 0, 0), Qt::CaseInsensitive))
+            return true;
+    why = "no Qt platform plugin for \"" + named + "\" (" + (platformOption ? "-platform" : "QT_QPA_PLATFORM") +
+          ") is installed; installed: " + (installed.isEmpty() ? std::string("none") : installed.join(u", ").toStdString());
+    return false;
+}
+
 // The QApplication lives for the rest of the process: Qt does not support
 // re-creating it reliably, and the toolkit may be started again after shutdown.
 bool startApplication(int argc, char** argv, std::string& why)
@@ -119,7 +191,7 @@ bool startApplication(int argc, char** argv, std::string& why)
         why = "another Qt application object without widgets exists";
         return false;
     }
-    if (!displayReachable(argc, argv, why))
+    if (!platformInstalled(argc, argv, why) || !displayReachable(argc, argv, why))
         return false;
     static int s_argc = 0;
     static std::vector<std::string> s_args;
