@@ -1,9 +1,9 @@
 #include "p_ksil2/entered.h"
 
 #include "gauge/gauge.h"
+#include "platform/number_text.h"
 #include "toolkit/toolkit.h"
 
-#include <charconv>
 #include <string>
 
 namespace {
@@ -19,14 +19,6 @@ std::string fieldName(int panel, int ctrl)
     if (first == std::string::npos)
         return {};
     return label.substr(first, label.find_last_not_of(' ') - first + 1);
-}
-
-// A limit as the operator reads it, the same in every locale.
-std::string limitText(double v)
-{
-    char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
-    return std::string(buf, end);
 }
 
 void refuse(int panel, int ctrl, const std::string& why)
@@ -46,7 +38,7 @@ std::optional<double> enteredSetting(int panel, int ctrl)
     const double v = tk::numValue(panel, ctrl);
     if (v >= lo && v <= hi) // never true for NaN
         return v;
-    refuse(panel, ctrl, " вне допустимых пределов от " + limitText(lo) + " до " + limitText(hi) + ".");
+    refuse(panel, ctrl, " вне допустимых пределов от " + platform::numberText(lo) + " до " + platform::numberText(hi) + ".");
     return std::nullopt;
 }
 

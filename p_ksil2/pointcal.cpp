@@ -10,6 +10,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
+#include "platform/number_text.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
@@ -82,9 +83,7 @@ bool plausibleOrConfirmed(double value, double expected)
 {
     if (!(value == 0.0 || std::fabs(value - expected) > kPlausibleFraction * expected))
         return true;
-    char text[512];
-    std::snprintf(text, sizeof text, kImplausible, value, expected);
-    return tk::confirmPopup(kTitle, text) == 1;
+    return tk::confirmPopup(kTitle, platform::formatText(kImplausible, value, expected)) == 1;
 }
 
 void calibrateStage(int panel, int control, ViUInt16 channel, int row, double r0)

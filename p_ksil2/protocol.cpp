@@ -6,13 +6,17 @@
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol_file.h"
+#include "p_ksil2/session.h"
 #include "platform/datetime.h"
+#include "platform/number_text.h"
 #include "toolkit/toolkit.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 std::string logFileName = kDefaultLogFile;
 int logFile = 0;
@@ -25,17 +29,8 @@ std::string formatAll(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::va_list again;
-    va_copy(again, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, args);
+    std::string text = platform::formatTextV(format, args);
     va_end(args);
-    std::string text;
-    if (needed > 0) {
-        text.resize(static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<std::size_t>(needed));
-    }
-    va_end(again);
     return text;
 }
 
@@ -52,6 +47,28 @@ void cutToBuffer(std::string& text, std::size_t limit)
 } // namespace protocol_detail
 
 namespace {
+
+// Why a protocol text did not reach its file, in the operator's words.
+std::string writeFailureReason(int error)
+{
+    switch (error) {
+    case ENOSPC: return "нет места на диске";
+    case EDQUOT: return "превышена дисковая квота";
+    case EFBIG: return "превышен допустимый размер файла";
+    case EIO: return "ошибка ввода-вывода";
+    default: return std::strerror(error);
+    }
+}
+
+// Writes to a protocol file; a text that does not reach it whole is shown on
+// the status line, the reason first, where the field shows it (the text stays
+// on the panel that mirrors the protocol).
+void writeProtocol(int handle, std::string_view bytes)
+{
+    if (const int error = protocolWrite(handle, bytes))
+        showStatusProblem("Ошибка записи в файл протокола: " + writeFailureReason(error) + " (" + protocolPath(handle)
+                          + ")");
+}
 
 // Appends a UTF-8 text as a line (or lines, at inner line feeds) of a text box
 // and scrolls it so that its last line is in view.
@@ -71,7 +88,7 @@ void ksil5Write(int file, std::string_view lead, const std::string& text)
         std::string line(lead);
         line += text;
         line += '\n';
-        protocolWrite(file, line);
+        writeProtocol(file, line);
     }
     appendAndScroll(hPP5, PP5_BOX_PROT, platform::fromCp1251(text));
 }
@@ -81,7 +98,7 @@ void ksil5Write(int file, std::string_view lead, const std::string& text)
 void logWrite(int handle, std::string text)
 {
     if (handle > 0)
-        protocolWrite(handle, text);
+        writeProtocol(handle, text);
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
     appendAndScroll(hCHLP, CHLP_LOG, platform::fromCp1251(text));

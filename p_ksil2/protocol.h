@@ -13,8 +13,8 @@
 inline constexpr const char* kDefaultLogFile = "ksil2.log";
 inline constexpr std::size_t kLogBufferSize = 1024; // one formatted text: 1023 characters at most
 
-// Path of the КСИЛ2-4Л protocol, relative to the working directory unless
-// chosen in the file dialog. A КСИЛ5 run copies its own protocol path here.
+// Path of the КСИЛ2-4Л protocol (the name PP's FILE_NAME shows), relative to
+// the working directory unless chosen in the file dialog.
 extern std::string logFileName;
 // The open КСИЛ2-4Л protocol: 0 never opened, -1 opening failed, positive open.
 extern int logFile;
@@ -27,7 +27,8 @@ extern std::string pp5ProtFile;
 // empties LOG and writes the date line and the title.
 void openLog(int& handle, const std::string& path);
 // Writes a Windows-1251 text to the file (when handle > 0) and, without its
-// final line feed, as a line of LOG scrolled to its end.
+// final line feed, as a line of LOG scrolled to its end. A text that does not
+// reach the file whole is reported on the status line; LOG shows it anyway.
 void logWrite(int handle, std::string text);
 // Formats (cut to the 1024-byte buffer) and writes like logWrite.
 template <class... Args>

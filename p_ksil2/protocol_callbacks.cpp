@@ -49,8 +49,8 @@ int selFName(int panel, int control, int event, void* data, int e1, int e2)
     std::string chosen;
     if (tk::fileSelectPopup(workingDirectory(), "*.log", "*.log", "Файл протокола", true, chosen) == tk::FILE_NONE)
         return 0;
-    // Compared with the file receiving the results now, which a КСИЛ5 run may
-    // no longer name in logFileName; when none is open, the choice is opened.
+    // Compared with the file receiving the results now; when none is open,
+    // the choice is opened.
     if (!isOpenFile(logFile, chosen)) {
         if (logFile > 0)
             protocolClose(logFile);

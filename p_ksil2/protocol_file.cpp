@@ -1,21 +1,18 @@
 // Open protocol files behind integer handles.
 #include "p_ksil2/protocol_file.h"
 
-#include <cstdio>
+#include "platform/files.h"
+
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <system_error>
 
 namespace {
 
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 struct OpenFile {
-    std::unique_ptr<std::FILE, CloseFile> file;
+    platform::AppendFile file;
     std::string path;
+    bool midLine = false; // the file ends inside a line the program did not finish
 };
 
 std::map<int, OpenFile>& openFiles()
@@ -32,26 +29,36 @@ int protocolOpen(const std::string& path)
 {
     if (path.empty())
         return -1;
-    // "a+": read and write, every write at the end; text mode where the platform has one.
-    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "a+"));
+    auto file = platform::AppendFile::open(path);
     if (!file)
         return -1;
     std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const bool midLine = file->openedMidLine();
     const int handle = nextHandle++;
-    openFiles()[handle] = OpenFile{std::move(file), ec ? path : absolute.string()};
+    openFiles().emplace(handle, OpenFile{std::move(*file), ec ? path : absolute.string(), midLine});
     return handle;
 }
 
-void protocolWrite(int handle, std::string_view bytes)
+int protocolWrite(int handle, std::string_view bytes)
 {
     auto it = openFiles().find(handle);
     if (it == openFiles().end() || bytes.empty())
-        return;
-    std::FILE* f = it->second.file.get();
-    // Write errors are not examined: the line is on the panel either way.
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fflush(f);
+        return 0;
+    OpenFile& f = it->second;
+    std::string joined;
+    if (f.midLine) {
+        joined.reserve(bytes.size() + 1);
+        joined += '\n';
+        joined += bytes;
+        bytes = joined;
+    }
+    const auto written = f.file.append(bytes);
+    if (written.error == 0)
+        f.midLine = false;
+    else if (written.bytes > 0)
+        f.midLine = bytes[written.bytes - 1] != '\n';
+    return written.error;
 }
 
 void protocolClose(int handle)

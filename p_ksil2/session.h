@@ -5,10 +5,13 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 // Shows a failed driver call on MP's status line: the driver's message, a blank
 // and the call text, in red; status 0 only turns the line grey.
 void reportStatus(const char* callText, ViStatus status);
+// Shows a failure on MP's status line in red, cut to the status text's 255 characters.
+void showStatusProblem(std::string text);
 
 void selectInstrument();
 void reselectInstrument();

@@ -1,4 +1,5 @@
-// The status line of the main window: where every failed driver call is shown.
+// The status line of the main window: where every failed driver call, and
+// every other failure the operator must know of, is shown.
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
@@ -14,6 +15,13 @@ constexpr std::size_t kStatusChars = 255; // the status text is a 256-byte buffe
 
 } // namespace
 
+void showStatusProblem(std::string text)
+{
+    text.resize(platform::utf8Cut(text, platform::kNoLimit, kStatusChars).size());
+    tk::setValue(hMP, MP_MSG, text);
+    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
+}
+
 void reportStatus(const char* callText, ViStatus status)
 {
     if (status == 0) {
@@ -26,7 +34,5 @@ void reportStatus(const char* callText, ViStatus status)
     std::string text = message.data();
     text += ' ';
     text += callText ? callText : "";
-    text.resize(platform::utf8Cut(text, platform::kNoLimit, kStatusChars).size());
-    tk::setValue(hMP, MP_MSG, text);
-    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
+    showStatusProblem(std::move(text));
 }

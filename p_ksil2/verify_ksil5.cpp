@@ -106,8 +106,8 @@ void runSteps()
     showRunning(true);
     tk::resetTextBox(hPP5, PP5_BOX_PROT, "");
 
+    // The run's own protocol; the КСИЛ2-4Л protocol keeps its name.
     const std::string path = tk::textValue(hPP5, PP5_LINE_PROT);
-    logFileName = path;
     const ViUInt16 channel = chosenChannel();
     const double tolerance = pp5Tolerance(tk::intValue(hPP5, PP5_MEAS_MODE), ringTemp, temperature);
 

@@ -1,5 +1,5 @@
 // File facts through stat(2); whole-file replacement through a temporary file
-// and rename(2).
+// and rename(2); appending through write(2), every byte accounted for.
 #include "platform/files.h"
 
 #include <cerrno>
@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace platform {
 namespace {
@@ -82,6 +84,85 @@ bool replaceFileContent(const std::string& path, std::span<const char> bytes)
     return ok;
 }
 
+namespace {
+
+// What is wrong with a file that is there but is not a regular file.
+std::string notAFile(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) ? "it is a folder, not a file" : "it is not a regular file";
+}
+
+} // namespace
+
+std::optional<AppendFile> AppendFile::open(const std::string& path, std::string* why)
+{
+    const auto fail = [why](std::string text) {
+        if (why)
+            *why = std::move(text);
+        return std::nullopt;
+    };
+    // A device is not even opened when it is already in place: opening some
+    // of them acts on the device.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return fail(notAFile(st));
+    // Non-blocking, so that a FIFO put in the file's place after that check
+    // cannot hold the opening; the descriptor is checked again.
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0)
+        return fail(std::strerror(errno));
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const std::string reason = notAFile(st);
+        ::close(fd);
+        return fail(reason);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1)
+        last = '\n';
+    return AppendFile(fd, last != '\n');
+}
+
+AppendFile::AppendFile(AppendFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), openedMidLine_(other.openedMidLine_)
+{
+}
+
+AppendFile& AppendFile::operator=(AppendFile&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        openedMidLine_ = other.openedMidLine_;
+    }
+    return *this;
+}
+
+AppendFile::~AppendFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+AppendFile::Written AppendFile::append(std::string_view bytes)
+{
+    Written w;
+    while (w.bytes < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + w.bytes, bytes.size() - w.bytes);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            w.error = n < 0 ? errno : EIO;
+            break;
+        }
+        w.bytes += static_cast<std::size_t>(n);
+    }
+    return w;
+}
+
 std::optional<std::string> readRegularFile(const std::string& path, std::string* why)
 {
     const auto fail = [why](std::string text) {
@@ -96,9 +177,9 @@ std::optional<std::string> readRegularFile(const std::string& path, std::string*
         return fail(errno == ENOENT ? "no such file" : std::strerror(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const bool folder = S_ISDIR(st.st_mode);
+        const std::string reason = notAFile(st);
         ::close(fd);
-        return fail(folder ? "it is a folder, not a file" : "it is not a regular file");
+        return fail(reason);
     }
     std::string text;
     char buffer[65536];

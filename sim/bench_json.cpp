@@ -5,6 +5,7 @@
 #include "sim/entry_points.h"
 #include "drivers/meters.h"
 #include "drivers/tvbase.h"
+#include "platform/number_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -129,9 +130,8 @@ double getDouble(const json& j, const char* key, double def, const std::string& 
     if (!it->is_number()) fail(where, std::string("field \"") + key + "\" must be a number");
     const double v = it->get<double>();
     if (!std::isfinite(v) || v < lo || v > hi) {
-        char range[64];
-        std::snprintf(range, sizeof range, "%g to %g", lo, hi);
-        fail(where, std::string("field \"") + key + "\" is out of range (" + range + ")");
+        fail(where, std::string("field \"") + key + "\" is out of range (" +
+                        platform::formatText("%g to %g", lo, hi) + ")");
     }
     return v;
 }

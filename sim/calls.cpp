@@ -2,6 +2,8 @@
 // journal, per-entry call counts and the fault plan.
 #include "sim/core.h"
 
+#include "platform/number_text.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -122,9 +124,7 @@ void appendArg(std::string& out, std::uint64_t v) { out += std::to_string(v); }
 
 void appendArg(std::string& out, double v)
 {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.12g", v);
-    out += buf;
+    out += platform::formatText("%.12g", v);
 }
 
 void appendArg(std::string& out, const char* s)

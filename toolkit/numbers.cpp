@@ -2,10 +2,10 @@
 // limits, a value the operator typed kept as typed, and the text of a number.
 #include "toolkit/core_state.h"
 
+#include "platform/number_text.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace tk::detail {
 
@@ -46,28 +46,12 @@ double typedValue(const model::Control& c, double v)
 
 std::string formatNumber(double v)
 {
-    char buf[64];
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-    else
-        std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
+    return platform::numberText(v);
 }
 
 bool parseNumber(std::string_view text, double& v)
 {
-    std::string s(text);
-    const char* begin = s.c_str();
-    char* end = nullptr;
-    const double d = std::strtod(begin, &end);
-    if (end == begin)
-        return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    if (*end != '\0')
-        return false;
-    v = d;
-    return true;
+    return platform::parseNumber(text, v);
 }
 
 } // namespace tk::detail

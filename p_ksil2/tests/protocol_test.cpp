@@ -214,8 +214,9 @@ TEST_F(Protocol, ChoosingTheProtocolFileComparesWithTheFileOpenNow)
     EXPECT_EQ(readFile(upper), kDateLine + kTitle);
     EXPECT_EQ(logFileName, upper);
 
-    // A КСИЛ5 run copied its path into logFileName: choosing that path opens it,
-    // so the file named on the panel is the one that receives the results.
+    // Choosing is judged by the file open now, not by the name held: a choice
+    // that names another file opens it, so the file named on the panel is the
+    // one that receives the results.
     const std::string ksil5 = file("ksil5.log").string();
     logFileName = ksil5;
     chooseProtocol(ksil5);

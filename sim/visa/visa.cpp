@@ -3,6 +3,7 @@
 #include "drivers/visa.h"
 #include "sim/core.h"
 #include "platform/clock.h"
+#include "platform/number_text.h"
 
 #include <cctype>
 #include <cstdarg>
@@ -57,7 +58,7 @@ bool expandWrite(const char* fmt, va_list& ap, std::string& out)
         case '%': out += '%'; break;
         case 's': { const char* s = va_arg(ap, const char*); out += s ? s : ""; break; }
         case 'd': std::snprintf(buf, sizeof buf, "%d", va_arg(ap, int)); out += buf; break;
-        case 'f': std::snprintf(buf, sizeof buf, "%f", va_arg(ap, double)); out += buf; break;
+        case 'f': out += platform::formatText("%f", va_arg(ap, double)); break;
         default: return false;
         }
     }

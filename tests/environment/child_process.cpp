@@ -55,6 +55,8 @@ Child::Child(const ChildOptions& options)
         ::dup2(in, 0);
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
+        if (!options.workDir.empty() && ::chdir(options.workDir.c_str()) != 0)
+            ::_exit(125);
         if (options.unprivileged && ::geteuid() == 0) {
             const gid_t nobody = 65534;
             if (::setgroups(1, &nobody) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)

@@ -13,6 +13,7 @@ struct ChildOptions {
     std::vector<std::string> argv;    // argv[0] is the program's path
     std::vector<std::string> env;     // the whole environment, "NAME=value"
     bool unprivileged = false;        // run as nobody (uid and gid 65534) when started by root
+    std::string workDir = {};         // its working folder; empty: the test's own
 };
 
 class Child {

@@ -64,6 +64,28 @@ void Station::useBrokenLibrary(const std::string& file)
 
 Child::End Station::run(const std::map<std::string, std::optional<std::string>>& changes, bool unprivileged) const
 {
+    ChildOptions options;
+    options.argv = {(root_ / "bin" / "p_ksil2").string()};
+    return start(std::move(options), changes, unprivileged);
+}
+
+Child::End Station::runOther(const std::string& program, const std::vector<std::string>& args,
+                             const std::map<std::string, std::optional<std::string>>& changes,
+                             const fs::path& workDir) const
+{
+    const fs::path copy = root_ / "bin" / program;
+    if (!fs::exists(copy))
+        place(fs::path(KSIL_BIN_DIR) / program, copy);
+    ChildOptions options;
+    options.argv = {copy.string()};
+    options.argv.insert(options.argv.end(), args.begin(), args.end());
+    options.workDir = workDir.string();
+    return start(std::move(options), changes, false);
+}
+
+Child::End Station::start(ChildOptions options, const std::map<std::string, std::optional<std::string>>& changes,
+                          bool unprivileged) const
+{
     std::map<std::string, std::optional<std::string>> env{
         {"PATH", "/usr/bin:/bin"},
         {"HOME", (root_ / "home").string()},
@@ -87,8 +109,6 @@ Child::End Station::run(const std::map<std::string, std::optional<std::string>>&
         env["XDG_RUNTIME_DIR"] = run.string();
     }
 
-    ChildOptions options;
-    options.argv = {(root_ / "bin" / "p_ksil2").string()};
     options.unprivileged = unprivileged;
     for (const auto& [name, value] : env)
         if (value)

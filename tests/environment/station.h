@@ -31,8 +31,17 @@ public:
     // runs as root, so that a file without read permission is refused.
     Child::End run(const std::map<std::string, std::optional<std::string>>& env = {},
                    bool unprivileged = false) const;
+    // Runs another program of the build (a writer, a scripted operator) from
+    // the station's bin/ with arguments, in the station's environment changed
+    // by env, in the working folder workDir.
+    Child::End runOther(const std::string& program, const std::vector<std::string>& args,
+                        const std::map<std::string, std::optional<std::string>>& env,
+                        const std::filesystem::path& workDir) const;
 
 private:
+    Child::End start(ChildOptions options, const std::map<std::string, std::optional<std::string>>& changes,
+                     bool unprivileged) const;
+
     std::filesystem::path root_;
 };
 

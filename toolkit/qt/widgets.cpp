@@ -1,6 +1,7 @@
 #include "toolkit/qt/widgets.h"
 
 #include "platform/files.h"
+#include "platform/number_text.h"
 #include "toolkit/backend.h"
 
 #include <QCloseEvent>
@@ -58,9 +59,7 @@ QString plainLabel(std::string_view label)
 
 QString formatNumber(double value)
 {
-    if (std::isnan(value) || std::isinf(value))
-        return QString::number(value);
-    return QLocale::c().toString(value, 'g', 10);
+    return toQString(platform::numberText(value));
 }
 
 // --- PanelWindow ---------------------------------------------------------------
@@ -115,9 +114,6 @@ bool isInteger(DataType type)
            type == DataType::UInt32;
 }
 
-// Largest magnitude shown as an integer's digits; beyond it, as a double.
-constexpr double kIntegerDigits = 9e15;
-
 bool parses(const QString& text, double& value)
 {
     return core::parseTypedNumber(text.toStdString(), value);
@@ -141,7 +137,7 @@ bool numberUnderway(const QString& text)
 NumField::NumField(QWidget* parent, DataType type) : QAbstractSpinBox(parent), type_(type)
 {
     setAccelerated(true);
-    lineEdit()->setText(textOf(value_));
+    lineEdit()->setText(formatNumber(value_));
     QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this] { edited_ = true; });
     // Enter and leaving the field both end the editing; only an edit is an input.
     QObject::connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
@@ -154,7 +150,7 @@ void NumField::setValue(double value)
 {
     value_ = value;
     edited_ = false;
-    const QString text = textOf(value);
+    const QString text = formatNumber(value); // an integer field holds whole numbers
     if (lineEdit()->text() != text)
         lineEdit()->setText(text);
 }
@@ -164,13 +160,6 @@ void NumField::setLimits(double lo, double hi)
     limited_ = true;
     lo_ = lo;
     hi_ = std::max(lo, hi);
-}
-
-QString NumField::textOf(double value) const
-{
-    if (isInteger(type_) && std::isfinite(value) && std::fabs(value) < kIntegerDigits)
-        return QString::number(static_cast<qint64>(std::llround(value)));
-    return formatNumber(value);
 }
 
 // Keystrokes that cannot belong to a number are refused; every number the

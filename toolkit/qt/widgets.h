@@ -85,7 +85,6 @@ protected:
 
 private:
     void commitTyped();
-    QString textOf(double value) const;
 
     DataType type_;
     double value_ = 0.0;
