@@ -40,7 +40,8 @@ void closeMultimeter();
 
 // One reading from the first open meter (four-wire resistance in ohms, DC volts,
 // DC amperes), after the 0.005 s settling wait. -1 when no meter is open, and
-// the reading is then left as it was.
+// the reading is then left as it was; gauge::kStatusNotANumber, after its report,
+// when the driver delivered no number. Only a status of 0 is a reading.
 ViStatus measureFres(double* reading);
 ViStatus measureVoltDc(double* reading);
 ViStatus measureCurrDc(double* reading);
@@ -56,6 +57,12 @@ ViStatus setVoltRange(double volts);
 void configureMeter(ViInt16 function);
 
 namespace gauge {
+
+// A reading is a finite number; a meter that delivers NaN or an infinity has
+// failed to measure, whatever status its driver returned.
+bool validReading(double value);
+// Status of a reading that is no number (shown on the status line with the call).
+inline constexpr ViStatus kStatusNotANumber = -2;
 
 // The range setResRange and setVoltRange pass to the meter.
 double resRangeStep(double ohms);

@@ -14,6 +14,11 @@ namespace gauge {
 // open meter's driver. Returns status.
 ViStatus checked(std::string_view label, ViStatus status);
 
+// Reports a reading that is not a number on the status line, as the call
+// label cut before its first "(" and the value, and records kStatusNotANumber
+// as meterStatus. Returns kStatusNotANumber.
+ViStatus notANumber(std::string_view label, double reading);
+
 // The operator, through the hooks the program set.
 std::optional<Choice> choose(const char* title, int modelCode);
 void showWait(std::string_view text);

@@ -48,7 +48,8 @@ const gauge::labels::ReadingLabels& labelsOf(Quantity q)
     return lb::kFres;
 }
 
-ViStatus read(Quantity q, double* reading)
+// The family's calls of one reading; label names the call that delivered it.
+ViStatus readFamily(Quantity q, double* reading, std::string_view& label)
 {
     Delay(kReadingSettle);
     const auto& labels = labelsOf(q);
@@ -64,26 +65,41 @@ ViStatus read(Quantity q, double* reading)
         if (st < 0)
             return st;
         ViInt32 count = 0;
+        label = lb::kHpE1412Fetch;
         return gauge::checked(lb::kHpE1412Fetch, p_hpe1412_timedFetch_Q(viHP1412, kFetchTimeoutMs, reading, &count));
     }
     if (viHP3458) {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kHp3458Functions, q));
+        label = labels.hp3458aMeasure;
         return gauge::checked(labels.hp3458aMeasure, p_hp3458a_measure_Q(viHP3458, code, reading));
     }
     if (viDMM) {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kDmmFunctions, q));
+        label = labels.tvmultMeasure;
         return gauge::checked(labels.tvmultMeasure, p_tvmult_measure_Q(viDMM, code, reading));
     }
     if (viDMM1) {
         // Reads the function configureMeter set; no function code here.
         ViInt32 count = 0;
+        label = labels.tvmultc1Read;
         return gauge::checked(labels.tvmultc1Read, p_tvmultc1_read_Q(viDMM1, &count, reading));
     }
     if (viM_DMM1) {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kMezDmmFunctions, q));
+        label = labels.tvmmultc1Measure;
         return gauge::checked(labels.tvmmultc1Measure, p_tvmmultc1_measure_Q(viM_DMM1, code, reading));
     }
     return -1;
+}
+
+// A reading whose calls succeeded but which is not a number is a failed reading.
+ViStatus read(Quantity q, double* reading)
+{
+    std::string_view label;
+    const ViStatus status = readFamily(q, reading, label);
+    if (status < 0 || gauge::validReading(*reading))
+        return status;
+    return gauge::notANumber(label, *reading);
 }
 
 } // namespace

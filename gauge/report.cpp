@@ -7,6 +7,7 @@
 #include "toolkit/toolkit.h"
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -91,6 +92,18 @@ ViStatus checked(std::string_view label, ViStatus status)
     return status;
 }
 
+ViStatus notANumber(std::string_view label, double reading)
+{
+    meterStatus = kStatusNotANumber;
+    std::string text(label.substr(0, label.find('(')));
+    text += "показание мультиметра не является числом (";
+    text += std::isnan(reading) ? "nan" : reading < 0 ? "-inf" : "inf";
+    text += ")";
+    if (hooks.showStatus)
+        hooks.showStatus(text.c_str());
+    return kStatusNotANumber;
+}
+
 void setOperatorHooks(const OperatorHooks& h)
 {
     hooks = h;
@@ -122,6 +135,11 @@ void meterChanged()
 void tellNoMeter()
 {
     tk::messagePopup(kSearchTitle, kNoMeterText);
+}
+
+bool validReading(double value)
+{
+    return std::isfinite(value);
 }
 
 } // namespace gauge

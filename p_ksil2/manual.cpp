@@ -4,6 +4,7 @@
 
 #include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
+#include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
@@ -11,6 +12,8 @@
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
+
+#include <optional>
 
 int autoMeasure = 0;
 
@@ -26,6 +29,15 @@ void setManualPoint()
 {
     if (mvi == 0)
         return;
+    // The module is touched only for a channel and a resistance it can be set to.
+    const std::optional<double> chosen = enteredSetting(hPP, PP_CHAN);
+    if (!chosen)
+        return;
+    const std::optional<double> set = enteredSetting(hPP, PP_R_Z);
+    if (!set)
+        return;
+    const auto channel = static_cast<ViUInt16>(*chosen);
+
     const tk::WaitCursor busy;
     ViStatus status = tvksil2_switch(mvi, 0, 0);
     if (status != 0)
@@ -34,7 +46,6 @@ void setManualPoint()
         tvksil2_reset(mvi);
         return;
     }
-    const auto channel = static_cast<ViUInt16>(tk::intValue(hPP, PP_CHAN));
     status = tvksil2_config_trigger(mvi, 0);
     if (status != 0)
         reportStatus("tvksil2_config_trigger(mvi, 0)", status);
@@ -45,12 +56,11 @@ void setManualPoint()
     tk::setValue(hPP, PP_CHAN, channel);
     Delay(kSettle);
 
-    const double set = tk::numValue(hPP, PP_R_Z);
-    tk::setValue(hPP, PP_R_I, set);
-    const bool ranged = setResRangeForReading(set);
+    tk::setValue(hPP, PP_R_I, *set);
+    const bool ranged = setResRangeForReading(*set);
     if (autoMeasure)
         configureMeter(kFourWireRes);
-    if (const ViStatus st = tvksil2_config_R(mvi, channel, set); st < 0) {
+    if (const ViStatus st = tvksil2_config_R(mvi, channel, *set); st < 0) {
         reportStatus("tvksil2_config_R(mvi, chan, R)", st);
         return;
     }
@@ -65,14 +75,14 @@ void setManualPoint()
 
     // The channel stays on: for the operator's own measurement, or until the next SET.
     double measured = 0.0;
-    // A reading taken on a range the meter refused is no measurement.
+    // A reading taken on a range the meter refused is no measurement, nor is
+    // one that is not a number; the status line says which.
     if (!autoMeasure || !ranged || measureFres(&measured) != 0) {
         tk::setActiveCtrl(hPP, PP_R_I);
         return;
     }
     tk::setValue(hPP, PP_R_I, measured);
-    // The reading itself is recorded: R_I holds it only within its limits.
-    addPovRowValues(channel, set, measured);
+    addPovRowValues(channel, *set, measured);
 }
 
 bool committedOrChanged(int event)
@@ -97,13 +107,24 @@ int inputP(int, int, int event, void*, int, int)
 {
     if (event != tk::EVENT_COMMIT)
         return 0;
-    const auto channel = static_cast<ViUInt16>(tk::intValue(hPP, PP_CHAN));
+    // A pair that cannot be recorded is refused before the channel goes off:
+    // the operator corrects it, or measures again.
+    const std::optional<double> chosen = enteredSetting(hPP, PP_CHAN);
+    if (!chosen)
+        return 0;
+    const std::optional<double> set = enteredSetting(hPP, PP_R_Z);
+    if (!set)
+        return 0;
+    const std::optional<double> measured = enteredReading(hPP, PP_R_I);
+    if (!measured)
+        return 0;
+    const auto channel = static_cast<ViUInt16>(*chosen);
     // The reading was taken before: the row is recorded whatever the switch
     // says, and a failure to switch the channel off is shown.
     if (mvi != 0)
         if (const ViStatus st = tvksil2_switch(mvi, channel, 0); st != 0)
             reportStatus("tvksil2_switch (mvi, chan, 0)", st);
-    addPovRow(channel);
+    addPovRowValues(channel, *set, *measured);
     tk::setActiveCtrl(hPP, PP_R_Z);
     return 0;
 }

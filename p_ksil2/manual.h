@@ -8,9 +8,11 @@
 extern int autoMeasure;
 
 // Toolkit callbacks
-// PP's SET: the automatic verification with PP's AUTO_POV on, else one manual point.
+// PP's SET: the automatic verification with PP's AUTO_POV on, else one manual
+// point (refused, with the reason, for a CHAN or R_Z outside its range).
 int setP(int panel, int control, int event, void* data, int e1, int e2);
-// PP's INPUT: channel off, the R_Z/R_I pair recorded as a row.
+// PP's INPUT: channel off, the R_Z/R_I pair recorded as a row; refused, the
+// channel left on, when CHAN or R_Z is outside its range or R_I no reading.
 int inputP(int panel, int control, int event, void* data, int e1, int e2);
 // PP's CHAN (and the page becoming visible): focus to R_Z.
 int setChan(int panel, int control, int event, void* data, int e1, int e2);

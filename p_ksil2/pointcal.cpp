@@ -4,6 +4,7 @@
 
 #include "gauge/gauge.h"
 #include "p_ksil2/calibration_rules.h"
+#include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/p_ksil2.h"
@@ -103,7 +104,10 @@ void calibrateStage(ViUInt16 channel, int row, double r0)
     }
     if (!askOperator(channel))
         return;
-    const double value = stageFromReading(tk::numValue(hDP, DP_R), r0);
+    const std::optional<double> reading = enteredReading(hDP, DP_R);
+    if (!reading)
+        return;
+    const double value = stageFromReading(*reading, r0);
     if (!plausibleOrConfirmed(value, expected))
         return;
     storeCalCell(row, channel, value, stageColour(value, expected));
@@ -122,7 +126,10 @@ void calibrateR0(ViUInt16 channel)
     }
     if (!askOperator(channel))
         return;
-    const double r0 = r0FromReading(tk::numValue(hDP, DP_R));
+    const std::optional<double> reading = enteredReading(hDP, DP_R);
+    if (!reading)
+        return;
+    const double r0 = r0FromReading(*reading);
     storeCalCell(kR0Row, channel, r0, r0Colour(r0));
 }
 

@@ -58,7 +58,8 @@ bool verifyPoints(ViUInt16 channel)
         }
         settle(kSettle);
         configureMeter(kFourWireRes);
-        // A reading taken on a range the meter refused is no measurement.
+        // A reading taken on a range the meter refused is no measurement; nor
+        // is one that is not a number (the meter layer fails it).
         const bool ranged = setResRangeForReading(point);
         settle(kSettle);
         double measured = 0.0;
@@ -71,7 +72,6 @@ bool verifyPoints(ViUInt16 channel)
             return false;
         }
         tk::setValue(hPP, PP_R_I, measured);
-        // The reading itself is recorded: R_I holds it only within its limits.
         addPovRowValues(channel, point, measured);
         resultShown();
     }
@@ -115,7 +115,8 @@ void addPovRowValues(std::uint16_t channel, double set, double measured)
 {
     const double deviation = measured - set;
     const double norm = normR(set);
-    const bool outOfNorm = std::fabs(deviation) > norm; // a tie, and NaN, are within norm
+    // A tie is within norm; a deviation that is not a number never is.
+    const bool outOfNorm = !(std::fabs(deviation) <= norm);
 
     tk::insertTableRows(hPP, PP_TABLE_R, -1, 1);
     const int row = tk::numTableRows(hPP, PP_TABLE_R);
@@ -129,11 +130,6 @@ void addPovRowValues(std::uint16_t channel, double set, double measured)
     tk::setAttr(hPP, PP_TABLE_R, tk::Attr::FirstVisibleLine, row);
 
     logPovResult(channel, set, measured, deviation, outOfNorm);
-}
-
-void addPovRow(std::uint16_t channel)
-{
-    addPovRowValues(channel, tk::numValue(hPP, PP_R_Z), tk::numValue(hPP, PP_R_I));
 }
 
 void runAutoVerification()

@@ -14,9 +14,8 @@ inline constexpr std::array<double, 19> povPoints{
 extern int pp5Running;  // a КСИЛ5 run is in progress
 extern int pp5WaitStep; // the КСИЛ5 run waits for "Далее"
 
-// Appends PP's current R_Z/R_I pair as a result row of TABLE_R and a protocol line.
-void addPovRow(std::uint16_t channel);
-// Appends a result row for a set and a measured value (addPovRow with the values given).
+// Appends a result row of TABLE_R and a protocol line for a set and a measured
+// value, judged against the norm.
 void addPovRowValues(std::uint16_t channel, double set, double measured);
 // Both channels through every test point, measured, recorded and judged (SET with AUTO_POV on).
 void runAutoVerification();

@@ -6,6 +6,7 @@
 #include "p_ksil2/verify.h"
 
 #include "drivers/tvksil2.h"
+#include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
@@ -14,6 +15,7 @@
 #include "toolkit/toolkit.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 int pp5Running = 0;
@@ -72,8 +74,39 @@ void stopRun()
     tk::setValue(hPP5, PP5_SET_R, 0.0);
 }
 
+// The operator's value of the point once "Далее" is pressed: a value that is
+// not a reading is refused and the run waits at the point again. Nothing when
+// the run was stopped meanwhile.
+std::optional<double> enteredPoint()
+{
+    for (;;) {
+        while (pp5Running && pp5WaitStep)
+            tk::processEvents();
+        if (!pp5Running)
+            return std::nullopt;
+        // An empty field: "Далее" with nothing typed waits on.
+        if (std::isnan(tk::numValue(hPP5, PP5_MEAS_R))) {
+            pp5WaitStep = 1;
+            continue;
+        }
+        if (const std::optional<double> measured = enteredReading(hPP5, PP5_MEAS_R))
+            return measured;
+        pp5WaitStep = 1;
+    }
+}
+
 void runSteps()
 {
+    const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
+    int temperature = 0;
+    if (ringTemp == 3) {
+        // A temperature the field cannot hold is refused before the run starts.
+        const std::optional<double> typed = enteredSetting(hPP5, PP5_NUMERIC_TEMP);
+        if (!typed)
+            return;
+        temperature = static_cast<int>(*typed);
+    }
+
     pp5Running = 1;
     showRunning(true);
     tk::resetTextBox(hPP5, PP5_BOX_PROT, "");
@@ -81,8 +114,6 @@ void runSteps()
     // The run's own protocol; the КСИЛ2-4Л protocol keeps its name.
     const std::string path = tk::textValue(hPP5, PP5_LINE_PROT);
     const ViUInt16 channel = chosenChannel();
-    const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
-    const int temperature = ringTemp == 3 ? tk::intValue(hPP5, PP5_NUMERIC_TEMP) : 0;
     const double tolerance = pp5Tolerance(tk::intValue(hPP5, PP5_MEAS_MODE), ringTemp, temperature);
 
     if (!driverOk("tvksil2_switch (mvi, chan, 1)", tvksil2_switch(mvi, channel, 1))) {
@@ -112,19 +143,13 @@ void runSteps()
         // The measured value of the point before is gone: "Далее" records only what is typed for this one.
         tk::setValue(hPP5, PP5_MEAS_R, std::nan(""));
         tk::setActiveCtrl(hPP5, PP5_MEAS_R);
-        double measured = std::nan("");
-        while (pp5Running && std::isnan(measured)) {
-            while (pp5Running && pp5WaitStep)
-                tk::processEvents();
-            measured = tk::numValue(hPP5, PP5_MEAS_R);
-            pp5WaitStep = 1; // "Далее" with nothing typed waits on
-        }
-        if (!pp5Running) {
+        const std::optional<double> measured = enteredPoint();
+        if (!measured) {
             ksil5CloseProtocol(file); // stopped by START inside the wait: the stop is done
             return;
         }
-        const bool outOfNorm = std::fabs(measured - set) > tolerance; // NaN counts as within
-        ksil5WritePoint(file, set, measured, tolerance, outOfNorm);
+        const bool outOfNorm = !(std::fabs(*measured - set) <= tolerance); // a tie is within
+        ksil5WritePoint(file, set, *measured, tolerance, outOfNorm);
     }
     ksil5CloseProtocol(file);
     stopRun();

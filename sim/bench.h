@@ -152,6 +152,9 @@ struct Meter {
     double conversionTime = 0.02; // seconds per reading, spent on the platform clock
     double voltDc = 0.0;         // what the DC voltage and current functions read
     double currDc = 0.0;
+    // When set, every four-wire resistance reading delivers this value with
+    // success, whatever the wiring: a meter that reads NaN or an infinity.
+    std::optional<double> fixedReading;
 
     // State, reset when the bench is loaded.
     struct State {

@@ -287,9 +287,24 @@ Channel generatedChannel(std::mt19937& rng, double r0, double deviation)
     return ch;
 }
 
+// What a meter that delivers a fixed value reads: a number, or "nan", "inf" or
+// "-inf" for a meter that delivers no number.
+std::optional<double> getFixedReading(const json& j, const char* key, const std::string& where)
+{
+    auto it = j.find(key);
+    if (it == j.end()) return std::nullopt;
+    if (it->is_number()) return getDouble(j, key, 0.0, where);
+    const std::string s = it->is_string() ? it->get<std::string>() : "";
+    if (s == "nan") return std::numeric_limits<double>::quiet_NaN();
+    if (s == "inf") return std::numeric_limits<double>::infinity();
+    if (s == "-inf") return -std::numeric_limits<double>::infinity();
+    fail(where, std::string("field \"") + key + "\" must be a number, \"nan\", \"inf\" or \"-inf\"");
+}
+
 Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
 {
-    checkKeys(j, where, {"family", "wiredTo", "gainError", "noise", "seed", "conversionTime", "voltDc", "currDc"});
+    checkKeys(j, where, {"family", "wiredTo", "gainError", "noise", "seed", "conversionTime", "voltDc", "currDc",
+                         "fixedReading"});
     Meter m;
     m.family = static_cast<int>(getInt(j, "family", onMezzanine ? kModelMezMeter : 0, where, kInt32Min, kInt32Max));
     const bool known = onMezzanine ? m.family == kModelMezMeter
@@ -311,6 +326,7 @@ Meter parseMeter(const json& j, const std::string& where, bool onMezzanine)
     m.conversionTime = getDouble(j, "conversionTime", 0.02, where, 0.0, kMaxConversionTime);
     m.voltDc = getDouble(j, "voltDc", 0.0, where);
     m.currDc = getDouble(j, "currDc", 0.0, where);
+    m.fixedReading = getFixedReading(j, "fixedReading", where);
     return m;
 }
 

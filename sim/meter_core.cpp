@@ -88,6 +88,7 @@ double reading(Meter& m, Quantity q)
     double range = 0.0;
     switch (q) {
     case Quantity::Resistance:
+        if (m.fixedReading) return *m.fixedReading;
         truth = meterTrueResistance(m);
         range = m.state.resRange;
         if (truth >= kOpenCircuit) return kOpenCircuit;

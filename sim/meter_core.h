@@ -24,7 +24,8 @@ ViStatus close(int family, ViSession vi);
 ViStatus with(int family, ViSession vi, const std::function<ViStatus(Meter&)>& change);
 // Takes one reading of the quantity: spends the conversion time on the
 // platform clock, applies gain error and noise, reports an open circuit or
-// an overload (above 1.2 × a fixed range) as kOpenCircuit.
+// an overload (above 1.2 × a fixed range) as kOpenCircuit; a meter with a
+// fixedReading delivers that for resistance.
 double reading(Meter& m, Quantity q);
 ViStatus errorMessage(ViStatus status, ViChar message[256]);
 

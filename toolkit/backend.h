@@ -88,7 +88,11 @@ struct InputEvent {
 void queue(const InputEvent& ev);
 size_t queued();
 
+// The number a text typed into a numeric field stands for, as storeText reads it.
+bool parseTypedNumber(std::string_view text, double& value);
+
 // Store a value the operator entered, without notifying the backend back.
+// A numeric keeps the value as typed (see tk::numericRange).
 void storeValue(int panel, int ctrl, double value);
 void storeText(int panel, int ctrl, std::string_view text);
 void storeIndex(int panel, int ctrl, int index);

@@ -70,8 +70,14 @@ void notifyControl(int panel, int ctrl, Change what, int a = 0, int b = 0);
 int addPanel(std::unique_ptr<model::Panel> p);
 int addMenuBar(std::unique_ptr<model::MenuBar> m);
 
-// Numeric coercion to the control's data type and limits.
+// A value the program sets, coerced to the control's data type and limits.
 double coerce(const model::Control& c, double v);
+// A value the operator typed: kept as typed (an integer control rounds it), so
+// that the program sees a value outside the limits and refuses it with its
+// reason instead of working on one the operator did not type.
+double typedValue(const model::Control& c, double v);
+// The range of an integer data type; false for the others.
+bool typeRange(DataType type, double& lo, double& hi);
 // Value of a list, ring or binary switch: the current item's value.
 bool currentItemValue(const model::Control& c, int& value);
 int visibleLinesFor(int height);

@@ -136,6 +136,11 @@ size_t queued()
     return state().queue.size();
 }
 
+bool parseTypedNumber(std::string_view text, double& value)
+{
+    return parseNumber(text, value);
+}
+
 // The store functions take what a backend saw the operator do; a control
 // that has gone meanwhile is no mistake of the program, so nothing is reported.
 
@@ -160,7 +165,7 @@ void storeValue(int panel, int ctrl, double value)
         c->num = value != 0.0 ? 1.0 : 0.0;
         break;
     default:
-        c->num = coerce(*c, value);
+        c->num = typedValue(*c, value);
         break;
     }
 }
@@ -173,7 +178,7 @@ void storeText(int panel, int ctrl, std::string_view text)
     if (c->kind == Kind::Numeric) {
         double v = 0;
         if (parseNumber(text, v))
-            c->num = coerce(*c, v);
+            c->num = typedValue(*c, v);
     } else if (c->kind == Kind::TextBox) {
         c->lines = splitLines(text);
         c->lineColors.clear();

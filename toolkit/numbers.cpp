@@ -1,5 +1,5 @@
-// Numbers: coercion of a value to a control's data type and limits, and the
-// text of a number, shown and typed.
+// Numbers: a value set by the program coerced to a control's data type and
+// limits, a value the operator typed kept as typed, and the text of a number.
 #include "toolkit/core_state.h"
 
 #include "platform/number_text.h"
@@ -9,23 +9,39 @@
 
 namespace tk::detail {
 
+namespace {
+
+bool isIntegerType(DataType type)
+{
+    return type == DataType::Int16 || type == DataType::UInt16 || type == DataType::Int32 || type == DataType::UInt32;
+}
+
+} // namespace
+
+bool typeRange(DataType type, double& lo, double& hi)
+{
+    switch (type) {
+    case DataType::Int16: lo = -32768.0; hi = 32767.0; return true;
+    case DataType::UInt16: lo = 0.0; hi = 65535.0; return true;
+    case DataType::Int32: lo = -2147483648.0; hi = 2147483647.0; return true;
+    case DataType::UInt32: lo = 0.0; hi = 4294967295.0; return true;
+    default: return false;
+    }
+}
+
 double coerce(const model::Control& c, double v)
 {
-    auto toInt = [&](double lo, double hi) {
-        if (std::isnan(v))
-            return 0.0;
-        return std::clamp(std::round(v), lo, hi);
-    };
-    switch (c.type) {
-    case DataType::Int16: v = toInt(-32768.0, 32767.0); break;
-    case DataType::UInt16: v = toInt(0.0, 65535.0); break;
-    case DataType::Int32: v = toInt(-2147483648.0, 2147483647.0); break;
-    case DataType::UInt32: v = toInt(0.0, 4294967295.0); break;
-    default: break;
-    }
+    double lo = 0.0, hi = 0.0;
+    if (typeRange(c.type, lo, hi))
+        v = std::isnan(v) ? 0.0 : std::clamp(std::round(v), lo, hi);
     if (c.hasLimits && !std::isnan(v))
         v = std::clamp(v, c.minValue, std::max(c.minValue, c.maxValue));
     return v;
+}
+
+double typedValue(const model::Control& c, double v)
+{
+    return isIntegerType(c.type) && std::isfinite(v) ? std::round(v) : v;
 }
 
 std::string formatNumber(double v)

@@ -128,7 +128,9 @@ int newCtrl(int panel, Kind kind, std::string_view label, int top, int left, int
 int setCtrlCallback(int panel, int ctrl, CtrlCallback cb, void* data);
 int defaultCtrl(int panel, int ctrl); // value, items, rows, cells and colours back to the loaded state
 
-// Values. Numerics are coerced to the control's data type and limits.
+// Values. A numeric the program sets is coerced to the control's data type and
+// limits; what the operator types is kept as typed, outside the limits too
+// (numericRange tells the program what it may accept).
 // Lists and rings: the value is the current item's value; setting a value selects
 // the item that has it. Text boxes: the whole text, lines separated by '\n'.
 int setValue(int panel, int ctrl, double value);
@@ -136,6 +138,9 @@ int setValue(int panel, int ctrl, std::string_view text);
 double numValue(int panel, int ctrl);
 int intValue(int panel, int ctrl);
 std::string textValue(int panel, int ctrl);
+// The values a numeric takes: its limits, else the range of its integer data
+// type. ERR_ARG for a double without limits: any number.
+int numericRange(int panel, int ctrl, double& min, double& max);
 
 int setAttr(int panel, int ctrl, Attr attr, int value);              // ctrl 0: the panel
 int setAttr(int panel, int ctrl, Attr attr, std::string_view text);  // ctrl 0: the panel

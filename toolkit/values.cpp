@@ -1,4 +1,5 @@
-// Control values: set by the program, coerced to the control, read back.
+// Control values: set by the program, coerced to the control, read back; the
+// range a numeric takes.
 #include "toolkit/core_state.h"
 
 #include <climits>
@@ -147,6 +148,20 @@ std::string textValue(int panel, int ctrl)
     case Kind::Led: return formatNumber(c->num);
     default: return {};
     }
+}
+
+int numericRange(int panel, int ctrl, double& min, double& max)
+{
+    const Target t = targetControl("numericRange", panel, ctrl, {Kind::Numeric});
+    if (!t)
+        return t.status;
+    const model::Control* c = t.ctrl;
+    if (c->hasLimits) {
+        min = c->minValue;
+        max = c->maxValue;
+        return OK;
+    }
+    return typeRange(c->type, min, max) ? OK : ERR_ARG;
 }
 
 } // namespace tk

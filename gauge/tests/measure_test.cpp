@@ -188,3 +188,53 @@ TEST_F(MeterLayer, FailedE1412CallEndsTheReading)
 }
 
 } // namespace
+
+namespace {
+
+// A driver that delivers NaN or an infinity with success has not measured: the
+// layer fails the reading on every family and says so with the call that
+// delivered it. An overload (9.9e37) is a reading.
+TEST_F(MeterLayer, AReadingThatIsNoNumberIsAFailedReading)
+{
+    struct Family {
+        const char* name;
+        gauge::Choice choice;
+        int (*open)();
+        sim::Meter* (*meter)();
+        const char* call; // the report label up to its "("
+    };
+    const Family families[] = {
+        {"HP E1412", {kE1412, 0}, openHP1412, [] { return &*sim::instrument(kE1412)->meter; }, "p_hpe1412_timedFetch_Q "},
+        {"HP 3458A", {kHp3458, 0}, openHP3458, [] { return &*sim::instrument(kHp3458)->meter; }, "p_hp3458a_measure_Q "},
+        {"DMM", {kDmm, 0}, openDMM, [] { return &*sim::instrument(kDmm)->meter; }, "p_tvmult_measure_Q "},
+        {"ЦMM1", {kDmm1, 0}, openDMM1, [] { return &*sim::instrument(kDmm1)->meter; }, "p_tvmultc1_read_Q "},
+        {"МЦMM", {kCarrier, kMezMeterPosition}, openM_DMM1,
+         [] { return &*sim::mezzanine(kCarrier, kMezMeterPosition)->meter; }, "p_tvmmultc1_measure_Q "},
+    };
+    const struct {
+        double value;
+        const char* shown;
+    } values[] = {{std::nan(""), "nan"}, {HUGE_VAL, "inf"}, {-HUGE_VAL, "-inf"}};
+    for (const Family& f : families) {
+        SCOPED_TRACE(f.name);
+        end();
+        begin();
+        answer(f.choice);
+        ASSERT_EQ(f.open(), 0);
+        for (const auto& v : values) {
+            f.meter()->fixedReading = v.value;
+            double reading = 0.0;
+            EXPECT_EQ(measureFres(&reading), gauge::kStatusNotANumber) << v.shown;
+            EXPECT_EQ(meterStatus, gauge::kStatusNotANumber);
+            EXPECT_EQ(lastStatusLine(), std::string(f.call) + "показание мультиметра не является числом (" + v.shown + ")");
+        }
+        op.statusLines.clear();
+        f.meter()->fixedReading = sim::kOpenCircuit;
+        double reading = 0.0;
+        EXPECT_EQ(measureFres(&reading), 0);
+        EXPECT_EQ(reading, sim::kOpenCircuit);
+        EXPECT_TRUE(op.statusLines.empty());
+    }
+}
+
+} // namespace

@@ -270,8 +270,12 @@ TEST_F(ResourceLoad, ControlsStartInTheStateTheProgramExpects)
     // Limits and types the operations rely on.
     tk::setValue(pp, 2, 7.0);
     EXPECT_EQ(tk::intValue(pp, 2), 2);
-    tk::setValue(pp, 5, 1e9);
-    EXPECT_EQ(tk::numValue(pp, 5), 262143.0);
+    // R_I holds a reading as read: the top test point is no limit of it.
+    tk::setValue(pp, 5, 262800.0);
+    EXPECT_EQ(tk::numValue(pp, 5), 262800.0);
+    double lo = 0, hi = 0;
+    EXPECT_EQ(tk::numericRange(pp, 3, lo, hi), tk::OK);
+    EXPECT_EQ(std::pair(lo, hi), std::pair(1.0, 300000.0));
     EXPECT_EQ(tk::textValue(pp, 7), "ksil2.log");
     EXPECT_EQ(tk::textValue(pp5, 8), "ksil5.log");
     // Initial hidden and dimmed states.

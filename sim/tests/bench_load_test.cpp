@@ -2,6 +2,7 @@
 // every kind of bad bench.
 #include "stand_ins.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -128,6 +129,7 @@ TEST_F(Loading, OutOfRangeAndSenselessValuesAreRefused)
         {meter(R"("noise": -1e-6)"), "instrument 1 (A) meter: field \"noise\" is out of range"},
         {meter(R"("conversionTime": -0.02)"), "field \"conversionTime\" is out of range"},
         {meter(R"("conversionTime": 1e300)"), "field \"conversionTime\" is out of range"},
+        {meter(R"("fixedReading": "none")"), "field \"fixedReading\" must be a number, \"nan\", \"inf\" or \"-inf\""},
         {meter(R"("wiredTo": {"carrier": "A", "position": 4294967297, "channel": 1})"),
          "meter wiredTo: field \"position\" is out of range (1 to 4)"},
         // Addresses are compared without case only: one with a blank would be a second instrument.
@@ -156,6 +158,26 @@ TEST_F(Loading, OutOfRangeAndSenselessValuesAreRefused)
 
 // What the file quotes comes back on one line and cut: a newline or a huge key
 // does not flood the message.
+// A meter that delivers no number, as some do: its fixed reading, NaN and the
+// infinities included, is what every resistance reading returns.
+TEST_F(Loading, AMeterMayDeliverAFixedReading)
+{
+    const auto fixed = [](const char* value) {
+        const std::string json = std::string(R"({"instruments": [{"address": "A", "meter": {"family": 3458, "fixedReading": )")
+                                 + value + "}}]}";
+        std::string error;
+        EXPECT_TRUE(sim::loadJson(json, &error)) << error;
+        return sim::instrument("A")->meter->fixedReading;
+    };
+    EXPECT_TRUE(std::isnan(fixed(R"("nan")").value_or(0.0)));
+    EXPECT_EQ(fixed(R"("inf")"), HUGE_VAL);
+    EXPECT_EQ(fixed(R"("-inf")"), -HUGE_VAL);
+    EXPECT_EQ(fixed("262800"), 262800.0);
+    std::string error;
+    ASSERT_TRUE(sim::loadJson(R"({"instruments": [{"address": "A", "meter": {"family": 3458}}]})", &error)) << error;
+    EXPECT_FALSE(sim::instrument("A")->meter->fixedReading);
+}
+
 TEST_F(Loading, QuotedTextsStayOneShortLine)
 {
     const std::string huge(100000, 'k');

@@ -48,9 +48,9 @@ public:
         auto* num = new NumField(parent, c.type);
         num->setPrecision(c.precision);
         if (c.hasLimits)
-            num->setRange(c.minValue, c.maxValue);
+            num->setLimits(c.minValue, c.maxValue);
         if (c.step > 0)
-            num->setSingleStep(c.step);
+            num->setStep(c.step);
         return num;
     }
     CaptionPlace caption() const override { return CaptionPlace::Above; }
@@ -63,18 +63,17 @@ public:
     }
     void showValue(QtBackend&, int, const model::Control& c, QWidget* f) const override
     {
-        const QSignalBlocker block(f);
-        static_cast<NumField*>(f)->showNumber(c.num);
+        static_cast<NumField*>(f)->setValue(c.num);
     }
     void connect(QtBackend& be, int panel, const model::Control& c, QWidget* f) const override
     {
         const int ctrl = c.id;
-        QObject::connect(static_cast<NumField*>(f), &QDoubleSpinBox::valueChanged, f, [&be, panel, ctrl](double v) {
+        static_cast<NumField*>(f)->onCommit = [&be, panel, ctrl](double v) {
             if (be.syncing())
                 return;
             core::storeValue(panel, ctrl, v);
             post(Type::Commit, panel, ctrl);
-        });
+        };
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/number_text.h"
+#include "toolkit/backend.h"
 
 #include <QCloseEvent>
 #include <QBuffer>
@@ -61,7 +62,8 @@ QString plainLabel(std::string_view label)
 
 QString formatNumber(double value, int precision)
 {
-    if (precision >= 0 && std::isfinite(value))
+    // Fixed decimals for the values a field holds; an overload reading keeps its exponent.
+    if (precision >= 0 && std::fabs(value) < 1e15)
         return QLocale::c().toString(value, 'f', precision);
     return toQString(platform::numberText(value));
 }
@@ -122,64 +124,128 @@ void LedLamp::paintEvent(QPaintEvent*)
 
 namespace {
 
-struct Range {
-    double lo, hi;
-};
-
-Range typeRange(DataType type)
-{
-    switch (type) {
-    case DataType::Int16: return {-32768, 32767};
-    case DataType::UInt16: return {0, 65535};
-    case DataType::Int32: return {-2147483648.0, 2147483647.0};
-    case DataType::UInt32: return {0, 4294967295.0};
-    default: return {-1e15, 1e15};
-    }
-}
-
 bool isInteger(DataType type)
 {
     return type == DataType::Int16 || type == DataType::UInt16 || type == DataType::Int32 ||
            type == DataType::UInt32;
 }
 
+bool parses(const QString& text, double& value)
+{
+    return core::parseTypedNumber(text.toStdString(), value);
+}
+
+// The start of a number still being typed: a sign, "1e", "1e-", ".", or the
+// beginning of "nan" or "infinity".
+bool numberUnderway(const QString& text)
+{
+    double v = 0.0;
+    if (text.isEmpty() || parses(text + u'0', v))
+        return true;
+    QString word = text.toLower();
+    if (word.startsWith(u'-') || word.startsWith(u'+'))
+        word.remove(0, 1);
+    return !word.isEmpty() && (QStringLiteral("nan").startsWith(word) || QStringLiteral("infinity").startsWith(word));
+}
+
 } // namespace
 
-NumField::NumField(QWidget* parent, DataType type) : QDoubleSpinBox(parent), type_(type)
+NumField::NumField(QWidget* parent, DataType type) : QAbstractSpinBox(parent), type_(type)
 {
-    setLocale(QLocale::c());
-    setDecimals(isInteger(type) ? 0 : 10);
-    const Range r = typeRange(type);
-    setRange(r.lo, r.hi);
-    // The value is committed on Enter, on leaving the field and on the arrows,
-    // not on every keystroke.
-    setKeyboardTracking(false);
     setAccelerated(true);
+    lineEdit()->setText(formatNumber(value_));
+    QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this] { edited_ = true; });
+    // Enter and leaving the field both end the editing; only an edit is an input.
+    QObject::connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
+        if (edited_)
+            commitTyped();
+    });
+}
+
+void NumField::setValue(double value)
+{
+    value_ = value;
+    edited_ = false;
+    // An integer field holds whole numbers; NaN is a field with nothing in it.
+    const QString text = std::isnan(value) ? QString() : formatNumber(value, precision_);
+    if (lineEdit()->text() != text)
+        lineEdit()->setText(text);
 }
 
 void NumField::setPrecision(int digits)
 {
     precision_ = isInteger(type_) ? -1 : digits;
+    setValue(value_);
 }
 
-void NumField::showNumber(double value)
+void NumField::setLimits(double lo, double hi)
 {
-    // An empty field is the lowest value shown as a blank.
-    empty_ = std::isnan(value);
-    setSpecialValueText(empty_ ? QStringLiteral(" ") : QString());
-    if (empty_)
-        value = minimum();
-    if (this->value() == value)
-        lineEdit()->setText(empty_ ? specialValueText() : textFromValue(value)); // the text follows a new precision
-    else
-        setValue(value);
+    limited_ = true;
+    lo_ = lo;
+    hi_ = std::max(lo, hi);
 }
 
-QString NumField::textFromValue(double value) const
+// Keystrokes that cannot belong to a number are refused; every number the
+// toolkit reads is taken as it is, in or out of the limits.
+QValidator::State NumField::validate(QString& input, int&) const
 {
+    const QString text = input.trimmed();
+    if (isInteger(type_)) {
+        qsizetype digits = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
+        const qsizetype sign = digits;
+        while (digits < text.size() && text[digits].isDigit())
+            ++digits;
+        if (digits < text.size())
+            return QValidator::Invalid;
+        return digits > sign ? QValidator::Acceptable : QValidator::Intermediate;
+    }
+    double v = 0.0;
+    if (parses(text, v))
+        return QValidator::Acceptable;
+    return numberUnderway(text) ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void NumField::commitTyped()
+{
+    edited_ = false;
+    double v = 0.0;
+    if (!parses(lineEdit()->text().trimmed(), v)) {
+        // Not yet a number ("", "-", "1e"): the field shows its value again.
+        setValue(value_);
+        return;
+    }
+    value_ = v;
+    if (onCommit)
+        onCommit(v);
+}
+
+void NumField::stepBy(int steps)
+{
+    if (isReadOnly())
+        return;
+    const double from = std::isfinite(value_) ? value_ : (limited_ ? lo_ : 0.0);
+    double v = from + steps * step_;
+    if (limited_)
+        v = std::clamp(v, lo_, hi_);
     if (isInteger(type_))
-        return QString::number(static_cast<qint64>(std::llround(value)));
-    return formatNumber(value, precision_);
+        v = std::round(v);
+    setValue(v);
+    if (onCommit)
+        onCommit(v);
+}
+
+QAbstractSpinBox::StepEnabled NumField::stepEnabled() const
+{
+    if (isReadOnly())
+        return StepNone;
+    if (!limited_)
+        return StepUpEnabled | StepDownEnabled;
+    StepEnabled e = StepNone;
+    if (!(value_ >= hi_))
+        e |= StepUpEnabled;
+    if (!(value_ <= lo_))
+        e |= StepDownEnabled;
+    return e;
 }
 
 // --- TableField ----------------------------------------------------------------

@@ -1,12 +1,13 @@
 // Small widgets the Qt backend needs beyond the stock ones: the panel window
 // that hands its close box to the core, an LED lamp, a numeric field that
-// shows numbers without padding zeros, a table with a corner label.
+// shows numbers without padding zeros and passes on what is typed, a table
+// with a corner label.
 #pragma once
 
 #include "toolkit/toolkit.h"
 
 #include <QColor>
-#include <QDoubleSpinBox>
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
@@ -62,25 +63,42 @@ private:
     QColor onColor_{Qt::green};
 };
 
-// A spin box for every numeric data type; integers show no decimals, doubles
-// show their significant digits only.
-class NumField : public QDoubleSpinBox {
+// A numeric field for every data type. It shows the value the model holds,
+// any double (NaN and the infinities too), without padding zeros; integers
+// without decimals. What the operator types is handed on as typed, never
+// fitted to the limits (the program refuses what it cannot take, and says
+// why); only the arrows keep within the limits.
+class NumField : public QAbstractSpinBox {
 public:
     NumField(QWidget* parent, DataType type);
     // Digits shown after the point (-1: the value's significant digits). What
     // the operator types keeps every digit typed.
     void setPrecision(int digits);
-    // Shows a value; NaN shows as an empty field.
-    void showNumber(double value);
-    bool isEmpty() const { return empty_; }
+    // Shows a value (the program's, not an input); NaN shows as an empty field.
+    void setValue(double value);
+    double value() const { return value_; }
+    void setLimits(double lo, double hi);
+    void setStep(double step) { step_ = step; }
+    // Called with each value the operator commits: a number typed and
+    // entered (Enter, or leaving the edited field) or a step of the arrows.
+    std::function<void(double)> onCommit;
+
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString&) const override {}
+    void stepBy(int steps) override;
 
 protected:
-    QString textFromValue(double value) const override;
+    StepEnabled stepEnabled() const override;
 
 private:
+    void commitTyped();
+
     DataType type_;
+    double value_ = 0.0;
+    bool limited_ = false;
+    double lo_ = 0.0, hi_ = 0.0, step_ = 1.0;
+    bool edited_ = false; // the operator changed the text since it was shown or entered
     int precision_ = -1;
-    bool empty_ = false;
 };
 
 // A table whose top-left corner carries a label.

@@ -30,7 +30,7 @@ TEST_F(DispatchTest, EachInputReachesItsCallbackWithItsData)
     tk::insertListItem(p, 5, -1, "a", 1);
     tk::insertListItem(p, 5, -1, "b", 2);
     hl::press(p, 9);
-    hl::setNumber(p, 2, 1000); // coerced before the callback sees it
+    hl::setNumber(p, 2, 1000); // beyond the limits 1..300: kept as typed for the callback to judge
     hl::doubleClickItem(p, 5, 1);
     hl::doubleClickCell(p, 8, 3, 2);
     hl::closeWindow(p);
@@ -43,12 +43,34 @@ TEST_F(DispatchTest, EachInputReachesItsCallbackWithItsData)
         {p, 0, tk::EVENT_CLOSE, 0, 0},
     };
     EXPECT_EQ(calls, want);
-    EXPECT_EQ(tk::intValue(p, 2), 300);
+    EXPECT_EQ(tk::intValue(p, 2), 1000);
     EXPECT_EQ(tk::listIndex(p, 5), 1);
     int row = 0, col = 0;
     tk::activeCell(p, 8, row, col);
     EXPECT_EQ(row, 3);
     EXPECT_EQ(col, 2);
+}
+
+// What the operator types reaches the program as typed, outside the limits
+// too: the program refuses it with its reason, never works on a value the
+// operator did not type. Only an integer control takes the whole number.
+TEST_F(DispatchTest, TypedNumbersAreKeptAsTypedForTheProgramToJudge)
+{
+    std::vector<double> seen;
+    onCall = [&](const Call& c) { if (c.ctrl == 2) seen.push_back(tk::numValue(p, 2)); };
+    hl::setText(p, 2, "-7");    // below the limits 1..300, and below the type
+    hl::setNumber(p, 2, 70000); // above the type's 65535
+    hl::setNumber(p, 2, 2.6);
+    hl::setText(p, 4, "1e308");
+    runIdle();
+    EXPECT_EQ(seen, (std::vector<double>{-7, 70000, 3}));
+    EXPECT_EQ(tk::numValue(p, 4), 1e308);
+
+    double lo = 0, hi = 0;
+    EXPECT_EQ(tk::numericRange(p, 2, lo, hi), tk::OK);
+    EXPECT_EQ(std::pair(lo, hi), std::pair(1.0, 300.0));
+    EXPECT_EQ(tk::numericRange(p, 3, lo, hi), tk::OK); // no limits: the int16 range
+    EXPECT_EQ(std::pair(lo, hi), std::pair(-32768.0, 32767.0));
 }
 
 TEST_F(DispatchTest, ValueIsStoredWhenItsOwnCallbackRuns)

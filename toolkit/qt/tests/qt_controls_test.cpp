@@ -3,7 +3,6 @@
 #include "qt_fixture.h"
 
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,23 +16,26 @@
 
 #include "toolkit/qt/widgets.h"
 
+#include <cmath>
+#include <utility>
+
 namespace qttest {
 namespace {
 
 TEST_F(QtPanels, ProgramValuesShowInWidgetsAndDoNotEchoAsInput)
 {
     tk::setValue(mp, MP_VER, 7.0);
-    EXPECT_EQ(field<QDoubleSpinBox>(mp, MP_VER)->text(), QStringLiteral("7"));
+    EXPECT_EQ(field<tk::qtui::NumField>(mp, MP_VER)->text(), QStringLiteral("7"));
     // R_Z shows two decimals, and keeps every digit it was given.
     tk::setValue(pp, PP_R_Z, 1234.5678);
-    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->text(), QStringLiteral("1234.57"));
-    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->value(), 1234.5678);
+    EXPECT_EQ(field<tk::qtui::NumField>(pp, PP_R_Z)->text(), QStringLiteral("1234.57"));
+    EXPECT_EQ(field<tk::qtui::NumField>(pp, PP_R_Z)->value(), 1234.5678);
     // A double without a precision shows its significant digits.
     tk::setValue(dp, DP_R, 1024.458598);
-    EXPECT_EQ(field<QDoubleSpinBox>(dp, DP_R)->text(), QStringLiteral("1024.458598"));
+    EXPECT_EQ(field<tk::qtui::NumField>(dp, DP_R)->text(), QStringLiteral("1024.458598"));
     // Limits of the control: 1..300000.
     tk::setValue(pp, PP_R_Z, 500000.0);
-    EXPECT_EQ(field<QDoubleSpinBox>(pp, PP_R_Z)->value(), 300000.0);
+    EXPECT_EQ(field<tk::qtui::NumField>(pp, PP_R_Z)->value(), 300000.0);
 
     tk::setValue(mp, MP_MSG, "Ошибка связи");
     tk::setAttr(mp, MP_MSG, tk::Attr::TextColor, tk::kRed);
@@ -189,7 +191,7 @@ TEST_F(QtPanels, TableShowsLabelsCellsColoursAndRowChanges)
 TEST_F(QtPanels, IndicatorsTakeNoInput)
 {
     for (int ctrl : {MP_K, MP_S, MP_MEZ_NUMold, MP_VER}) {
-        auto* num = field<QDoubleSpinBox>(mp, ctrl);
+        auto* num = field<tk::qtui::NumField>(mp, ctrl);
         ASSERT_NE(num, nullptr);
         EXPECT_TRUE(num->isReadOnly()) << ctrl;
         const double before = tk::numValue(mp, ctrl);
@@ -210,7 +212,7 @@ TEST_F(QtPanels, IndicatorsTakeNoInput)
 
     // What the program sets still shows.
     tk::setValue(mp, MP_K, 3.0);
-    EXPECT_EQ(field<QDoubleSpinBox>(mp, MP_K)->text(), QStringLiteral("3"));
+    EXPECT_EQ(field<tk::qtui::NumField>(mp, MP_K)->text(), QStringLiteral("3"));
     tk::setValue(mp, MP_MSG, "Ошибка");
     EXPECT_EQ(msg->text(), QStringLiteral("Ошибка"));
 }
@@ -218,7 +220,7 @@ TEST_F(QtPanels, IndicatorsTakeNoInput)
 TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
 {
     tk::setActiveTabPage(mp, tab, 1);
-    auto* rz = field<QDoubleSpinBox>(pp, PP_R_Z);
+    auto* rz = field<tk::qtui::NumField>(pp, PP_R_Z);
     rz->setFocus();
     rz->selectAll();
     QTest::keyClicks(rz, "250.5");
@@ -293,6 +295,69 @@ TEST_F(QtPanels, OperatorInputIsStoredAndCommitted)
     ring->setFocus();
     QTest::keyClick(ring, Qt::Key_Down);
     EXPECT_EQ(tk::intValue(pp5, PP5_CHAN), 2);
+}
+
+// What the operator types into a numeric field reaches the model as typed,
+// outside the limits too (the program refuses it with its reason); the field
+// never drops a keystroke of a number or fits it to the limits. The arrows
+// keep within them. A reading shows as the program recorded it.
+TEST_F(QtPanels, TypedNumbersReachTheModelAsTyped)
+{
+    tk::setActiveTabPage(mp, tab, 1);
+    auto* rz = field<tk::qtui::NumField>(pp, PP_R_Z);
+    const auto type = [](tk::qtui::NumField* f, const char* text) {
+        f->setFocus();
+        f->selectAll();
+        QTest::keyClicks(f, text);
+        QTest::keyClick(f, Qt::Key_Return);
+        tk::processEvents();
+    };
+    for (const auto& [text, value] : {std::pair{"300001", 300001.0}, std::pair{"-7", -7.0}, std::pair{"1e308", 1e308},
+                                      std::pair{"0.5", 0.5}, std::pair{"1e400", HUGE_VAL}}) {
+        calls().clear();
+        type(rz, text);
+        EXPECT_EQ(tk::numValue(pp, PP_R_Z), value) << text;
+        EXPECT_EQ(rz->text(), QString::fromLatin1(text));
+        EXPECT_EQ(callsOf("vavChgU_Z").size(), 1u) << text;
+    }
+    type(rz, "nan");
+    EXPECT_TRUE(std::isnan(tk::numValue(pp, PP_R_Z)));
+    // Text that can be no number is not taken; an unfinished number is no input.
+    tk::setValue(pp, PP_R_Z, 100.0);
+    calls().clear();
+    type(rz, "abc");
+    EXPECT_EQ(rz->text(), QStringLiteral("100.00"));
+    type(rz, "1e");
+    EXPECT_EQ(rz->text(), QStringLiteral("100.00"));
+    EXPECT_EQ(tk::numValue(pp, PP_R_Z), 100.0);
+    EXPECT_TRUE(calls().empty());
+
+    // An integer field takes whole numbers, whatever its limits.
+    auto* chan = field<tk::qtui::NumField>(pp, PP_CHAN);
+    type(chan, "70000");
+    EXPECT_EQ(tk::numValue(pp, PP_CHAN), 70000.0);
+    type(chan, "1.5");
+    EXPECT_EQ(chan->text(), QStringLiteral("15"));
+
+    // The arrows step within the limits 1..2, each step an input.
+    tk::setValue(pp, PP_CHAN, 2.0);
+    calls().clear();
+    chan->setFocus();
+    QTest::keyClick(chan, Qt::Key_Up);
+    EXPECT_EQ(chan->value(), 2.0);
+    QTest::keyClick(chan, Qt::Key_Down);
+    QTest::keyClick(chan, Qt::Key_Down);
+    tk::processEvents();
+    EXPECT_EQ(tk::numValue(pp, PP_CHAN), 1.0);
+    EXPECT_EQ(callsOf("setChan").size(), 1u);
+
+    // R_I shows a reading as recorded: beyond the top test point, an open circuit.
+    auto* ri = field<tk::qtui::NumField>(pp, PP_R_I);
+    for (const auto& [value, text] : {std::pair{262800.0, "262800.00"}, std::pair{9.9e37, "9.9e+37"}}) {
+        tk::setValue(pp, PP_R_I, value);
+        EXPECT_EQ(ri->value(), value);
+        EXPECT_EQ(ri->text(), QString::fromLatin1(text));
+    }
 }
 
 } // namespace

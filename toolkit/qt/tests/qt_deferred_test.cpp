@@ -43,7 +43,7 @@ protected:
         Screen s;
         auto* table = field<QTableWidget>(pp, PP_TABLE_R);
         auto* box = field<QPlainTextEdit>(pp5, PP5_BOX_PROT);
-        auto* value = field<QDoubleSpinBox>(pp, PP_R_Z);
+        auto* value = field<tk::qtui::NumField>(pp, PP_R_Z);
         s.tableRows = table->rowCount();
         for (int r = 0; r < table->rowCount(); ++r) {
             const QTableWidgetItem* h = table->verticalHeaderItem(r);
