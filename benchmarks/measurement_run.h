@@ -12,6 +12,7 @@
 #include "si/select.h"
 #include "sim/bench.h"
 #include "toolkit/backend.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
 
@@ -83,24 +84,11 @@ inline const char* kBenchJson = R"({"instruments": [
 // The temporary working folder of the run (protocols, module flash), removed at the end.
 class WorkFolder {
 public:
-    WorkFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ksil-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) && chdir(pattern.c_str()) == 0)
-            path_ = pattern;
-    }
-    ~WorkFolder()
-    {
-        std::error_code ec;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ec);
-    }
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& path() const { return path_; }
+    WorkFolder() { std::filesystem::current_path(dir_.path()); }
+    std::string path() const { return dir_.str(); }
 
 private:
-    std::string path_;
+    TempDir dir_{"ksil-bench"};
 };
 
 // Starts the program as the operator would, on kBenchJson, in the folder.
@@ -108,10 +96,6 @@ private:
 inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (folder.path().empty()) {
-        std::fprintf(stderr, "%s: no temporary folder\n", name);
-        return false;
-    }
     sim::setStateDir(folder.path());
     std::string error;
     if (!sim::loadJson(kBenchJson, &error)) {

@@ -1,6 +1,7 @@
 // The program's global state, and where the panel resource is found.
 #include "p_ksil2/globals.h"
 #include "p_ksil2/app_state.h"
+#include "p_ksil2/reset.h"
 
 #include "gauge/gauge.h"
 #include "p_ksil2/manual.h"
@@ -83,7 +84,4 @@ void resetGlobals()
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
-    msgpForget();
-    resetProtocolState();
-    forgetSelection();
 }

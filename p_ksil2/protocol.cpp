@@ -1,6 +1,7 @@
 // The КСИЛ2-4Л verification protocol: opening, the writer that mirrors every
 // text in LOG, and the result lines.
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/reset.h"
 
 #include "p_ksil2/globals.h"
 #include "p_ksil2/norm.h"

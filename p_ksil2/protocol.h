@@ -53,8 +53,6 @@ void ksil5CloseProtocol(int file);
 
 // Program end: the КСИЛ2-4Л protocol is closed.
 void closeProtocols();
-// Closes what is open and puts the protocol state back to program start (tests).
-void resetProtocolState();
 
 // Toolkit callbacks
 int selFName(int panel, int control, int event, void* data, int e1, int e2);

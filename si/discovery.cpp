@@ -2,6 +2,7 @@
 // instruments, LXI/USB chassis recognised by their identification reply, and
 // the mezzanines fitted on each carrier.
 #include "si/discovery.h"
+#include "si/reset.h"
 
 #include "drivers/tvbase.h"
 #include "platform/library.h"
@@ -140,7 +141,7 @@ int loadBaseDriver()
     return 0;
 }
 
-void unloadBaseDriverForTests()
+void forgetBaseDriver()
 {
     baseDriver = BaseDriver{};
 }

@@ -38,7 +38,7 @@ void runOnce(Harness& h)
 // The set value of result row `row` (1-based) of a complete run.
 double pointOfRow(int row)
 {
-    return povPoints[static_cast<std::size_t>((row - 1) % 19)];
+    return kTestPoints[static_cast<std::size_t>((row - 1) % 19)];
 }
 
 std::vector<std::string> protocol(const Harness& h)
@@ -104,7 +104,7 @@ TEST(AutoVerification, AllWithinNormTwiceInOneProgramRun)
     std::vector<std::string> calls{onModule(mvi, "tvksil2_switch", "0, 0"), onModule(mvi, "tvksil2_config_trigger", "0")};
     for (int ch = 1; ch <= 2; ++ch) {
         calls.push_back(onModule(mvi, "tvksil2_switch", std::to_string(ch) + ", 1"));
-        for (const double p : povPoints)
+        for (const double p : kTestPoints)
             calls.push_back(onModule(mvi, "tvksil2_config_R", std::to_string(ch) + ", " + std::to_string(long(p))));
         calls.push_back(onModule(mvi, "tvksil2_switch", std::to_string(ch) + ", 0"));
     }

@@ -224,7 +224,7 @@ TEST(ProtocolWrites, FullDiskDuringAnAutomaticRunIsShownAndTheNextRunStartsOnIts
     const auto torn = fileLines(file);
     ASSERT_FALSE(torn.empty());
     const std::string tornLine = torn.back();
-    ASSERT_NE(readFile(file).back(), '\n');
+    ASSERT_NE(readTextFile(file).back(), '\n');
 
     h.press(hPP, PP_SET);
     ASSERT_EQ(h.run(), Harness::kRunning);
