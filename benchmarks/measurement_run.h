@@ -12,6 +12,7 @@
 #include "si/select.h"
 #include "sim/bench.h"
 #include "toolkit/backend.h"
+#include "tests/support/carrier_picker.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
@@ -105,15 +106,7 @@ inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, 
     setResourceDir(KSIL_RESOURCE_DIR);
     // The run-time the program starts on; made here so the operator's timer can exist.
     new QApplication(argc, argv);
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
-        const int panel = selectionPanel();
-        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            chooser.stop();
-        }
-    });
-    chooser.start(0);
+    const CarrierPicker picker;
     if (appStart(argc, argv, StartOptions{tk::qt::start}) != 0 || mvi == 0) {
         std::fprintf(stderr, "%s: the program did not open the module\n", name);
         return false;
