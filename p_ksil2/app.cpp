@@ -14,6 +14,7 @@
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/resource_check.h"
 #include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "si/discovery.h"
 #include "toolkit/toolkit.h"
 

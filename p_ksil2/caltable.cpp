@@ -7,7 +7,7 @@
 #include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"

@@ -6,7 +6,7 @@
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol_file.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "platform/datetime.h"
 #include "platform/number_text.h"
 #include "toolkit/toolkit.h"
@@ -150,8 +150,6 @@ void logPovResult(std::uint16_t channel, double set, double measured, double dev
               outOfNorm ? "не норма" : "");
     if (outOfNorm)
         markLastLine(hCHLP, CHLP_LOG);
-    if (autoPovMode && outOfNorm)
-        povFault = 1;
 }
 
 int ksil5OpenProtocol(const std::string& path)

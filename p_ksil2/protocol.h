@@ -38,8 +38,8 @@ void logPrintf(int handle, const char* format, const Args&... args)
 }
 // The line "MM-DD-YYYY, HH:MM:SS" of the current local time, through logPrintf.
 void logDateTime(int handle);
-// One result line, preceded by the column header once per program run; sets
-// povFault when an automatic verification finds the row out of norm.
+// One result line, preceded by the column header once per program run; an
+// out-of-norm line is marked in LOG.
 void logPovResult(std::uint16_t channel, double set, double measured, double deviation, bool outOfNorm);
 
 // The КСИЛ5 protocol of one run: opened for appending at its start, closed at

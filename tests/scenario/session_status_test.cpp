@@ -2,6 +2,7 @@
 #include "session_bench.h"
 
 #include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
