@@ -24,7 +24,7 @@ extern int autoPovMode;         // PP's automatic verification is chosen (AUTO_P
 extern char driverRevision[256];
 extern char instrumentRevision[256];
 
-inline constexpr const char* kProgramVersion = "1.1.0";
+inline constexpr const char* kProgramVersion = KSIL_PROGRAM_VERSION; // the project version in CMake
 inline constexpr const char* kResourceFile = "p_ksil2.uir";
 
 // Folder the resource is loaded from (the program's own folder unless set).

@@ -8,13 +8,11 @@
 #include "p_ksil2/protocol_file.h"
 #include "p_ksil2/status_line.h"
 #include "platform/datetime.h"
-#include "platform/number_text.h"
 #include "toolkit/toolkit.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -22,29 +20,6 @@ std::string logFileName = kDefaultLogFile;
 int logFile = 0;
 int logHeaderPending = 1;
 std::string pp5ProtFile;
-
-namespace protocol_detail {
-
-std::string formatAll(const char* format, ...)
-{
-    std::va_list args;
-    va_start(args, format);
-    std::string text = platform::formatTextV(format, args);
-    va_end(args);
-    return text;
-}
-
-void cutToBuffer(std::string& text, std::size_t limit)
-{
-    if (limit == 0 || text.size() < limit)
-        return;
-    const bool endsLine = text.back() == '\n';
-    text.resize(limit - 1);
-    if (endsLine)
-        text.back() = '\n';
-}
-
-} // namespace protocol_detail
 
 namespace {
 
@@ -126,7 +101,7 @@ void openLog(int& handle, const std::string& path)
 {
     handle = protocolOpen(path);
     if (handle < 0)
-        tk::messagePopup("Ошибка открытия файла протокола.", "Сообщения будут выводиться только на экран");
+        tk::messagePopup(kProtocolOpenFailedTitle, "Сообщения будут выводиться только на экран");
     tk::resetTextBox(hCHLP, CHLP_LOG, "");
     logDateTime(handle);
     logPrintf(handle, "Протокол проверки погрешности мезонина КСИЛ2-4Л\n");

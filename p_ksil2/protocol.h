@@ -11,6 +11,8 @@
 #include <string>
 
 inline constexpr const char* kDefaultLogFile = "ksil2.log";
+// Title of the pop-up that says a protocol file cannot be opened.
+inline constexpr const char* kProtocolOpenFailedTitle = "Ошибка открытия файла протокола.";
 inline constexpr std::size_t kLogBufferSize = 1024; // one formatted text: 1023 characters at most
 
 // Path of the КСИЛ2-4Л protocol (the name PP's FILE_NAME shows), relative to

@@ -25,7 +25,6 @@ namespace {
 
 constexpr int kPoints = 9;
 constexpr double kLastPoint = 255.0; // the ninth point: all eight stages, not 256
-constexpr const char* kOpenFailedTitle = "Ошибка открытия файла протокола.";
 
 // The set value of point p: 1, 2, 4 ... 128, then 255.
 double pointValue(int p)
@@ -120,7 +119,7 @@ void runSteps()
     const int file = ksil5OpenProtocol(path);
     if (file < 0) {
         // Not a run without a protocol: the operator learns why, and the channel goes off.
-        tk::messagePopup(kOpenFailedTitle, path);
+        tk::messagePopup(kProtocolOpenFailedTitle, path);
         stopRun();
         return;
     }
