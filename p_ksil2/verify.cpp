@@ -115,8 +115,6 @@ void showVerdict(bool nonconforming)
     }
 }
 
-} // namespace
-
 PovRow judgePovRow(std::uint16_t channel, double set, double measured)
 {
     PovRow row{channel, set, measured, measured - set, normR(set), false};
@@ -124,6 +122,8 @@ PovRow judgePovRow(std::uint16_t channel, double set, double measured)
     row.outOfNorm = !(std::fabs(row.deviation) <= row.norm);
     return row;
 }
+
+} // namespace
 
 PovRow addPovRowValues(std::uint16_t channel, double set, double measured)
 {

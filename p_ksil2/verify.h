@@ -26,7 +26,6 @@ struct PovRow {
     double set, measured, deviation, norm;
     bool outOfNorm; // a tie is within; a deviation that is no number never is
 };
-PovRow judgePovRow(std::uint16_t channel, double set, double measured);
 
 // Appends the judged row to TABLE_R and its line to the protocol.
 PovRow addPovRowValues(std::uint16_t channel, double set, double measured);
