@@ -1,7 +1,7 @@
 #include "fault_flows.h"
 
 #include "gauge/gauge.h"
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "platform/datetime.h"
 #include "si/select.h"
 #include "tests/harness/harness.h"

@@ -5,6 +5,7 @@
 
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/flash_read.h"
 #include "p_ksil2/session.h"
 #include "sim/bench.h"
 #include "tests/scenario/session_bench.h"

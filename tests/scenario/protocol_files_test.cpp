@@ -5,7 +5,7 @@
 #include "verify_bench.h"
 
 #include "p_ksil2/protocol.h"
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "platform/number_text.h"
 #include "tests/harness/russian_locale.h"
 
