@@ -86,6 +86,8 @@ inline constexpr std::array kExpectedMenuItems{
     ExpectedMenuItem{"INSTR_OSNOWN", MENUBAR_INSTR_OSNOWN},
     ExpectedMenuItem{"INSTR_EXIT", MENUBAR_INSTR_EXIT},
     ExpectedMenuItem{"EXE_CALIBR", MENUBAR_EXE_CALIBR},
+    ExpectedMenuItem{"EXE_RESET", MENUBAR_EXE_RESET},
+    ExpectedMenuItem{"EXE_SELFTEST", MENUBAR_EXE_SELFTEST},
     ExpectedMenuItem{"HELP_ABOUT", MENUBAR_HELP_ABOUT},
 };
 
