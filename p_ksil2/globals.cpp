@@ -3,6 +3,8 @@
 #include "p_ksil2/app_state.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/caltable.h"
+#include "p_ksil2/link_state.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/protocol.h"
@@ -86,4 +88,6 @@ void resetGlobals()
     msgpForget();
     resetProtocolState();
     forgetSelection();
+    forgetCalCells(); // with no panels: only what the table's cells are
+    noteCarrier(nullptr);
 }

@@ -82,6 +82,7 @@ void selectInstrument()
         return;
     }
     baseSession = session;
+    noteCarrier(entry);
     if (baseSession != 0)
         readCarrierPlace(baseSession);
     entry->Session = baseSession;
@@ -233,6 +234,7 @@ void closeSessions(bool withMultimeter)
         if (const ViStatus st = tvbase_close(baseSession); st != 0)
             reportStatus("tvbase_close", st);
         baseSession = 0;
+        noteCarrier(nullptr);
     }
     if (withMultimeter) {
         closeMultimeter();
