@@ -9,6 +9,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/status_line.h"
 #include "platform/visa.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
@@ -213,8 +214,10 @@ int selMezonin(int, int, int event, void*, int, int)
     // The model is known before the flash is read: READ is for a КСИЛ2-4Л only.
     moduleModel = record ? record->model : 0;
     updateCalibrationControls();
+    // The opening has cleared the line or shows its failure: the read adds
+    // only a failure of its own.
     if (moduleModel == KSIL2_MODEL)
-        readFlash(hCP, CP_READ, tk::EVENT_COMMIT, nullptr, 0, 0);
+        readFlashTable(false);
     return 0;
 }
 
@@ -252,6 +255,10 @@ int ResetCB(int, int, int event, void*, int, int)
             reportStatus("tvksil2_reset (mvi)", lastStatus);
         if (lastStatus < 0)
             return 0;
+        if (lastStatus == 0) {
+            showConfirmation("Сброс мезонина выполнен");
+            return 0;
+        }
     }
     clearStatusLine();
     return 0;

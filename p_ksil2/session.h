@@ -32,5 +32,7 @@ int ResetCB(int panel, int control, int event, void* data, int e1, int e2);
 int SelftestCB(int panel, int control, int event, void* data, int e1, int e2);
 // CP's READ: reads the module's flash into the table (5 attempts, 0.5 s apart).
 int readFlash(int panel, int control, int event, void* data, int e1, int e2);
+// READ's work; confirm: a successful read says so on the status line.
+void readFlashTable(bool confirm);
 int continueSelftest(int panel, int control, int event, void* data, int e1, int e2);
 int stopSelftest(int panel, int control, int event, void* data, int e1, int e2);

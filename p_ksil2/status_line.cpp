@@ -3,6 +3,8 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
+#include "platform/datetime.h"
 #include "platform/utf8.h"
 #include "toolkit/toolkit.h"
 
@@ -35,4 +37,13 @@ void reportStatus(const char* callText, ViStatus status)
     text += ' ';
     text += callText ? callText : "";
     showStatusProblem(std::move(text));
+}
+
+void showConfirmation(std::string_view what)
+{
+    std::string text(what);
+    text += ", ";
+    text += platform::timeText(platform::currentTime());
+    tk::setValue(hMP, MP_MSG, text);
+    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kGrey);
 }
