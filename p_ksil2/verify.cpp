@@ -9,6 +9,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/run_paint.h"
+#include "p_ksil2/run_progress.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
@@ -16,6 +17,7 @@
 #include "toolkit/wait_cursor.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -45,9 +47,11 @@ bool switchChannel(ViUInt16 channel, ViUInt16 state)
 
 // Measures every test point on a channel that is switched on. False when the
 // run must end (a driver error, or a multimeter failure after its pop-up).
-bool verifyPoints(ViUInt16 channel)
+bool verifyPoints(ViUInt16 channel, RunProgress& progress)
 {
-    for (const double point : povPoints) {
+    for (std::size_t i = 0; i < povPoints.size(); ++i) {
+        const double point = povPoints[i];
+        progress.next(channel, "точка", static_cast<int>(i + 1), static_cast<int>(povPoints.size()));
         tk::setValue(hPP, PP_R_Z, point);
         tk::setValue(hPP, PP_R_I, point);
         // A refused setting ends the run as it is, the channel still on; the
@@ -71,6 +75,7 @@ bool verifyPoints(ViUInt16 channel)
             switchChannel(channel, 0);
             return false;
         }
+        progress.measured();
         tk::setValue(hPP, PP_R_I, measured);
         addPovRowValues(channel, point, measured);
         resultShown();
@@ -80,7 +85,7 @@ bool verifyPoints(ViUInt16 channel)
 
 // Prepares the module and measures both channels. False when the run ended
 // early: a driver error, or a multimeter failure after its pop-up.
-bool verifyChannels()
+bool verifyChannels(RunProgress& progress)
 {
     ViStatus status = tvksil2_switch(mvi, 0, 0);
     if (status != 0)
@@ -103,7 +108,7 @@ bool verifyChannels()
         settle(kSettle);
         tk::setValue(hPP, PP_CHAN, channel);
         settle(kSettle);
-        if (!switchChannel(channel, 1) || !verifyPoints(channel) || !switchChannel(channel, 0))
+        if (!switchChannel(channel, 1) || !verifyPoints(channel, progress) || !switchChannel(channel, 0))
             return false;
     }
     return true;
@@ -136,12 +141,18 @@ void runAutoVerification()
 {
     if (mvi == 0)
         return;
+    // "Запустить" stays dimmed until the verdict has been read.
+    const DimmedWhileRunning dimmed(hPP, PP_SET);
     bool complete = false;
     {
         const tk::WaitCursor busy;
         // The panels' widgets follow the run during the settling waits.
         const tk::DeferredDisplay deferred;
-        complete = verifyChannels();
+        const int total = 2 * static_cast<int>(povPoints.size());
+        RunProgress progress(hPP, PP_PROGRESS, total);
+        complete = verifyChannels(progress);
+        progress.end(std::string(complete ? "Поверка завершена" : "Поверка прервана") + ":\nизмерено " +
+                     std::to_string(progress.done()) + " из " + std::to_string(total));
         paintResults();
     }
     if (!complete)
