@@ -9,6 +9,7 @@
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
+#include "p_ksil2/run_progress.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
@@ -16,6 +17,7 @@
 #include "toolkit/wait_cursor.h"
 
 #include <optional>
+#include <string>
 
 using namespace calibration;
 
@@ -27,10 +29,16 @@ constexpr const char* kRunning = "\r\nИДЕТ КАЛИБРОВКА\r\n";
 constexpr double kSwitchSettle = 0.05; // after switching a channel on or off
 constexpr double kChainSettle = 0.01;  // after setting a stage's calibration chain
 
+constexpr int kCells = kChannels * kR0Row;
+
 // One run: the status of its last module driver call, and the rule that every
-// non-zero status is shown and a negative one ends the run.
+// non-zero status is shown and a negative one ends the run; where it is, and
+// how many of its results are outside their tolerance.
 struct Run {
     ViStatus status = 0;
+    RunProgress progress{hCP, CP_PROGRESS, kCells};
+    int results = 0;
+    int outside = 0;
 
     bool driver(const char* callText, ViStatus result)
     {
@@ -58,8 +66,11 @@ std::optional<double> measure(double expected)
 // A result goes into its cell and is painted during the next settling wait
 // (the run pumps no events); without a module session there are no waits, and
 // it is painted at once.
-void showResult(int row, int channel, double value, int colour)
+void showResult(Run& run, int row, int channel, double value, int colour)
 {
+    ++run.results;
+    if (colour == tk::kRed)
+        ++run.outside;
     storeCalCell(row, channel, value, colour);
     if (mvi != 0)
         resultShown();
@@ -79,16 +90,19 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
         if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, 0)", tvksil2_config_R_Calibr(mvi, channel, 0)))
             return false;
     }
+    run.progress.next(channel, "R0", 0, kStages);
     if (const auto reading = measure(kR0RangeValue)) {
         const double measured = r0FromReading(*reading);
-        showResult(kR0Row, channel, measured, r0Colour(measured));
+        showResult(run, kR0Row, channel, measured, r0Colour(measured));
         // An overload (leads off) is shown, but corrects no stage.
         if (!calvalues::isOverload(measured))
             r0 = measured;
     }
+    run.progress.measured();
 
     for (int k = 1; k <= kStages; ++k) {
         const double nominal = nominalR[static_cast<std::size_t>(k - 1)];
+        run.progress.next(channel, "ступень", k, kStages);
         if (session) {
             if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, j+1)",
                             tvksil2_config_R_Calibr(mvi, channel, static_cast<ViUInt16>(k))))
@@ -97,8 +111,9 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
         }
         if (const auto reading = measure(nominal)) {
             const double value = stageFromReading(*reading, r0);
-            showResult(k, channel, value, stageColour(value, nominal));
+            showResult(run, k, channel, value, stageColour(value, nominal));
         }
+        run.progress.measured();
     }
 
     if (session) {
@@ -134,6 +149,20 @@ bool calibrateModule(Run& run)
     return true;
 }
 
+// What the operator must know when the run is over: the results outside their
+// tolerance, the cells left unmeasured, and that the flash holds none of it yet.
+std::string runSummary(const Run& run)
+{
+    std::string text = "Калибровка завершена.\n";
+    text += run.outside == 0 ? std::string("Все измеренные ячейки в допуске.")
+                             : "Вне допуска: " + countText(run.outside, "ячейка", "ячейки", "ячеек") + " из " +
+                                   std::to_string(kCells) + ".";
+    if (const int missing = kCells - run.results; missing > 0)
+        text += "\nНе измерено: " + countText(missing, "ячейка", "ячейки", "ячеек") + ".";
+    text += "\nТаблица ещё не записана во flash: чтобы сохранить её, нажмите «Записать flash».";
+    return text;
+}
+
 } // namespace
 
 ViStatus autoCalibrate()
@@ -144,18 +173,26 @@ ViStatus autoCalibrate()
         tk::messagePopup(kTitle, kNoMeter);
         return 0;
     }
-    Run run;
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
     bool complete = false;
+    ViStatus status = 0;
+    std::string summary;
     {
         // The message and the table's widgets follow the run during its settling waits.
         const tk::DeferredDisplay deferred;
+        Run run;
         msgpShow(kRunning);
         complete = calibrateModule(run);
+        status = run.status;
+        const std::string measured = "измерено " + std::to_string(run.progress.done()) + " из " + std::to_string(kCells);
+        run.progress.end(std::string(complete ? "Калибровка завершена" : "Калибровка прервана") + ":\n" + measured);
         paintResults();
+        summary = runSummary(run);
     }
-    if (complete)
+    if (complete) {
         msgpHide();
-    return run.status;
+        tk::messagePopup(kTitle, summary);
+    }
+    return status;
 }
