@@ -36,7 +36,7 @@ constexpr int kCells = kChannels * kR0Row;
 // how many of its results are outside their tolerance.
 struct Run {
     ViStatus status = 0;
-    RunProgress progress{hCP, CP_PROGRESS, kCells};
+    RunProgress progress{hCP, CP_PROGRESS, kCells, ":\n"}; // beside the table: narrow
     int results = 0;
     int outside = 0;
 

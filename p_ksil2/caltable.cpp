@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kNoModule = "Мезонин не открыт: записать flash некуда.";
 constexpr const char* kWritten = "Таблица записана во flash";
-constexpr const char* kUnsaved = "есть незаписанные изменения";
+constexpr const char* kUnsavedNote = "есть незаписанные\nизменения"; // beside the table: narrow
 
 using CellFlags = std::array<std::array<bool, kCalR0Row>, kChannels>; // [channel - 1][row - 1]
 CellFlags known{};
@@ -39,7 +39,7 @@ void showUnsaved()
     if (hCP <= 0)
         return;
     const int n = changedCalCells();
-    tk::setValue(hCP, CP_UNSAVED, n == 0 ? std::string() : std::string(kUnsaved) + "\n(ячеек: " + std::to_string(n) + ")");
+    tk::setValue(hCP, CP_UNSAVED, n == 0 ? std::string() : std::string(kUnsavedNote) + " (ячеек: " + std::to_string(n) + ")");
 }
 
 bool inTable(int row, int channel)
@@ -212,7 +212,7 @@ int defaultFlash(int, int, int event, void*, int, int)
     // Measured or typed values are in no flash yet: a careless Enter keeps them.
     if (const int n = changedCalCells(); n > 0 &&
         tk::confirmPopup(calibration::kTitle,
-                         "В таблице " + std::string(kUnsaved) + " (ячеек: " + std::to_string(n) +
+                         "В таблице есть незаписанные изменения (ячеек: " + std::to_string(n) +
                              ").\nЗаменить таблицу номинальными значениями?",
                          0) != 1)
         return 0;

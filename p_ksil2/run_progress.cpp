@@ -8,13 +8,14 @@
 #include <algorithm>
 #include <cmath>
 
-RunProgress::RunProgress(int panel, int ctrl, int total) : panel_(panel), ctrl_(ctrl), total_(total), start_(Timer())
+RunProgress::RunProgress(int panel, int ctrl, int total, const char* afterChannel)
+    : panel_(panel), ctrl_(ctrl), total_(total), afterChannel_(afterChannel), start_(Timer())
 {
 }
 
 void RunProgress::next(int channel, const char* unit, int step, int steps)
 {
-    std::string text = "Канал " + std::to_string(channel) + ": " + unit;
+    std::string text = "Канал " + std::to_string(channel) + afterChannel_ + unit;
     if (step > 0)
         text += " " + std::to_string(step) + " из " + std::to_string(steps);
     const int left = total_ - done_;

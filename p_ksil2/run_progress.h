@@ -8,8 +8,9 @@
 
 class RunProgress {
 public:
-    // panel, ctrl: the text message that shows it; total: the run's measurements.
-    RunProgress(int panel, int ctrl, int total);
+    // panel, ctrl: the text message that shows it; total: the run's measurements;
+    // afterChannel: what follows "Канал c" (a line break where the page is narrow).
+    RunProgress(int panel, int ctrl, int total, const char* afterChannel = ": ");
     // Measurement `done` + 1 is next: on `channel`, step `step` of `steps`,
     // named by `unit` ("точка", "ступень") or, for step 0, by `unit` alone ("R0").
     void next(int channel, const char* unit, int step, int steps);
@@ -23,6 +24,7 @@ private:
     int panel_;
     int ctrl_;
     int total_;
+    const char* afterChannel_;
     int done_ = 0;
     double start_;
 };

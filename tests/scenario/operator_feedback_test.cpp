@@ -134,7 +134,8 @@ TEST(RunProgress, CalibrationShowsR0AndEveryStageOfBothChannels)
     watching(
         h,
         [&] {
-            const std::string line = firstLine(h.text(hCP, CP_PROGRESS));
+            const std::string text = h.text(hCP, CP_PROGRESS);
+            const std::string line = text.substr(0, text.find("\nосталось"));
             if (!line.empty() && (steps.empty() || steps.back() != line))
                 steps.push_back(line);
         },
@@ -144,9 +145,9 @@ TEST(RunProgress, CalibrationShowsR0AndEveryStageOfBothChannels)
         });
     std::vector<std::string> expected;
     for (int c = 1; c <= 2; ++c) {
-        expected.push_back("Канал " + std::to_string(c) + ": R0");
+        expected.push_back("Канал " + std::to_string(c) + ":\nR0");
         for (int k = 1; k <= 18; ++k)
-            expected.push_back("Канал " + std::to_string(c) + ": ступень " + std::to_string(k) + " из 18");
+            expected.push_back("Канал " + std::to_string(c) + ":\nступень " + std::to_string(k) + " из 18");
     }
     EXPECT_EQ(steps, expected);
     EXPECT_EQ(h.text(hCP, CP_PROGRESS), "Калибровка завершена:\nизмерено 38 из 38");
@@ -164,7 +165,7 @@ TEST(UnsavedWork, MarkedAskedAboutAndConfirmedWhenStored)
 
     h.chooseMenu(MENUBAR_EXE_CALIBR);
     ASSERT_EQ(h.run(), Harness::kRunning);
-    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные изменения\n(ячеек: 38)");
+    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные\nизменения (ячеек: 38)");
 
     // DEFAULT asks, "Нет" offered first; no keeps every measured value.
     const double measured = h.cell(hCP, CP_TABLE, 5, 1);
@@ -183,7 +184,7 @@ TEST(UnsavedWork, MarkedAskedAboutAndConfirmedWhenStored)
     h.press(hCP, CP_WRITE);
     ASSERT_EQ(h.run(), Harness::kRunning);
     EXPECT_EQ(h.textColor(hMP, MP_MSG), tk::kRed);
-    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные изменения\n(ячеек: 38)");
+    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные\nизменения (ячеек: 38)");
     h.press(hCP, CP_WRITE);
     ASSERT_EQ(h.run(), Harness::kRunning);
     EXPECT_EQ(h.text(hMP, MP_MSG), "Таблица записана во flash, 14:05:09");
@@ -195,7 +196,7 @@ TEST(UnsavedWork, MarkedAskedAboutAndConfirmedWhenStored)
     h.press(hCP, CP_DEFAULT);
     ASSERT_EQ(h.run(), Harness::kRunning);
     EXPECT_TRUE(h.popups().empty());
-    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные изменения\n(ячеек: 38)");
+    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные\nизменения (ячеек: 38)");
     showStatusProblem("Ошибка чтения flash");
     h.press(hCP, CP_READ);
     ASSERT_EQ(h.run(), Harness::kRunning);
@@ -205,7 +206,7 @@ TEST(UnsavedWork, MarkedAskedAboutAndConfirmedWhenStored)
     EXPECT_EQ(h.cell(hCP, CP_TABLE, 5, 1), measured);
     h.typeCell(hCP, CP_TABLE, 3, 2, 4.5);
     ASSERT_EQ(h.run(), Harness::kRunning);
-    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные изменения\n(ячеек: 1)");
+    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные\nизменения (ячеек: 1)");
 
     // DEFAULT answered yes replaces the typed value.
     h.answerConfirm(true);
@@ -229,7 +230,7 @@ TEST(UnsavedWork, CalibrationSummaryCountsCellsOutOfToleranceAndUnmeasured)
     EXPECT_EQ(h.lastPopup().title, "Калибровка КСИЛ2-4Л");
     EXPECT_EQ(h.lastPopup().text, "Калибровка завершена.\nВне допуска: 1 ячейка из 38.\nНе измерено: 2 ячейки.\n"
                                   "Таблица ещё не записана во flash: чтобы сохранить её, нажмите «Записать flash».");
-    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные изменения\n(ячеек: 36)");
+    EXPECT_EQ(h.text(hCP, CP_UNSAVED), "есть незаписанные\nизменения (ячеек: 36)");
 }
 
 TEST(StatusLine, ResetAndSelftestFromTheMenuAsFromTheButtons)
