@@ -24,17 +24,7 @@
 
 namespace {
 
-// Virtual time that lets the test look at the screen whenever the program waits.
-class WatchingClock : public platform::VirtualClock {
-public:
-    std::function<void()> watch;
-    void delay(double seconds) override
-    {
-        VirtualClock::delay(seconds);
-        if (watch)
-            watch();
-    }
-};
+using verify::WatchingClock;
 
 // What a widget showed the last time it was painted.
 class PaintWatch : public QObject {
@@ -68,11 +58,11 @@ void ensureApplication()
         new QApplication(argc, argv);
 }
 
-TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
+// Started on the Qt backend with the first carrier double-clicked in the
+// selection dialog; PP shown in automatic mode.
+void startAutomatic(Harness& h)
 {
-    Harness h{verify::bench()};
     ensureApplication();
-    // The operator's double-click on the first carrier of the selection dialog.
     QTimer chooser;
     QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
         const int panel = selectionPanel();
@@ -84,11 +74,16 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
     chooser.start(0);
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
-
     tk::setActiveTabPage(hMP, hTab, 1);
     tk::setValue(hPP, PP_AUTO_POV, 1.0);
     auto_pov(hPP, PP_AUTO_POV, tk::EVENT_COMMIT, nullptr, 0, 0);
     tk::processEvents();
+}
+
+TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
+{
+    Harness h{verify::bench()};
+    startAutomatic(h);
 
     auto* table = qobject_cast<QTableWidget*>(tk::qtui::current()->controlField(hPP, PP_TABLE_R));
     auto* status = qobject_cast<QLineEdit*>(tk::qtui::current()->controlField(hMP, MP_MSG));
@@ -144,29 +139,12 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
 TEST(QtVerification, ProgressAndDimmedStartArePaintedDuringTheRun)
 {
     Harness h{verify::bench()};
-    ensureApplication();
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
-        const int panel = selectionPanel();
-        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            chooser.stop();
-        }
-    });
-    chooser.start(0);
-    ASSERT_EQ(h.startWithQt(), 0);
-    ASSERT_NE(mvi, 0u);
-
+    startAutomatic(h);
     // The instruments in use, on the main window.
     auto* carrier = qobject_cast<QLabel*>(tk::qtui::current()->controlField(hMP, MP_CARRIER));
     ASSERT_NE(carrier, nullptr);
     EXPECT_TRUE(carrier->isVisible());
     EXPECT_EQ(carrier->text(), QStringLiteral("Носитель: VXI0::2::INSTR"));
-
-    tk::setActiveTabPage(hMP, hTab, 1);
-    tk::setValue(hPP, PP_AUTO_POV, 1.0);
-    auto_pov(hPP, PP_AUTO_POV, tk::EVENT_COMMIT, nullptr, 0, 0);
-    tk::processEvents();
 
     auto* progress = qobject_cast<QLabel*>(tk::qtui::current()->controlField(hPP, PP_PROGRESS));
     auto* start = qobject_cast<QPushButton*>(tk::qtui::current()->controlField(hPP, PP_SET));

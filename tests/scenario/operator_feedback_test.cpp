@@ -15,22 +15,10 @@
 
 namespace {
 
-// Virtual time that lets the test look at the panels whenever the program waits.
-class WatchingClock : public platform::VirtualClock {
-public:
-    std::function<void()> watch;
-    void delay(double seconds) override
-    {
-        VirtualClock::delay(seconds);
-        if (watch)
-            watch();
-    }
-};
-
 // Runs `action` (which runs the program) with `look` called at every wait.
 void watching(Harness& h, const std::function<void()>& look, const std::function<void()>& action)
 {
-    WatchingClock clock;
+    verify::WatchingClock clock;
     clock.watch = look;
     platform::setClock(&clock);
     action();
