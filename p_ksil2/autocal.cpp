@@ -185,7 +185,8 @@ ViStatus autoCalibrate()
         msgpShow(kRunning);
         complete = calibrateModule(run);
         status = run.status;
-        const std::string measured = "измерено " + std::to_string(run.progress.done()) + " из " + std::to_string(kCells);
+        const std::string measured =
+            "измерено " + std::to_string(run.progress.done()) + " из " + std::to_string(kCells);
         run.progress.end(std::string(complete ? "Калибровка завершена" : "Калибровка прервана") + ":\n" + measured);
         paintResults();
         summary = runSummary(run);

@@ -39,7 +39,8 @@ void showUnsaved()
     if (hCP <= 0)
         return;
     const int n = changedCalCells();
-    tk::setValue(hCP, CP_UNSAVED, n == 0 ? std::string() : std::string(kUnsavedNote) + " (ячеек: " + std::to_string(n) + ")");
+    const std::string note = std::string(kUnsavedNote) + " (ячеек: " + std::to_string(n) + ")";
+    tk::setValue(hCP, CP_UNSAVED, n == 0 ? std::string() : note);
 }
 
 bool inTable(int row, int channel)
