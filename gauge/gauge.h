@@ -38,6 +38,10 @@ void findMultimeter();
 int isMultimeterOpen();
 // Closes every open meter session, then the carrier session of a mezzanine meter.
 void closeMultimeter();
+// The open meter as the operator knows it: its family and where it was opened
+// ("HP3458, GPIB0::22::INSTR"; a mezzanine meter also names its position).
+// Empty when no meter is open.
+std::string openMeterText();
 
 // One reading from the first open meter (four-wire resistance in ohms, DC volts,
 // DC amperes), after the 0.005 s settling wait. -1 when no meter is open, and

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 ViSession viHP1412 = 0, viHP3458 = 0, viDMM = 0, viDMM1 = 0, viM_DMM1 = 0, viNM = 0;
 
@@ -81,6 +82,19 @@ void closeOtherMeters()
     closeMultimeter();
 }
 
+// Where the meter of each family was last opened at, for openMeterText.
+struct Opened {
+    int model = 0;
+    std::string address;
+    ViUInt16 meznum = 0;
+};
+Opened opened;
+
+void opening(int model, std::string address, ViUInt16 meznum = 0)
+{
+    opened = {model, std::move(address), meznum};
+}
+
 // The end of every opening: the wait text goes, the link indicator follows the
 // sessions now open, and the result is handed back.
 int finish(int result)
@@ -106,6 +120,7 @@ int openM_DMM1()
     gauge::showWait(waitText(gauge::kModelMezDmm));
 
     const char* address = choice->address.c_str();
+    opening(gauge::kModelMezDmm, choice->address, choice->meznum);
     ViStatus st = gauge::checked(lb::kCarrierInit, p_tvbase_init(address, VI_ON, VI_ON, &viNM));
     if (st < 0)
         return finish(st);
@@ -127,6 +142,7 @@ int openHP1412()
     if (!bind(gauge::kModelHpE1412))
         return finish(gauge::checked(lb::kHpE1412Bind, -1));
     closeOtherMeters();
+    opening(gauge::kModelHpE1412, choice->address);
 
     ViStatus st = gauge::checked(lb::kHpE1412Init, p_hpe1412_init(choice->address.c_str(), VI_ON, VI_ON, &viHP1412));
     if (st < 0)
@@ -154,6 +170,7 @@ int openDMM1()
         return finish(1);
     closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelDmm1));
+    opening(gauge::kModelDmm1, choice->address);
     // Not reported: this meter is set up before each measurement series instead.
     meterStatus = p_tvmultc1_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM1);
     return finish(meterStatus);
@@ -169,6 +186,7 @@ int openDMM()
         return finish(1);
     closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelDmm));
+    opening(gauge::kModelDmm, choice->address);
 
     ViStatus st = gauge::checked(lb::kDmmInit, p_tvmult_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM));
     if (st < 0)
@@ -207,6 +225,7 @@ int openHP3458()
         return finish(1);
     closeOtherMeters();
     gauge::showWait(waitText(gauge::kModelHp3458));
+    opening(gauge::kModelHp3458, descriptor.data());
 
     st = gauge::checked(lb::kHp3458Init, p_hp3458a_init(descriptor.data(), VI_ON, VI_ON, &viHP3458));
     if (st < 0)
@@ -247,4 +266,26 @@ void closeMultimeter()
     closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
     closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
     closeSession(viNM, p_tvbase_close, "p_tvbase_close (viNM)");
+}
+
+std::string openMeterText()
+{
+    struct Open {
+        ViSession session;
+        int model;
+    };
+    for (const Open& meter : {Open{viHP1412, gauge::kModelHpE1412}, Open{viHP3458, gauge::kModelHp3458},
+                              Open{viDMM1, gauge::kModelDmm1}, Open{viDMM, gauge::kModelDmm},
+                              Open{viM_DMM1, gauge::kModelMezDmm}}) {
+        if (meter.session == 0)
+            continue;
+        std::string text(gauge::findFamily(meter.model)->designation);
+        if (opened.model == meter.model) {
+            text += ", " + opened.address;
+            if (opened.meznum != 0)
+                text += ", мезонин " + std::to_string(opened.meznum);
+        }
+        return text;
+    }
+    return {};
 }

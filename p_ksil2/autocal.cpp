@@ -10,12 +10,14 @@
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
+#include "p_ksil2/run_progress.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
 #include <optional>
+#include <string>
 
 using namespace calibration;
 
@@ -27,11 +29,17 @@ constexpr const char* kRunning = "\r\nИДЕТ КАЛИБРОВКА\r\n";
 constexpr double kSwitchSettle = 0.05; // after switching a channel on or off
 constexpr double kChainSettle = 0.01;  // after setting a stage's calibration chain
 
+constexpr int kCells = kChannels * kCalR0Row;
+
 // One run: its module driver calls under the rule that every non-zero status
-// is shown and a negative one ends the run; each status is also the program's
-// last calibration status.
+// is shown and a negative one ends the run (each status is also the program's
+// last calibration status); where it is, and how many of its results are
+// outside their tolerance.
 struct Run {
     ModuleStep step;
+    RunProgress progress{hCP, CP_PROGRESS, kCells, ":\n"}; // beside the table: narrow
+    int results = 0;
+    int outside = 0;
 
     bool driver(ModuleCall call, ViStatus result)
     {
@@ -43,8 +51,11 @@ struct Run {
 // A result goes into its cell and is painted during the next settling wait
 // (the run pumps no events); without a module session there are no waits, and
 // it is painted at once.
-void showResult(int row, int channel, double value, int colour)
+void showResult(Run& run, int row, int channel, double value, int colour)
 {
+    ++run.results;
+    if (colour == tk::kRed)
+        ++run.outside;
     storeCalCell(row, channel, value, colour);
     if (mvi != 0)
         resultShown();
@@ -64,16 +75,19 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
         if (!run.driver(ModuleCall::RunR0Chain, tvksil2_config_R_Calibr(mvi, channel, 0)))
             return false;
     }
+    run.progress.next(channel, "R0", 0, kStages);
     if (const auto reading = readResistance(kR0RangeValue)) {
         const double measured = r0FromReading(*reading);
-        showResult(kCalR0Row, channel, measured, r0Colour(measured));
+        showResult(run, kCalR0Row, channel, measured, r0Colour(measured));
         // An overload (leads off) is shown, but corrects no stage.
         if (!calvalues::isOverload(measured))
             r0 = measured;
     }
+    run.progress.measured();
 
     for (int k = 1; k <= kStages; ++k) {
         const double nominal = nominalR[static_cast<std::size_t>(k - 1)];
+        run.progress.next(channel, "ступень", k, kStages);
         if (session) {
             if (!run.driver(ModuleCall::RunStageChain, tvksil2_config_R_Calibr(mvi, channel, static_cast<ViUInt16>(k))))
                 return false;
@@ -81,8 +95,9 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
         }
         if (const auto reading = readResistance(nominal)) {
             const double value = stageFromReading(*reading, r0);
-            showResult(k, channel, value, stageColour(value, nominal));
+            showResult(run, k, channel, value, stageColour(value, nominal));
         }
+        run.progress.measured();
     }
 
     if (session) {
@@ -118,6 +133,20 @@ bool calibrateModule(Run& run)
     return true;
 }
 
+// What the operator must know when the run is over: the results outside their
+// tolerance, the cells left unmeasured, and that the flash holds none of it yet.
+std::string runSummary(const Run& run)
+{
+    std::string text = "Калибровка завершена.\n";
+    text += run.outside == 0 ? std::string("Все измеренные ячейки в допуске.")
+                             : "Вне допуска: " + countText(run.outside, "ячейка", "ячейки", "ячеек") + " из " +
+                                   std::to_string(kCells) + ".";
+    if (const int missing = kCells - run.results; missing > 0)
+        text += "\nНе измерено: " + countText(missing, "ячейка", "ячейки", "ячеек") + ".";
+    text += "\nТаблица ещё не записана во flash: чтобы сохранить её, нажмите «Записать flash».";
+    return text;
+}
+
 } // namespace
 
 ViStatus autoCalibrate()
@@ -128,18 +157,25 @@ ViStatus autoCalibrate()
         tk::messagePopup(kTitle, kNoMeter);
         return 0;
     }
-    Run run;
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
     bool complete = false;
+    std::string summary;
+    Run run;
     {
         // The message and the table's widgets follow the run during its settling waits.
         const tk::DeferredDisplay deferred;
         msgpShow(kRunning);
         complete = calibrateModule(run);
+        const std::string measured =
+            "измерено " + std::to_string(run.progress.done()) + " из " + std::to_string(kCells);
+        run.progress.end(std::string(complete ? "Калибровка завершена" : "Калибровка прервана") + ":\n" + measured);
         paintResults();
+        summary = runSummary(run);
     }
-    if (complete)
+    if (complete) {
         msgpHide();
+        tk::messagePopup(kTitle, summary);
+    }
     return run.step.last();
 }

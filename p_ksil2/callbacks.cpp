@@ -6,6 +6,7 @@
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/selftest.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/status_line.h"
 #include "si/select.h"
@@ -69,10 +70,13 @@ void showMain() { tk::displayPanel(hMP); }
 void requestExit() { exitRequest = 1; }
 void showAbout() { tk::displayPanel(hABOUT); }
 void calibrate() { autoCalibrate(); } // its status is on the status line already
+// The same operations as MP's buttons of the same names.
+void reset() { ResetCB(hMP, MP_RESET, tk::EVENT_COMMIT, nullptr, 0, 0); }
+void selftest() { SelftestCB(hMP, MP_SELFTEST, tk::EVENT_COMMIT, nullptr, 0, 0); }
 
 struct MenuAction {
     int item;
-    void (*action)(); // nullptr: the item takes no action
+    void (*action)();
 };
 
 constexpr std::array kMenuActions{
@@ -81,9 +85,8 @@ constexpr std::array kMenuActions{
     MenuAction{MENUBAR_INSTR_OSNOWN, showMain},
     MenuAction{MENUBAR_INSTR_EXIT, requestExit},
     MenuAction{MENUBAR_EXE_CALIBR, calibrate},
-    // Reset and self-test are run by MP's buttons; the menu items take no action by design.
-    MenuAction{MENUBAR_EXE_RESET, nullptr},
-    MenuAction{MENUBAR_EXE_SELFTEST, nullptr},
+    MenuAction{MENUBAR_EXE_RESET, reset},
+    MenuAction{MENUBAR_EXE_SELFTEST, selftest},
     MenuAction{MENUBAR_HELP_ABOUT, showAbout},
 };
 

@@ -20,9 +20,28 @@
 namespace {
 
 constexpr const char* kNoModule = "Мезонин не открыт: записать flash некуда.";
+constexpr const char* kWritten = "Таблица записана во flash";
+constexpr const char* kUnsavedNote = "есть незаписанные\nизменения"; // beside the table: narrow
 
-// known[channel - 1][row - 1]
-std::array<std::array<bool, kCalR0Row>, kChannels> known{};
+using CellFlags = std::array<std::array<bool, kCalR0Row>, kChannels>; // [channel - 1][row - 1]
+CellFlags known{};
+CellFlags changed{};
+
+void fill(CellFlags& flags, bool value)
+{
+    for (auto& column : flags)
+        column.fill(value);
+}
+
+// CP's note of the cells the flash does not hold yet.
+void showUnsaved()
+{
+    if (hCP <= 0)
+        return;
+    const int n = changedCalCells();
+    const std::string note = std::string(kUnsavedNote) + " (ячеек: " + std::to_string(n) + ")";
+    tk::setValue(hCP, CP_UNSAVED, n == 0 ? std::string() : note);
+}
 
 bool inTable(int row, int channel)
 {
@@ -111,20 +130,39 @@ bool CalRecord::refused() const
 
 void forgetCalCells()
 {
-    for (auto& column : known)
-        column.fill(false);
+    fill(known, false);
+    calTableSaved();
 }
 
 void knowCalCells()
 {
-    for (auto& column : known)
-        column.fill(true);
+    fill(known, true);
+    fill(changed, true);
+    showUnsaved();
 }
 
 void knowCalCell(int row, int channel)
 {
-    if (inTable(row, channel))
-        known[static_cast<std::size_t>(channel - 1)][static_cast<std::size_t>(row - 1)] = true;
+    if (!inTable(row, channel))
+        return;
+    known[static_cast<std::size_t>(channel - 1)][static_cast<std::size_t>(row - 1)] = true;
+    changed[static_cast<std::size_t>(channel - 1)][static_cast<std::size_t>(row - 1)] = true;
+    showUnsaved();
+}
+
+void calTableSaved()
+{
+    fill(changed, false);
+    showUnsaved();
+}
+
+int changedCalCells()
+{
+    int n = 0;
+    for (const auto& column : changed)
+        for (const bool cell : column)
+            n += cell ? 1 : 0;
+    return n;
 }
 
 void storeCalCell(int row, int channel, double value, int colour)
@@ -172,6 +210,13 @@ int defaultFlash(int, int, int event, void*, int, int)
 {
     if (event != tk::EVENT_COMMIT || refuseOtherModel())
         return 0;
+    // Measured or typed values are in no flash yet: a careless Enter keeps them.
+    if (const int n = changedCalCells(); n > 0 &&
+        tk::confirmPopup(calibration::kTitle,
+                         "В таблице есть незаписанные изменения (ячеек: " + std::to_string(n) +
+                             ").\nЗаменить таблицу номинальными значениями?",
+                         0) != 1)
+        return 0;
     colourCalTable(tk::kBlue);
     for (int col = 1; col <= kChannels; ++col) {
         for (int k = 0; k < kStages; ++k)
@@ -213,5 +258,9 @@ int writeFlash(int, int, int event, void*, int, int)
     lastStatus = tvksil2_writeFlash(record.get());
     if (lastStatus != 0)
         reportStatus("tvksil2_writeFlash(device_data)", lastStatus);
+    if (lastStatus >= 0)
+        calTableSaved();
+    if (lastStatus == 0)
+        showConfirmation(kWritten);
     return 0;
 }

@@ -39,9 +39,13 @@ ViStatus setFlash(tvksil2_device_data& record);
 // known once it was read from the module's flash, reset to nominal, measured
 // or typed by the operator; anything else (the resource's zeros after a failed
 // read, what another module left) is never written to a flash.
+// A cell is changed from the moment it is known other than from the flash
+// until the table is read from or written to the flash; CP says so while any is.
 void forgetCalCells();              // a module opened or closed, the table reset
-void knowCalCells();                // a record shown, DEFAULT
-void knowCalCell(int row, int channel);
+void knowCalCells();                // a record shown, DEFAULT: every cell known and changed
+void knowCalCell(int row, int channel); // known and changed
+void calTableSaved();               // read from or written to the flash: nothing changed
+int changedCalCells();
 // A measured value into its cell, in its colour; the cell is known from now on.
 void storeCalCell(int row, int channel, double value, int colour);
 
@@ -55,7 +59,8 @@ bool refuseOtherModel();
 void updateCalibrationControls();
 
 // CP's DEFAULT: nominal stage values and R0 0.0 in both columns, all blue.
-// Only the table changes.
+// Only the table changes; changed cells are replaced only when the operator
+// confirms it.
 int defaultFlash(int panel, int control, int event, void* data, int e1, int e2);
 // CP's WRITE: the table into the record, then the record into the module's
 // flash. Refused, the flash and the record left as they were, without a

@@ -19,6 +19,7 @@ void showCalTable(const tvksil2_device_data& record)
         tk::setCell(hCP, CP_TABLE, kCalR0Row, ch + 1, record.r0[ch]);
     }
     knowCalCells();
+    calTableSaved();
 }
 
 void resetCalTable()
@@ -35,15 +36,22 @@ constexpr double kFlashReadWait = 0.5; // the module's flash answers only after 
 
 int readFlash(int, int, int event, void*, int, int)
 {
-    if (event != tk::EVENT_COMMIT || refuseOtherModel())
-        return 0;
+    if (event == tk::EVENT_COMMIT)
+        readFlashTable(true);
+    return 0;
+}
+
+void readFlashTable(bool confirm)
+{
+    if (refuseOtherModel())
+        return;
     const CalRecord calRecord;
     if (calRecord.refused())
-        return 0;
+        return;
     tvksil2_device_data* record = calRecord.get();
     if (!record) {
         reportStatus("calloc memory for device data", lastStatus);
-        return 0;
+        return;
     }
     const tk::WaitCursor busy;
     bool read = false;
@@ -59,10 +67,12 @@ int readFlash(int, int, int event, void*, int, int)
     // With no session nothing was read: the empty fallback record is no flash
     // content, and lastStatus belongs to an earlier call. The table stays.
     if (!read)
-        return 0;
-    if (lastStatus == 0)
-        showCalTable(*record);
-    else
+        return;
+    if (lastStatus != 0) {
         reportStatus("tvksil2_readFlash", lastStatus);
-    return 0;
+        return;
+    }
+    showCalTable(*record);
+    if (confirm)
+        showConfirmation("Таблица прочитана из flash");
 }

@@ -11,3 +11,5 @@ void resetCalTable();
 // Toolkit callbacks
 // CP's READ: reads the module's flash into the table (5 attempts, 0.5 s apart).
 int readFlash(int panel, int control, int event, void* data, int e1, int e2);
+// READ's work; confirm: a successful read says so on the status line.
+void readFlashTable(bool confirm);

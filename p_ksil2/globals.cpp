@@ -4,6 +4,8 @@
 #include "p_ksil2/reset.h"
 
 #include "gauge/gauge.h"
+#include "p_ksil2/caltable.h"
+#include "p_ksil2/link_state.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/protocol.h"
@@ -84,4 +86,6 @@ void resetGlobals()
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
+    forgetCalCells(); // with no panels: only what the table's cells are
+    noteCarrier(nullptr);
 }

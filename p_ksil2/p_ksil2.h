@@ -35,6 +35,8 @@ inline constexpr int CP_DEFAULT = 2; // callback defaultFlash
 inline constexpr int CP_WRITE = 3;   // callback writeFlash
 inline constexpr int CP_READ = 4;    // callback readFlash
 inline constexpr int CP_TABLE = 5;   // callback selectR
+inline constexpr int CP_PROGRESS = 6; // where the automatic calibration is
+inline constexpr int CP_UNSAVED = 7;  // the table holds what the flash does not
 
 // DP "Измерьте точное значение"
 inline constexpr int DP_R = 2;
@@ -66,6 +68,8 @@ inline constexpr int MP_CANVAS = 20;   // callback tabCB
 inline constexpr int MP_TEXTMSG_3 = 21;
 inline constexpr int MP_MEZ_NUM = 22;  // callback selMezonin
 inline constexpr int MP_VER = 23;
+inline constexpr int MP_CARRIER = 24; // the carrier in use
+inline constexpr int MP_METER = 25;   // the multimeter in use
 
 // PP "Поверка"
 inline constexpr int PP_CHAN = 2;        // callback setChan
@@ -80,6 +84,7 @@ inline constexpr int PP_TABLE_R = 10;
 inline constexpr int PP_ED_IZM_2 = 11;
 inline constexpr int PP_ED_IZM = 12;
 inline constexpr int PP_AUTO_POV = 13;   // callback auto_pov
+inline constexpr int PP_PROGRESS = 14;   // where the automatic verification is
 
 // PP5 "Поверка КСИЛ5"
 inline constexpr int PP5_CHAN = 2;

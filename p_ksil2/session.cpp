@@ -84,6 +84,7 @@ void selectInstrument()
         return;
     }
     baseSession = session;
+    noteCarrier(entry);
     if (baseSession != 0)
         readCarrierPlace(baseSession);
     entry->Session = baseSession;
@@ -241,8 +242,10 @@ int selMezonin(int, int, int event, void*, int, int)
     // The model is known before the flash is read: READ is for a КСИЛ2-4Л only.
     moduleModel = model;
     updateCalibrationControls();
+    // The opening has cleared the line or shows its failure: the read adds
+    // only a failure of its own.
     if (moduleModel == KSIL2_MODEL)
-        readFlash(hCP, CP_READ, tk::EVENT_COMMIT, nullptr, 0, 0);
+        readFlashTable(false);
     return 0;
 }
 
@@ -261,6 +264,7 @@ void closeSessions(bool withMultimeter)
         if (const ViStatus st = tvbase_close(baseSession); st != 0)
             reportStatus("tvbase_close", st);
         baseSession = 0;
+        noteCarrier(nullptr);
     }
     if (withMultimeter) {
         closeMultimeter();
@@ -276,6 +280,10 @@ int ResetCB(int, int, int event, void*, int, int)
         lastStatus = tvksil2_reset(mvi);
         if (!moduleOk(ModuleCall::Reset, lastStatus))
             return 0;
+        if (lastStatus == 0) {
+            showConfirmation("Сброс мезонина выполнен");
+            return 0;
+        }
     }
     clearStatusLine();
     return 0;

@@ -5,6 +5,7 @@
 #include "drivers/tvksil2.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
+#include "platform/datetime.h"
 #include "platform/utf8.h"
 #include "toolkit/toolkit.h"
 
@@ -60,4 +61,13 @@ void reportStatus(const char* callText, ViStatus status)
     text += ' ';
     text += callText ? callText : "";
     showStatusProblem(std::move(text));
+}
+
+void showConfirmation(std::string_view what)
+{
+    std::string text(what);
+    text += ", ";
+    text += platform::timeText(platform::currentTime());
+    tk::setValue(hMP, MP_MSG, text);
+    setColour(tk::kGrey);
 }

@@ -19,3 +19,6 @@ void showStatusProgress(std::string_view text);
 void clearStatusLine();
 // True while the line's last word is a failure (shown in red, perhaps emptied since).
 bool statusHasFailure();
+// Replaces whatever the line shows (an earlier failure too) with what was
+// done and when, in grey: "<what>, HH:MM:SS".
+void showConfirmation(std::string_view what);

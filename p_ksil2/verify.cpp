@@ -10,6 +10,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/run_paint.h"
+#include "p_ksil2/run_progress.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,9 +55,11 @@ void waitSettle()
 
 // Measures every test point on a channel that is switched on. False when the
 // run must end (a driver error, or a multimeter failure after its pop-up).
-bool verifyPoints(AutoRun& run, ViUInt16 channel)
+bool verifyPoints(AutoRun& run, ViUInt16 channel, RunProgress& progress)
 {
-    for (const double point : povPoints) {
+    for (std::size_t i = 0; i < povPoints.size(); ++i) {
+        const double point = povPoints[i];
+        progress.next(channel, "точка", static_cast<int>(i + 1), static_cast<int>(povPoints.size()));
         tk::setValue(hPP, PP_R_Z, point);
         tk::setValue(hPP, PP_R_I, point);
         // A refused setting ends the run as it is, the channel still on; the
@@ -74,6 +78,7 @@ bool verifyPoints(AutoRun& run, ViUInt16 channel)
             switchOrReset(run.step, ModuleCall::ChanOff, channel, 0);
             return false;
         }
+        progress.measured();
         tk::setValue(hPP, PP_R_I, *measured);
         run.rows.push_back(addPovRowValues(channel, point, *measured));
         resultShown();
@@ -83,7 +88,7 @@ bool verifyPoints(AutoRun& run, ViUInt16 channel)
 
 // Prepares the module and measures both channels. False when the run ended
 // early: a driver error, or a multimeter failure after its pop-up.
-bool verifyChannels(AutoRun& run)
+bool verifyChannels(AutoRun& run, RunProgress& progress)
 {
     if (!allOffThenTriggerZero(run.step, true))
         return false;
@@ -96,7 +101,7 @@ bool verifyChannels(AutoRun& run)
         settle(kSettle);
         tk::setValue(hPP, PP_CHAN, channel);
         settle(kSettle);
-        if (!switchOrReset(run.step, ModuleCall::ChanOn, channel, 1) || !verifyPoints(run, channel) ||
+        if (!switchOrReset(run.step, ModuleCall::ChanOn, channel, 1) || !verifyPoints(run, channel, progress) ||
             !switchOrReset(run.step, ModuleCall::ChanOff, channel, 0))
             return false;
     }
@@ -149,12 +154,18 @@ void runAutoVerification()
     if (mvi == 0)
         return;
     AutoRun run;
+    // "Запустить" stays dimmed until the verdict has been read.
+    const DimmedWhileRunning dimmed(hPP, PP_SET);
     bool complete = false;
     {
         const tk::WaitCursor busy;
         // The panels' widgets follow the run during the settling waits.
         const tk::DeferredDisplay deferred;
-        complete = verifyChannels(run);
+        const int total = 2 * static_cast<int>(povPoints.size());
+        RunProgress progress(hPP, PP_PROGRESS, total);
+        complete = verifyChannels(run, progress);
+        progress.end(std::string(complete ? "Поверка завершена" : "Поверка прервана") + ":\nизмерено " +
+                     std::to_string(progress.done()) + " из " + std::to_string(total));
         paintResults();
     }
     const bool nonconforming = unreportedNonconformity || run.nonconforming();

@@ -78,6 +78,15 @@ if xdotool search --onlyvisible --name "Выберите" >/dev/null 2>&1; then 
 mp=$(window "КСИЛ2-4л")
 shot 02-calibration 1.0
 
+# Menu "Выполнить...": the automatic calibration; its closing summary over the
+# measured table, which CP marks as not yet in the flash.
+click 162 8
+key Down
+key Return
+window "^Калибровка КСИЛ2-4Л$" >/dev/null
+shot 09-calibration-summary 0.5
+key Return
+
 click 142 112
 # Page "Поверка", the automatic verification: "Автоповерка", then "Запустить"; a look while
 # it runs, then the verdict.

@@ -12,6 +12,7 @@
 #include "toolkit/qt/qt_backend.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -73,7 +74,14 @@ TEST(QtCalibration, ResultsArriveOneByOneWhileInputWaits)
     bool clicked = false;
     QTimer watcher;
     watcher.setInterval(0);
+    QString summary;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
+        // OK on the closing summary.
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            summary = box->text();
+            box->close();
+            return;
+        }
         const QWidget* message = msgpPanel() > 0 ? qt->panelWindow(msgpPanel()) : nullptr;
         frames.push_back({calibratedCells(*table), message && message->isVisible(), exitRequest});
         // Half-way the operator presses "Выход": it must wait for the run's end.
@@ -107,6 +115,7 @@ TEST(QtCalibration, ResultsArriveOneByOneWhileInputWaits)
 
     // The press waited in the queue and ran once the run had ended.
     EXPECT_EQ(exitRequest, 1);
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("Калибровка завершена."))) << summary.toStdString();
 }
 
 } // namespace

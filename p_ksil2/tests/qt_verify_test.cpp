@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -23,17 +25,7 @@
 
 namespace {
 
-// Virtual time that lets the test look at the screen whenever the program waits.
-class WatchingClock : public platform::VirtualClock {
-public:
-    std::function<void()> watch;
-    void delay(double seconds) override
-    {
-        VirtualClock::delay(seconds);
-        if (watch)
-            watch();
-    }
-};
+using verify::WatchingClock;
 
 // What a widget showed the last time it was painted.
 class PaintWatch : public QObject {
@@ -67,18 +59,24 @@ void ensureApplication()
         new QApplication(argc, argv);
 }
 
-TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
+// Started on the Qt backend with the first carrier double-clicked in the
+// selection dialog; PP shown in automatic mode.
+void startAutomatic(Harness& h)
 {
-    Harness h{verify::bench()};
     ensureApplication();
     const CarrierPicker picker;
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
-
     tk::setActiveTabPage(hMP, hTab, 1);
     tk::setValue(hPP, PP_AUTO_POV, 1.0);
     auto_pov(hPP, PP_AUTO_POV, tk::EVENT_COMMIT, nullptr, 0, 0);
     tk::processEvents();
+}
+
+TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
+{
+    Harness h{verify::bench()};
+    startAutomatic(h);
 
     auto* table = qobject_cast<QTableWidget*>(tk::qtui::current()->controlField(hPP, PP_TABLE_R));
     auto* status = qobject_cast<QLineEdit*>(tk::qtui::current()->controlField(hMP, MP_MSG));
@@ -127,6 +125,51 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
     EXPECT_EQ(tk::numTableRows(hPP, PP_TABLE_R), 38);
     EXPECT_GT(looks, 37 * 3);
     EXPECT_GE(rows.paints, 38);
+}
+
+// The run's progress line and its dimmed "Запустить", as painted in each wait
+// once the first row is in.
+TEST(QtVerification, ProgressAndDimmedStartArePaintedDuringTheRun)
+{
+    Harness h{verify::bench()};
+    startAutomatic(h);
+    // The instruments in use, on the main window.
+    auto* carrier = qobject_cast<QLabel*>(tk::qtui::current()->controlField(hMP, MP_CARRIER));
+    ASSERT_NE(carrier, nullptr);
+    EXPECT_TRUE(carrier->isVisible());
+    EXPECT_EQ(carrier->text(), QStringLiteral("Носитель: VXI0::2::INSTR"));
+
+    auto* progress = qobject_cast<QLabel*>(tk::qtui::current()->controlField(hPP, PP_PROGRESS));
+    auto* start = qobject_cast<QPushButton*>(tk::qtui::current()->controlField(hPP, PP_SET));
+    ASSERT_NE(progress, nullptr);
+    ASSERT_NE(start, nullptr);
+    PaintWatch line(progress, [progress] { return progress->text(); });
+    PaintWatch button(start, [start] { return start->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"); });
+
+    WatchingClock clock;
+    platform::setClock(&clock);
+    int looks = 0;
+    clock.watch = [&] {
+        if (tk::numTableRows(hPP, PP_TABLE_R) == 0)
+            return;
+        ++looks;
+        EXPECT_TRUE(progress->isVisible());
+        EXPECT_EQ(line.painted.toStdString(), tk::textValue(hPP, PP_PROGRESS));
+        EXPECT_EQ(button.painted, QStringLiteral("off"));
+    };
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* popup = QApplication::activeModalWidget())
+            popup->close();
+    });
+    closer.start(0);
+    setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
+    clock.watch = nullptr;
+    platform::setClock(&h.clock());
+
+    EXPECT_GT(looks, 37 * 3);
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_EQ(progress->text(), QStringLiteral("Поверка завершена:\nизмерено 38 из 38"));
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_F(CalTable, DefaultThenWriteStoresNominalValuesAndZeroR0)
     press(CP_WRITE);
     EXPECT_EQ(sim::journal("tvksil2_writeFlash").size(), 1u);
     EXPECT_EQ(lastStatus, 0);
-    EXPECT_EQ(h.text(hMP, MP_MSG), "");
+    EXPECT_EQ(h.text(hMP, MP_MSG).rfind("Таблица записана во flash, ", 0), 0u);
     for (int ch = 0; ch < 2; ++ch) {
         for (int k = 0; k < 18; ++k)
             EXPECT_EQ(record().step[ch * 18 + k], double(1 << k));
@@ -117,7 +117,7 @@ TEST_F(CalTable, EditedTableSurvivesARestartBitForBit)
 {
     editEveryCell();
     press(CP_WRITE);
-    EXPECT_EQ(h.text(hMP, MP_MSG), "");
+    EXPECT_EQ(h.text(hMP, MP_MSG).rfind("Таблица записана во flash, ", 0), 0u);
     // Each column's row 19 is its own channel's R0, each row its own stage.
     EXPECT_EQ(record().r0[0], edited(19, 1));
     EXPECT_EQ(record().r0[1], edited(19, 2));
@@ -146,7 +146,7 @@ TEST_F(CalTable, ReadAnsweringAtTheThirdAttempt)
     const double before = h.elapsed();
     press(CP_READ);
     EXPECT_DOUBLE_EQ(h.elapsed() - before, 1.5);
-    EXPECT_EQ(h.text(hMP, MP_MSG), "");
+    EXPECT_EQ(h.text(hMP, MP_MSG).rfind("Таблица прочитана из flash, ", 0), 0u);
     EXPECT_EQ(lastStatus, 0);
     // The module's own calibration replaced the edits.
     for (int k = 0; k < 18; ++k)

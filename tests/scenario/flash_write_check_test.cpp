@@ -62,7 +62,9 @@ TEST(WriteCheck, TableNotTheModulesSinceItOpenedIsNeverWritten)
     EXPECT_EQ(write(h), 0u);
     EXPECT_EQ(h.lastPopup().text, std::string("Запись flash отменена: ячейка «2», канал 1") + kNotKnown);
 
-    // DEFAULT makes the whole table the nominal one, which is written.
+    // DEFAULT makes the whole table the nominal one, which is written (the
+    // typed cell given up when asked).
+    h.answerConfirm(true);
     h.press(hCP, CP_DEFAULT);
     EXPECT_EQ(write(h), 1u);
     EXPECT_EQ(record().step[17], 131072.0);

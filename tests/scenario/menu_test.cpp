@@ -75,16 +75,6 @@ TEST_F(MainWindow, MeterItemSearchesAndAdaptsTheWindow)
     EXPECT_EQ(h.ledColor(hMP, MP_LED), tk::kYellow);
 }
 
-TEST_F(MainWindow, ItemsWithoutActionChangeNothing)
-{
-    for (int item : {MENUBAR_EXE_RESET, MENUBAR_EXE_SELFTEST})
-        h.chooseMenu(item);
-    ASSERT_EQ(h.run(), Harness::kRunning);
-    EXPECT_TRUE(h.popups().empty());
-    EXPECT_FALSE(h.visible(hST));
-    EXPECT_EQ(exitRequest, 0);
-}
-
 TEST_F(MainWindow, MessageButtonClearsTheStatusTextButKeepsItsColour)
 {
     tk::setValue(hMP, MP_MSG, "ошибка драйвера");

@@ -74,10 +74,12 @@ TEST(StatusLine, ResetErrorWarningAndSuccess)
     EXPECT_EQ(h.textColor(hMP, MP_MSG), tk::kRed);
     EXPECT_EQ(lastStatus, kWarning);
 
+    // Success replaces whatever the line said by what was done, in grey.
     tk::setValue(hMP, MP_MSG, "прежний текст");
     h.press(hMP, MP_RESET);
     EXPECT_EQ(h.run(), Harness::kRunning);
-    EXPECT_EQ(h.text(hMP, MP_MSG), "");
+    EXPECT_EQ(h.text(hMP, MP_MSG).rfind("Сброс мезонина выполнен, ", 0), 0u);
+    EXPECT_EQ(h.textColor(hMP, MP_MSG), tk::kGrey);
     EXPECT_EQ(lastStatus, 0);
     EXPECT_EQ(sim::callCount("tvksil2_reset"), 3);
 }

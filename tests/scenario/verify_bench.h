@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -109,6 +110,18 @@ inline std::string onModule(ViSession vi, const std::string& name, const std::st
 }
 
 // A fixed wall clock for the date lines, restored when the test ends.
+// Virtual time that lets a test look at the panels whenever the program waits.
+class WatchingClock : public platform::VirtualClock {
+public:
+    std::function<void()> watch;
+    void delay(double seconds) override
+    {
+        VirtualClock::delay(seconds);
+        if (watch)
+            watch();
+    }
+};
+
 struct FixedTime {
     explicit FixedTime(std::time_t t) { platform::setCurrentTime(t); }
     ~FixedTime() { platform::setCurrentTime(0); }
