@@ -80,6 +80,7 @@ inline constexpr int PP_TABLE_R = 10;
 inline constexpr int PP_ED_IZM_2 = 11;
 inline constexpr int PP_ED_IZM = 12;
 inline constexpr int PP_AUTO_POV = 13;   // callback auto_pov
+inline constexpr int PP_CHARTS = 14;     // callback openCharts
 
 // PP5 "Поверка КСИЛ5"
 inline constexpr int PP5_CHAN = 2;

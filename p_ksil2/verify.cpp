@@ -4,13 +4,16 @@
 
 #include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/protocol_file.h"
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
+#include "platform/datetime.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
@@ -130,6 +133,7 @@ void addPovRowValues(std::uint16_t channel, double set, double measured)
     tk::setAttr(hPP, PP_TABLE_R, tk::Attr::FirstVisibleLine, row);
 
     logPovResult(channel, set, measured, deviation, outOfNorm);
+    chartVerificationRow();
 }
 
 void runAutoVerification()
@@ -137,6 +141,7 @@ void runAutoVerification()
     if (mvi == 0)
         return;
     bool complete = false;
+    const std::time_t started = platform::currentTime();
     {
         const tk::WaitCursor busy;
         // The panels' widgets follow the run during the settling waits.
@@ -154,6 +159,7 @@ void runAutoVerification()
         logPrintf(logFile, kPassLine);
         tk::messagePopup(kVerdictTitle, kPassText);
     }
+    chartSaveVerification(protocolPath(logFile), started);
 }
 
 int auto_pov(int panel, int control, int event, void*, int, int)
