@@ -1,6 +1,6 @@
 #include "charts/chart_file.h"
 
-#include <QChartView>
+#include <QGraphicsScene>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
@@ -13,19 +13,19 @@ namespace charts {
 
 namespace {
 
-bool writePng(QChartView& view, QSaveFile& file)
+bool writePng(QGraphicsScene& scene, QSaveFile& file)
 {
     QImage image(kSavedSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        view.render(&painter);
+        scene.render(&painter);
     }
     return image.save(&file, "PNG");
 }
 
-bool writeSvg(QChartView& view, QSaveFile& file, const QString& title)
+bool writeSvg(QGraphicsScene& scene, QSaveFile& file, const QString& title)
 {
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
@@ -35,7 +35,7 @@ bool writeSvg(QChartView& view, QSaveFile& file, const QString& title)
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
-    view.render(&painter);
+    scene.render(&painter);
     return painter.end();
 }
 
@@ -44,13 +44,13 @@ bool writeSvg(QChartView& view, QSaveFile& file, const QString& title)
 bool saveChart(std::unique_ptr<QChart> chart, const QStringList& paths, QString* why)
 {
     const QString title = chart->title();
-    QChartView view(chart.release()); // the view owns the chart
-    view.setRenderHint(QPainter::Antialiasing);
-    view.resize(kSavedSize);
-    // The chart takes the view's size and lays itself out before it is drawn;
-    // only layout is done here, no input reaches the program.
-    QResizeEvent resize(kSavedSize, QSize());
-    QCoreApplication::sendEvent(&view, &resize);
+    // Drawn from a scene of its own, not a widget: nothing is shown, and only
+    // the chart's layout is done here, no event reaches the program.
+    QGraphicsScene scene;
+    QChart* drawn = chart.release();
+    scene.addItem(drawn); // the scene owns the chart
+    drawn->setGeometry(QRectF(QPointF(0, 0), QSizeF(kSavedSize)));
+    scene.setSceneRect(drawn->geometry());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 
     bool all = true;
@@ -59,7 +59,7 @@ bool saveChart(std::unique_ptr<QChart> chart, const QStringList& paths, QString*
         QSaveFile file(path);
         bool ok = (suffix == QLatin1String("png") || suffix == QLatin1String("svg")) && file.open(QIODevice::WriteOnly);
         if (ok)
-            ok = suffix == QLatin1String("png") ? writePng(view, file) : writeSvg(view, file, title);
+            ok = suffix == QLatin1String("png") ? writePng(scene, file) : writeSvg(scene, file, title);
         if (ok)
             ok = file.commit();
         else
