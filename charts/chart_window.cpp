@@ -57,6 +57,10 @@ ChartWindow::ChartWindow(Builder builder, QWidget* parent) : QWidget(parent, Qt:
         }
         auto* view = new QChartView;
         view->setRenderHint(QPainter::Antialiasing);
+        // A chart changes only when it is built again, and then the whole
+        // view is drawn: the scene's own change reports, which would paint
+        // again in whatever event round comes next, are not followed.
+        view->setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
         pageLayout->addWidget(view);
         views_[static_cast<std::size_t>(p)] = view;
         stale_[static_cast<std::size_t>(p)] = true;
@@ -97,6 +101,22 @@ void ChartWindow::changed(Page page)
         return;
     queued_ = true;
     QMetaObject::invokeMethod(this, [this] { buildStale(); }, Qt::QueuedConnection);
+}
+
+void ChartWindow::markStale(Page page)
+{
+    stale_[static_cast<std::size_t>(index(page))] = true;
+}
+
+bool ChartWindow::stale(Page page) const
+{
+    return stale_[static_cast<std::size_t>(index(page))];
+}
+
+void ChartWindow::drawNow(Page page)
+{
+    build(page);
+    view(page)->viewport()->repaint();
 }
 
 void ChartWindow::buildStale()

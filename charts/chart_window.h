@@ -37,8 +37,14 @@ public:
 
     // Shows the window (raised) on the page, built from the data as it is now.
     void showPage(Page page);
-    // The page's data changed.
+    // The page's data changed: built again in the next round of posted events.
     void changed(Page page);
+    // The page's data changed, and whoever changed it has the page built
+    // (drawNow) when there is time for it: a run that must not be held up.
+    void markStale(Page page);
+    bool stale(Page page) const;
+    // Builds the page now and paints it at once.
+    void drawNow(Page page);
     Page currentPage() const;
     QChart* chart(Page page) const;
     QChartView* view(Page page) const;

@@ -6,6 +6,7 @@
 #include "gauge/gauge.h"
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/driver_check.h"
 #include "p_ksil2/library_check.h"
@@ -177,6 +178,7 @@ void appShutdown()
 {
     closeSessions(true);
     closeProtocols();
+    chartsClosed();
     for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
         if (*handle > 0)
             tk::discardPanel(*handle);

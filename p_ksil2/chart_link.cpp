@@ -38,6 +38,18 @@ void chartCalibrationCell()
         installed->calibrationCell();
 }
 
+void chartsPaintWithin(double seconds)
+{
+    if (installed)
+        installed->paintWithin(seconds);
+}
+
+void chartsClosed()
+{
+    if (installed)
+        installed->close();
+}
+
 std::string chartFileStem(const std::string& protocolPath, std::time_t runStart)
 {
     // The protocol's suffix gives way to the time; a dot in a folder's name is no suffix.

@@ -19,6 +19,11 @@ public:
     // Saves the verification chart as it stands into the files named; false
     // with *why when one was not written.
     virtual bool saveVerification(const std::string& pathWithoutSuffix, std::string* why) = 0;
+    // The program ends: the window goes while the run-time that shows it is still there.
+    virtual void close() = 0;
+    // A run that pumps no events gives the charts `seconds` of a settling wait
+    // (infinity where no wait follows): what changed is drawn when it fits.
+    virtual void paintWithin(double seconds) = 0;
 };
 
 void setChartSink(ChartSink* sink);
@@ -26,6 +31,8 @@ void setChartSink(ChartSink* sink);
 void chartVerificationRow();
 void chartKsil5Point(int index, int channel, double set, double measured, double tolerance);
 void chartCalibrationCell();
+void chartsClosed();
+void chartsPaintWithin(double seconds);
 // At the end of an automatic verification: the chart beside the protocol file,
 // the protocol's name with the run's start as "_YYYY-MM-DD_HH-MM-SS", once as
 // .png and once as .svg. A failure is shown on the status line.

@@ -3,15 +3,15 @@
 #include "charts/chart_build.h"
 #include "charts/chart_file.h"
 #include "charts/chart_window.h"
+#include "drivers/mezzanine.h"
 #include "history/history.h"
-#include "p_ksil2/cal_values.h"
-#include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/chart_link.h"
 #include "p_ksil2/charts/table_rows.h"
-#include "p_ksil2/globals.h"
-#include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/verify.h"
+#include "platform/clock.h"
+#include "toolkit/toolkit.h"
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -19,9 +19,20 @@ namespace {
 
 using charts::Page;
 
+constexpr double kDrawingRoom = 1.5;
+
 class ProgramCharts final : public ChartSink {
 public:
-    void open() override { window().showPage(Page::Verification); }
+    // At the process's end Qt's own state may be gone before this: a window
+    // still open then is left to the system (close() is the orderly end).
+    ~ProgramCharts() override { static_cast<void>(window_.release()); }
+
+    void open() override
+    {
+        window().showPage(Page::Verification);
+        // What a drawing costs is known before a run asks for one within its waits.
+        timeDrawing(Page::Verification);
+    }
 
     void verificationRow() override { changed(Page::Verification); }
 
@@ -35,6 +46,24 @@ public:
     }
 
     void calibrationCell() override { changed(Page::Calibration); }
+
+    void close() override { window_.reset(); }
+
+    void paintWithin(double seconds) override
+    {
+        if (!window_ || !window_->isVisible())
+            return;
+        const Page page = window_->currentPage();
+        // The cost of the last drawing, with room for its variation, stands for the next one.
+        if (!window_->stale(page))
+            return;
+        // Where no wait follows (the run's end) the page is drawn in the next
+        // round of events, not on the run's time.
+        if (std::isinf(seconds))
+            window_->changed(page);
+        else if (kDrawingRoom * lastDrawing_ <= seconds)
+            timeDrawing(page);
+    }
 
     bool saveVerification(const std::string& stem, std::string* why) override
     {
@@ -78,6 +107,13 @@ public:
     charts::ChartWindow* existing() const { return window_.get(); }
 
 private:
+    void timeDrawing(Page page)
+    {
+        const double start = Timer();
+        window_->drawNow(page);
+        lastDrawing_ = Timer() - start;
+    }
+
     charts::ChartWindow& window()
     {
         if (!window_)
@@ -86,9 +122,15 @@ private:
         return *window_;
     }
 
+    // During a run (the display deferred) the page is drawn inside the run's
+    // waits, never from an event round of its own, which would hold the run up.
     void changed(Page page)
     {
-        if (window_)
+        if (!window_)
+            return;
+        if (tk::displayDeferred())
+            window_->markStale(page);
+        else
             window_->changed(page);
     }
 
@@ -111,6 +153,7 @@ private:
     std::unique_ptr<charts::ChartWindow> window_;
     std::vector<charts::VerifyRow> ksil5_;
     int ksil5Channel_ = 1;
+    double lastDrawing_ = 0.0; // seconds
 };
 
 ProgramCharts& programCharts()

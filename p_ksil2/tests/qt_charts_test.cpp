@@ -256,6 +256,7 @@ TEST(QtCharts, ManualRowsOutOfNormStandOutAndTheKsil5RunIsChartedAgainstItsAn)
             h.press(hPP5, PP5_NEXT_STEP);
         }
         ASSERT_EQ(h.run(), Harness::kRunning);
+        openCharts(0, 0, tk::EVENT_COMMIT, nullptr, 0, 0);
         chartWindow()->showPage(Page::Ksil5);
         QChart* chart = shown(Page::Ksil5);
         std::vector<XY> points, outside;
