@@ -29,7 +29,7 @@ int index(Page page)
 ChartWindow::ChartWindow(Builder builder, QWidget* parent) : QWidget(parent, Qt::Window), build_(std::move(builder))
 {
     setWindowTitle(QStringLiteral("Графики"));
-    resize(900, 560);
+    resize(760, 520);
     auto* layout = new QVBoxLayout(this);
     tabs_ = new QTabWidget;
     for (int p = 0; p < kPages; ++p) {
