@@ -2,6 +2,7 @@
 // КСИЛ5 run's points, CP's calibration table and the history of the module;
 // filled during the automatic run inside its settling waits, and saved beside
 // the protocol at its end.
+#include "p_ksil2/tests/qt_run_watch.h"
 #include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
 
@@ -16,8 +17,6 @@
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/protocol_file.h"
 #include "p_ksil2/verify.h"
-#include "si/select.h"
-#include "toolkit/backend.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -29,7 +28,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 namespace {
@@ -37,20 +35,11 @@ namespace {
 using charts::Page;
 using charts::XY;
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "p_ksil2_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // The charts for one test: installed, and uninstalled (the window closed) at its end.
 struct ChartsInstalled {
     ChartsInstalled()
     {
-        ensureApplication();
+        qt_run::ensureApplication();
         installCharts();
     }
     ~ChartsInstalled()
@@ -112,17 +101,6 @@ void expectSame(const std::vector<XY>& got, const std::vector<XY>& want, const c
     }
 }
 
-class WatchingClock : public platform::VirtualClock {
-public:
-    std::function<void()> watch;
-    void delay(double seconds) override
-    {
-        VirtualClock::delay(seconds);
-        if (watch)
-            watch();
-    }
-};
-
 // The number of points of the verification chart each time its view was painted.
 class PaintedPoints : public QObject {
 public:
@@ -152,15 +130,7 @@ TEST(QtCharts, AutomaticVerificationFillsTheChartInsideItsWaitsAndSavesItBesideT
     const verify::FixedTime fixed(verify::fixedMoment());
     Harness h{verify::bench()};
     const ChartsInstalled installed;
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
-        const int panel = selectionPanel();
-        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            chooser.stop();
-        }
-    });
-    chooser.start(0);
+    const qt_run::FirstCarrierChooser chooser;
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
     tk::setActiveTabPage(hMP, hTab, 1);
@@ -174,7 +144,7 @@ TEST(QtCharts, AutomaticVerificationFillsTheChartInsideItsWaitsAndSavesItBesideT
     EXPECT_EQ(chartWindow()->currentPage(), Page::Verification);
     PaintedPoints painted(chartWindow()->view(Page::Verification)->viewport());
 
-    WatchingClock clock;
+    qt_run::WatchingClock clock;
     platform::setClock(&clock);
     int looks = 0;
     clock.watch = [&] {

@@ -1,6 +1,7 @@
 // The automatic verification on the Qt backend (offscreen). The run pumps no
 // events, yet each result row is on the screen before the next point is
 // measured, and the status line keeps showing what was reported on the way.
+#include "p_ksil2/tests/qt_run_watch.h"
 #include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
 
@@ -21,18 +22,6 @@
 #include <functional>
 
 namespace {
-
-// Virtual time that lets the test look at the screen whenever the program waits.
-class WatchingClock : public platform::VirtualClock {
-public:
-    std::function<void()> watch;
-    void delay(double seconds) override
-    {
-        VirtualClock::delay(seconds);
-        if (watch)
-            watch();
-    }
-};
 
 // What a widget showed the last time it was painted.
 class PaintWatch : public QObject {
@@ -56,30 +45,11 @@ private:
     std::function<QString()> shown_;
 };
 
-// The Qt run-time exists before start-up, so that the operator's timers can.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "p_ksil2_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
 {
     Harness h{verify::bench()};
-    ensureApplication();
-    // The operator's double-click on the first carrier of the selection dialog.
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
-        const int panel = selectionPanel();
-        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            chooser.stop();
-        }
-    });
-    chooser.start(0);
+    qt_run::ensureApplication();
+    const qt_run::FirstCarrierChooser chooser;
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
 
@@ -105,7 +75,7 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
     sim::failCall("tvksil2_switch", warning, 1, sim::callCount("tvksil2_switch") + 4);
     const QString warningText = QString::fromStdString(sim::statusText(warning) + " tvksil2_switch (mvi, chan, 1)");
 
-    WatchingClock clock;
+    qt_run::WatchingClock clock;
     platform::setClock(&clock);
     int looks = 0;
     clock.watch = [&] {
