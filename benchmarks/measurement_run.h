@@ -5,8 +5,12 @@
 // selection dialog, OK on the run's closing pop-up).
 #pragma once
 
+#include "charts/chart_window.h"
 #include "p_ksil2/app.h"
+#include "p_ksil2/charts/program_charts.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
 #include "platform/clock.h"
 #include "si/select.h"
@@ -29,6 +33,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include <unistd.h>
@@ -92,6 +97,29 @@ private:
     TempDir dir_{"ksil-bench"};
 };
 
+// "--chart" on the command line: the run is timed with the charts window open
+// on its page (taken off the arguments the program sees).
+inline bool chartAsked(int& argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--chart") {
+            for (int j = i; j < argc; ++j)
+                argv[j] = argv[j + 1];
+            --argc;
+            return true;
+        }
+    return false;
+}
+
+// Opens the charts window on the page, as PP's button and then its tab would.
+inline void openChartPage(charts::Page page)
+{
+    openCharts(hPP, PP_CHARTS, tk::EVENT_COMMIT, nullptr, 0, 0);
+    if (charts::ChartWindow* window = chartWindow())
+        window->showPage(page);
+    tk::processEvents();
+}
+
 // Starts the program as the operator would, on kBenchJson, in the folder.
 // Returns false (with a line on standard error) when it cannot.
 inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, char** argv)
@@ -107,6 +135,7 @@ inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, 
     // The run-time the program starts on; made here so the operator's timer can exist.
     new QApplication(argc, argv);
     const CarrierPicker picker;
+    installCharts();
     if (appStart(argc, argv, StartOptions{tk::qt::start}) != 0 || mvi == 0) {
         std::fprintf(stderr, "%s: the program did not open the module\n", name);
         return false;

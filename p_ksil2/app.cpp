@@ -6,6 +6,7 @@
 #include "gauge/gauge.h"
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/driver_check.h"
 #include "p_ksil2/library_check.h"
@@ -184,6 +185,7 @@ void appShutdown()
 {
     closeSessions(true);
     closeProtocols();
+    chartsClosed();
     // Every panel loaded, MP last; the tab pages go with MP.
     for (const auto& slot : kPanels) {
         if (!isTabPage(slot.resourceId) && *slot.handle > 0)

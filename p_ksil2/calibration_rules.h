@@ -45,7 +45,7 @@ inline int toleranceColour(double deviation, double tolerance)
 
 inline int stageColour(double value, double nominal)
 {
-    return toleranceColour(value - nominal, normR(nominal));
+    return toleranceColour(value - nominal, stageTolerance(nominal));
 }
 
 inline int r0Colour(double r0)

@@ -2,6 +2,7 @@
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/flash_read.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/protocol.h"
@@ -54,6 +55,7 @@ constexpr std::array kCallbacks{
     NamedCallback{"tabCB", tabCB},
     NamedCallback{"set_prot", set_prot},
     NamedCallback{"open_prot", open_prot},
+    NamedCallback{"openCharts", openCharts},
 
     // Operations not built yet: the names are known so that the resource loads,
     // and their controls take no action until the operation is added here.

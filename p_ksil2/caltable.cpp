@@ -2,6 +2,8 @@
 // its colours, DEFAULT and WRITE, and the operations kept for the КСИЛ2-4Л.
 #include "p_ksil2/caltable.h"
 
+#include "p_ksil2/chart_link.h"
+
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/cal_values.h"
 #include "p_ksil2/calibration_rules.h"
@@ -167,6 +169,7 @@ int changedCalCells()
 
 void storeCalCell(int row, int channel, double value, int colour)
 {
+    chartCalibrationCell();
     tk::setCellTextColor(hCP, CP_TABLE, row, channel, colour);
     tk::setCell(hCP, CP_TABLE, row, channel, value);
     knowCalCell(row, channel);

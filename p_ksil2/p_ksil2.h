@@ -85,6 +85,7 @@ inline constexpr int PP_ED_IZM_2 = 11;
 inline constexpr int PP_ED_IZM = 12;
 inline constexpr int PP_AUTO_POV = 13;   // callback auto_pov
 inline constexpr int PP_PROGRESS = 14;   // where the automatic verification is
+inline constexpr int PP_CHARTS = 15;     // callback openCharts
 
 // PP5 "Поверка КСИЛ5"
 inline constexpr int PP5_CHAN = 2;

@@ -62,6 +62,7 @@ inline constexpr std::array kExpectedControls{
     ExpectedControl{PP, "ED_IZM", PP_ED_IZM, tk::Kind::TextMessage},
     ExpectedControl{PP, "AUTO_POV", PP_AUTO_POV, tk::Kind::Toggle},
     ExpectedControl{PP, "PROGRESS", PP_PROGRESS, tk::Kind::TextMessage},
+    ExpectedControl{PP, "CHARTS", PP_CHARTS, tk::Kind::Command},
     ExpectedControl{PP5, "CHAN", PP5_CHAN, tk::Kind::Ring},
     ExpectedControl{PP5, "MEAS_MODE", PP5_MEAS_MODE, tk::Kind::BinarySwitch},
     ExpectedControl{PP5, "START", PP5_START, tk::Kind::Command},

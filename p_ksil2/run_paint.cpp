@@ -1,9 +1,11 @@
 #include "p_ksil2/run_paint.h"
 
+#include "p_ksil2/chart_link.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 bool pending = false;
@@ -22,7 +24,10 @@ void settle(double seconds)
         return;
     }
     const double start = Timer();
-    paintResults();
+    pending = false;
+    tk::processDrawEvents();
+    // The charts follow in what is left of the wait, when they fit in it.
+    chartsPaintWithin(seconds - (Timer() - start));
     const double spent = std::min(seconds, Timer() - start);
     painting += spent;
     if (seconds > spent)
@@ -33,6 +38,7 @@ void paintResults()
 {
     pending = false;
     tk::processDrawEvents();
+    chartsPaintWithin(std::numeric_limits<double>::infinity());
 }
 
 double waitsSpentPainting()

@@ -4,14 +4,17 @@
 
 #include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/module_calls.h"
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/protocol_file.h"
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/run_progress.h"
 #include "platform/clock.h"
+#include "platform/datetime.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
@@ -146,6 +149,7 @@ PovRow addPovRowValues(std::uint16_t channel, double set, double measured)
     tk::setAttr(hPP, PP_TABLE_R, tk::Attr::FirstVisibleLine, row);
 
     logPovResult(channel, set, measured, judged.deviation, judged.outOfNorm);
+    chartVerificationRow();
     return judged;
 }
 
@@ -157,6 +161,7 @@ void runAutoVerification()
     // "Запустить" stays dimmed until the verdict has been read.
     const DimmedWhileRunning dimmed(hPP, PP_SET);
     bool complete = false;
+    const std::time_t started = platform::currentTime();
     {
         const tk::WaitCursor busy;
         // The panels' widgets follow the run during the settling waits.
@@ -175,6 +180,7 @@ void runAutoVerification()
     }
     unreportedNonconformity = false;
     showVerdict(nonconforming);
+    chartSaveVerification(protocolPath(logFile), started);
 }
 
 void forgetVerification()

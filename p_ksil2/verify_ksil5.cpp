@@ -6,6 +6,7 @@
 #include "p_ksil2/verify_ksil5.h"
 
 #include "drivers/tvksil2.h"
+#include "p_ksil2/chart_link.h"
 #include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
@@ -145,6 +146,7 @@ void runSteps()
         }
         const bool outOfNorm = !(std::fabs(*measured - set) <= tolerance); // a tie is within
         ksil5WritePoint(file, set, *measured, tolerance, outOfNorm);
+        chartKsil5Point(p, channel, set, *measured, tolerance);
     }
     ksil5CloseProtocol(file);
     stopRun();

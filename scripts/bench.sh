@@ -10,13 +10,14 @@ cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
 cmake --build --preset default
 failed=()
-while read -r program; do
+while read -r program args; do
     [ -n "$program" ] || continue
-    name=$(basename "$program")
+    name=$(basename "$program")${args:+ $args}
     ok=0
     for run in 1 2 3; do
         echo "=== $name (run $run)"
-        if "$program" </dev/null; then
+        # shellcheck disable=SC2086 # the arguments are words of the list
+        if "$program" $args </dev/null; then
             ok=1
             break
         fi

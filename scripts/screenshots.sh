@@ -40,7 +40,7 @@ sleep 0.5
 # library, as scripts/run.sh starts it beside it; the protocols and the state
 # (the module flashes) go there too.
 cp "$root/build/default/bin/libtvksil2_math.so" "$work/"
-(cd "$work" && KSIL_STATE_DIR="$work/state" LANG=C.UTF-8 exec "$root/build/default/bin/p_ksil2" >"$work/p_ksil2.log" 2>&1) &
+(cd "$work" && KSIL_STATE_DIR="$work/state" KSIL_HISTORY_FILE="$work/history.sqlite" LANG=C.UTF-8 exec "$root/build/default/bin/p_ksil2" >"$work/p_ksil2.log" 2>&1) &
 pids+=($!)
 
 # The first visible window whose title matches, waited for (at most 20 s).
@@ -62,6 +62,13 @@ shot() {
     # The main window's area; 8-bit colour keeps the files small.
     convert "$work/shot.png" -crop 760x680+20+10 +repage +dither -colors 96 -define png:compression-level=9 \
         "$out/$1.png"
+    echo "$out/$1.png"
+}
+# A window of its own (the charts), without the window manager's frame.
+windowshot() {
+    sleep "${3:-1.0}"
+    import -window "$2" "$work/shot.png"
+    convert "$work/shot.png" +dither -colors 96 -define png:compression-level=9 "$out/$1.png"
     echo "$out/$1.png"
 }
 key() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
@@ -97,6 +104,14 @@ window "^КСИЛ2-4Л$" >/dev/null
 shot 04-verdict 0.5
 key Return
 
+# "Графики": the run's deviations against the norm; the window closed again
+# (openbox closes on Alt+F4).
+click 498 203
+charts=$(window "^Графики$")
+windowshot 09-deviation-chart "$charts"
+xdotool windowactivate --sync "$charts" key alt+F4
+sleep 0.5
+
 # Then one point by hand, out of norm, with the keyboard only after the first
 # click: R_Z, Enter (focus on "Установить"), Enter (the channel is set, focus
 # on R_I), the measured value, Enter (focus on "Ввести"), Enter (the row).
@@ -125,8 +140,28 @@ shot 07-ksil5-run 0.5
 key Return
 click 498 157
 
+# An automatic calibration (menu "Выполнить", its first item), then the charts
+# again: the calibration's stages against their tolerance, and the drift of
+# the module's stages across the calibrations the history holds.
+click 130 8
+key Down
+key Return
+sleep 4
+click 142 112
+click 498 203
+charts=$(window "^Графики$")
+xdotool windowactivate --sync "$charts"
+key ctrl+Tab
+key ctrl+Tab
+windowshot 10-calibration-chart "$charts"
+key ctrl+Tab
+windowshot 11-drift-chart "$charts"
+xdotool windowactivate --sync "$charts" key alt+F4
+sleep 0.5
+
 # ABOUT, from the menu "Справка".
 click 223 8
 key Down
 key Return
 shot 08-about 0.8
+

@@ -11,6 +11,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 
 namespace history::test {
@@ -288,6 +292,59 @@ TEST_P(ToolOnServer, CountsSendsAndReadsWhatWaitedForTheServer)
     const ToolOutput csv = runTool({"csv"}, (folder() / "nowhere.sqlite").string(), server);
     EXPECT_EQ(csv.code, 0) << csv.err;
     EXPECT_EQ(csv.lines().size(), 1u + 2 * 38);
+}
+
+// A PNG's width and height from its header; nothing when the bytes are no PNG.
+std::optional<std::pair<int, int>> pngSize(const std::string& bytes)
+{
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0)
+        return std::nullopt;
+    auto be32 = [&bytes](std::size_t at) {
+        int v = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return std::pair{be32(16), be32(20)};
+}
+
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(Tool, WritesTheChartOfAStoredRunAndOfTheDriftWithoutADisplay)
+{
+    const auto png = folder_->path() / "verification.png";
+    const Output written = tool({"chart", verification_.substr(0, 8), "--chart", png.string()});
+    ASSERT_EQ(written.code, 0) << written.err;
+    EXPECT_EQ(pngSize(fileText(png)), (std::pair{1100, 650}));
+
+    // A calibration's chart in SVG carries the titles in the station's language.
+    const auto svg = folder_->path() / "calibration.svg";
+    ASSERT_EQ(tool({"chart", calibration_, "--chart", svg.string()}).code, 0);
+    const std::string text = fileText(svg);
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    EXPECT_NE(text.find("Калибровка КСИЛ2-4Л"), std::string::npos);
+    EXPECT_NE(text.find("Номинал ступени, Ом"), std::string::npos);
+
+    const auto drift = folder_->path() / "drift.png";
+    const Output d = tool({"drift", "--carrier", "VXI0::2::INSTR", "--position", "1", "--stage", "5", "--chart",
+                           drift.string()});
+    ASSERT_EQ(d.code, 0) << d.err;
+    EXPECT_TRUE(pngSize(fileText(drift)));
+
+    // What cannot be charted, or where, says so by its exit code and leaves no file.
+    EXPECT_EQ(tool({"chart", "ffffffff", "--chart", png.string()}).code, 3);
+    const auto odd = folder_->path() / "chart.bmp";
+    const Output wrongSuffix = tool({"chart", verification_, "--chart", odd.string()});
+    EXPECT_EQ(wrongSuffix.code, 5);
+    EXPECT_NE(wrongSuffix.err.find(odd.string()), std::string::npos) << wrongSuffix.err;
+    EXPECT_FALSE(std::filesystem::exists(odd));
+    EXPECT_EQ(tool({"chart", verification_}).code, 1);
+    EXPECT_EQ(tool({"list", "--chart", png.string()}).code, 1);
+    EXPECT_EQ(tool({"drift", "--carrier", "SN-none", "--position", "1", "--chart", png.string()}).code, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, ToolOnServer, ::testing::Values(Backend::PostgreSQL), backendName);

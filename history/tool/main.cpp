@@ -1,6 +1,7 @@
 // ksil_history: the history of runs on the command line: lists, one run,
-// CSV and JSON exports, the drift of a stage, the as-found backups, and the
-// runs waiting for the lab server.
+// CSV and JSON exports, the drift of a stage, charts of a run and of the
+// drift, the as-found backups, and the runs waiting for the lab server.
+#include "history/tool/chart_output.h"
 #include "history/tool/text_view.h"
 
 #include "history/export.h"
@@ -33,7 +34,8 @@ constexpr const char* kHelp = R"(ksil_history — история запуско�
   ksil_history [ОБЩИЕ] show    ЗАПУСК
   ksil_history [ОБЩИЕ] csv     [--cells] [--separator C] [--bom] [ЗАПУСК... | ОТБОР]
   ksil_history [ОБЩИЕ] json    [ЗАПУСК... | ОТБОР]
-  ksil_history [ОБЩИЕ] drift   --carrier НОСИТЕЛЬ --position N [--channel 1|2] [--stage 1..18|R0] [--csv]
+  ksil_history [ОБЩИЕ] drift   --carrier НОСИТЕЛЬ --position N [--channel 1|2] [--stage 1..18|R0] [--csv | --chart ФАЙЛ]
+  ksil_history [ОБЩИЕ] chart   ЗАПУСК --chart ФАЙЛ
   ksil_history [ОБЩИЕ] backups --carrier НОСИТЕЛЬ [--position N]
   ksil_history [ОБЩИЕ] waiting
   ksil_history [ОБЩИЕ] send
@@ -43,7 +45,10 @@ constexpr const char* kHelp = R"(ksil_history — история запуско�
   show     один запуск: модуль, мультиметр, станция, таблицы, точки
   csv      по строке на точку поверки; с --cells по строке на ячейку таблицы калибровки
   json     запуски целиком, массивом JSON
-  drift    значения ступени (или всех ступеней) модуля от калибровки к калибровке
+  drift    значения ступени (или всех ступеней) модуля от калибровки к калибровке;
+           с --chart график дрейфа в ФАЙЛ (.png или .svg)
+  chart    график запуска в ФАЙЛ (.png или .svg): отклонения точек поверки от заданного
+           с нормой, или ступеней калибровки от номинала с допуском
   backups  таблицы, прочитанные из flash перед каждой записью
   waiting  сколько запусков ждёт отправки на сервер лаборатории
   send     отправить их сейчас
@@ -66,7 +71,7 @@ constexpr const char* kHelp = R"(ksil_history — история запуско�
 
 Числа пишутся с точкой, кратчайшей записью, читаемой обратно без потерь; время — UTC, ISO 8601.
 Коды выхода: 0 успех; 1 неверная командная строка; 2 история недоступна; 3 запуск не найден
-(или нет калибровок для drift); 4 send: запуски всё ещё ждут сервера; 5 вывод не записан.
+(или нет калибровок для drift, нечего показать на графике); 4 send: запуски всё ещё ждут сервера; 5 вывод не записан.
 )";
 
 struct Options {
@@ -81,6 +86,7 @@ struct Options {
     int row = 0;
     bool cells = false;
     bool csv = false;
+    std::string chart; // the chart's file
     CsvStyle style;
 };
 
@@ -191,6 +197,10 @@ Options parse(int argc, char** argv)
         } else if (arg == "--csv") {
             flag();
             o.csv = true;
+        } else if (arg == "--chart") {
+            o.chart = value();
+            if (o.chart.empty())
+                throw UsageError{"--chart: нужно имя файла"};
         } else if (arg == "--bom") {
             flag();
             o.style.byteOrderMark = true;
@@ -214,16 +224,23 @@ Options parse(int argc, char** argv)
         o.filter.module = o.module;
 
     static const std::map<std::string, int> commands{{"list", 0}, {"show", 1}, {"csv", 0}, {"json", 0},
-                                                     {"drift", 0}, {"backups", 0}, {"waiting", 0}, {"send", 0}};
+                                                     {"drift", 0}, {"backups", 0}, {"waiting", 0}, {"send", 0},
+                                                     {"chart", 0}};
     if (o.command.empty())
         throw UsageError{"не задана команда (ksil_history --help)"};
     if (!commands.count(o.command))
         throw UsageError{"неизвестная команда \"" + o.command + "\" (ksil_history --help)"};
-    const bool takesRuns = o.command == "show" || o.command == "csv" || o.command == "json";
+    const bool takesRuns = o.command == "show" || o.command == "csv" || o.command == "json" || o.command == "chart";
     if (!takesRuns && !o.runs.empty())
         throw UsageError{o.command + ": лишнее \"" + o.runs.front() + "\""};
-    if (o.command == "show" && o.runs.size() != 1)
-        throw UsageError{"show: нужен один запуск"};
+    if ((o.command == "show" || o.command == "chart") && o.runs.size() != 1)
+        throw UsageError{o.command + ": нужен один запуск"};
+    if (o.command == "chart" && o.chart.empty())
+        throw UsageError{"chart: нужен --chart ФАЙЛ"};
+    if (!o.chart.empty() && o.command != "chart" && o.command != "drift")
+        throw UsageError{o.command + ": --chart не к месту"};
+    if (!o.chart.empty() && o.csv)
+        throw UsageError{"drift: либо --csv, либо --chart"};
     if (!o.runs.empty() && o.filtered)
         throw UsageError{o.command + ": либо запуски, либо отбор, не вместе"};
     if ((o.command == "drift" || o.command == "backups") && o.module.carrier.empty())
@@ -330,12 +347,20 @@ int runCommand(const Options& o)
         tool::printRunList(std::cout, runs.value);
         return finish();
     }
-    if (o.command == "show") {
+    if (o.command == "show" || o.command == "chart") {
         const auto run = h.loadRun(o.runs.front(), source);
         if (!run.ok())
             return fail(run.status);
-        tool::printRun(std::cout, run.value);
-        return finish();
+        if (o.command == "show") {
+            tool::printRun(std::cout, run.value);
+            return finish();
+        }
+        const tool::ChartWritten written = tool::writeRunChart(run.value, o.chart);
+        if (!written.why.empty()) {
+            std::cerr << "ksil_history: " << written.why << '\n';
+            return written.nothingToShow ? kNotFound : kOutput;
+        }
+        return kOk;
     }
     if (o.command == "csv" || o.command == "json") {
         const auto runs = selectRuns(h, o, source);
@@ -360,6 +385,17 @@ int runCommand(const Options& o)
     const auto drift = h.drift({o.module, o.channel, o.row}, source);
     if (!drift.ok())
         return fail(drift.status);
+    if (drift.value.empty() && !o.chart.empty()) {
+        std::cerr << "ksil_history: нет калибровок модуля для графика\n";
+        return kNotFound;
+    }
+    if (!o.chart.empty()) {
+        if (const std::string why = tool::writeDriftChart(drift.value, o.row, o.chart); !why.empty()) {
+            std::cerr << "ksil_history: " << why << '\n';
+            return kOutput;
+        }
+        return kOk;
+    }
     if (o.csv)
         writeDriftCsv(std::cout, drift.value, o.module, o.style);
     else

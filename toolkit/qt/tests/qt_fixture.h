@@ -38,7 +38,7 @@ inline constexpr std::array kCallbackNames = {
     "modeR",        "auto_measureCB", "messageCB",  "tabCB",            "selMezonin",   "setChan",
     "vavChgU_Z",    "setP",         "vavChgU_I",    "selFName",         "inputP",       "writeLogCB",
     "auto_pov",     "start",        "set_prot",     "open_prot",        "next_step",    "continueSelftest",
-    "stopSelftest", "ClosePopupCB", "stopPov",      "startPov",
+    "stopSelftest", "ClosePopupCB", "stopPov",      "startPov",         "openCharts",
 };
 
 template <size_t N>
