@@ -8,8 +8,9 @@
 #include "p_ksil2/cal_values.h"
 #include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
@@ -106,7 +107,7 @@ bool CalRecord::refused() const
 {
     if (lookup_ >= 0)
         return false;
-    reportStatus("tvksil2_get_attribute", lookup_);
+    reportStatus(moduleCallText(ModuleCall::GetAttribute), lookup_);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "p_ksil2/chart_link.h"
 
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "platform/datetime.h"
 #include "toolkit/toolkit.h"
 

@@ -4,6 +4,7 @@
 #include "p_ksil2/tests/qt_run_watch.h"
 #include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
+#include "tests/support/carrier_picker.h"
 
 #include "p_ksil2/manual.h"
 #include "p_ksil2/verify.h"
@@ -49,7 +50,7 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
 {
     Harness h{verify::bench()};
     qt_run::ensureApplication();
-    const qt_run::FirstCarrierChooser chooser;
+    const CarrierPicker picker;
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
 

@@ -1,8 +1,8 @@
 #include "tests/harness/harness.h"
 
-#include "p_ksil2/app_state.h"
+#include "p_ksil2/reset.h"
 #include "platform/process.h"
-#include "platform/tests/machine_search_path.h"
+#include "tests/support/machine_search_path.h"
 #include "si/select.h"
 #include "sim/bench.h"
 #if defined(KSIL_WITH_QT)
@@ -16,20 +16,6 @@
 #include <system_error>
 
 namespace {
-
-// A new folder of this process's own: named after the process and a count.
-std::filesystem::path makeTempFolder()
-{
-    static unsigned count = 0;
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        auto folder = base / ("ksil-test-" + std::to_string(platform::processId()) + "-" + std::to_string(++count));
-        std::error_code ec;
-        if (std::filesystem::create_directory(folder, ec))
-            return folder;
-    }
-    throw std::runtime_error("cannot create a temporary folder");
-}
 
 void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 {
@@ -51,14 +37,13 @@ void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 Harness::Harness(Bench bench) : bench_(std::move(bench))
 {
     previousFolder_ = std::filesystem::current_path();
-    folder_ = makeTempFolder();
-    std::filesystem::current_path(folder_);
+    std::filesystem::current_path(folder_.path());
     platform::setClock(&clock_);
     startTime_ = clock_.now();
-    std::filesystem::create_directories(folder_ / "bench-state");
-    searchPath_ = std::make_unique<TestSearchPath>(folder_);
-    loadBench(bench_, folder_ / "bench-state");
-    resetGlobals();
+    std::filesystem::create_directories(folder_.path() / "bench-state");
+    searchPath_ = std::make_unique<TestSearchPath>(folder_.path());
+    loadBench(bench_, folder_.path() / "bench-state");
+    resetProgramState();
     setResourceDir(KSIL_RESOURCE_DIR);
 }
 
@@ -83,8 +68,8 @@ void Harness::endRun()
 void Harness::restart()
 {
     endRun();
-    loadBench(bench_, folder_ / "bench-state");
-    resetGlobals();
+    loadBench(bench_, folder_.path() / "bench-state");
+    resetProgramState();
     setResourceDir(KSIL_RESOURCE_DIR);
     state_ = State::Fresh;
 }
@@ -92,12 +77,11 @@ void Harness::restart()
 Harness::~Harness()
 {
     endRun();
-    resetGlobals();
+    resetProgramState();
     searchPath_.reset();
     platform::setClock(nullptr);
     std::error_code ec;
-    std::filesystem::current_path(previousFolder_, ec);
-    std::filesystem::remove_all(folder_, ec);
+    std::filesystem::current_path(previousFolder_, ec); // the folder goes with folder_
 }
 
 int Harness::guarded(const std::function<int()>& step, const char* what)
