@@ -4,6 +4,7 @@
 // the protocol at its end.
 #include "p_ksil2/tests/qt_run_watch.h"
 #include "tests/harness/harness.h"
+#include "tests/support/carrier_picker.h"
 #include "tests/scenario/verify_bench.h"
 
 #include "charts/chart_build.h"
@@ -130,7 +131,7 @@ TEST(QtCharts, AutomaticVerificationFillsTheChartInsideItsWaitsAndSavesItBesideT
     const verify::FixedTime fixed(verify::fixedMoment());
     Harness h{verify::bench()};
     const ChartsInstalled installed;
-    const qt_run::FirstCarrierChooser chooser;
+    const CarrierPicker picker;
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
     tk::setActiveTabPage(hMP, hTab, 1);
