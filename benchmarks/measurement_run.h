@@ -113,6 +113,9 @@ inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, 
         return false;
     }
     sim::setStateDir(folder.path());
+    // The history is on, as at a station: its own file in the folder, and no server.
+    setenv("KSIL_HISTORY_FILE", (std::filesystem::path(folder.path()) / "history.sqlite").c_str(), 1);
+    unsetenv("KSIL_HISTORY_PG");
     std::string error;
     if (!sim::loadJson(kBenchJson, &error)) {
         std::fprintf(stderr, "%s: %s\n", name, error.c_str());

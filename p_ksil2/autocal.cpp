@@ -9,6 +9,7 @@
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
@@ -58,9 +59,10 @@ std::optional<double> measure(double expected)
 // A result goes into its cell and is painted during the next settling wait
 // (the run pumps no events); without a module session there are no waits, and
 // it is painted at once.
-void showResult(int row, int channel, double value, int colour)
+void showResult(int row, int channel, double value, int colour, double reading, std::optional<double> r0Used = {})
 {
     storeCalCell(row, channel, value, colour);
+    runrecord::cell(row, channel, value, runrecord::measuredState(colour), reading, r0Used);
     if (mvi != 0)
         resultShown();
     else
@@ -81,7 +83,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
     }
     if (const auto reading = measure(kR0RangeValue)) {
         const double measured = r0FromReading(*reading);
-        showResult(kR0Row, channel, measured, r0Colour(measured));
+        showResult(kR0Row, channel, measured, r0Colour(measured), *reading);
         // An overload (leads off) is shown, but corrects no stage.
         if (!calvalues::isOverload(measured))
             r0 = measured;
@@ -97,7 +99,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
         }
         if (const auto reading = measure(nominal)) {
             const double value = stageFromReading(*reading, r0);
-            showResult(k, channel, value, stageColour(value, nominal));
+            showResult(k, channel, value, stageColour(value, nominal), *reading, r0);
         }
     }
 
@@ -144,6 +146,7 @@ ViStatus autoCalibrate()
         tk::messagePopup(kTitle, kNoMeter);
         return 0;
     }
+    runrecord::Scope record(history::RunKind::AutoCalibration, history::ReadingsFrom::Meter);
     Run run;
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
@@ -155,6 +158,7 @@ ViStatus autoCalibrate()
         complete = calibrateModule(run);
         paintResults();
     }
+    runrecord::finish(complete ? history::RunEnd::Complete : history::RunEnd::DriverError);
     if (complete)
         msgpHide();
     return run.status;

@@ -2,6 +2,7 @@
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/history_panel.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/session.h"
@@ -25,6 +26,8 @@ constexpr std::array kCallbacks{
     NamedCallback{"ClosePopupCB", ClosePopupCB},
     NamedCallback{"messageCB", messageCB},
     NamedCallback{"selMezonin", selMezonin},
+    NamedCallback{"historyListCB", historyListCB},
+    NamedCallback{"loadBackupCB", loadBackupCB},
     NamedCallback{"ResetCB", ResetCB},
     NamedCallback{"SelftestCB", SelftestCB},
     NamedCallback{"continueSelftest", continueSelftest},

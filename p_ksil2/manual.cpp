@@ -124,7 +124,7 @@ int inputP(int, int, int event, void*, int, int)
     if (mvi != 0)
         if (const ViStatus st = tvksil2_switch(mvi, channel, 0); st != 0)
             reportStatus("tvksil2_switch (mvi, chan, 0)", st);
-    addPovRowValues(channel, *set, *measured);
+    addPovRowValues(channel, *set, *measured, history::ReadingsFrom::Operator);
     tk::setActiveCtrl(hPP, PP_R_Z);
     return 0;
 }

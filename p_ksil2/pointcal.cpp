@@ -8,6 +8,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "platform/number_text.h"
@@ -35,7 +36,17 @@ bool driverOk(const char* callText, ViStatus status)
 {
     if (status != 0)
         reportStatus(callText, status);
+    if (status < 0)
+        runrecord::finish(history::RunEnd::DriverError);
     return status >= 0;
+}
+
+// The cell into the table and into the run, which ends with it.
+void storeMeasured(int row, ViUInt16 channel, double value, int colour, double reading, std::optional<double> r0)
+{
+    storeCalCell(row, channel, value, colour);
+    runrecord::cell(row, channel, value, runrecord::measuredState(colour), reading, r0);
+    runrecord::finish(history::RunEnd::Complete);
 }
 
 // The chain for the cell (stage k alone, or all bypassed for R0), then the channel on.
@@ -110,7 +121,7 @@ void calibrateStage(ViUInt16 channel, int row, double r0)
     const double value = stageFromReading(*reading, r0);
     if (!plausibleOrConfirmed(value, expected))
         return;
-    storeCalCell(row, channel, value, stageColour(value, expected));
+    storeMeasured(row, channel, value, stageColour(value, expected), *reading, r0);
 }
 
 void calibrateR0(ViUInt16 channel)
@@ -130,7 +141,7 @@ void calibrateR0(ViUInt16 channel)
     if (!reading)
         return;
     const double r0 = r0FromReading(*reading);
-    storeCalCell(kR0Row, channel, r0, r0Colour(r0));
+    storeMeasured(kR0Row, channel, r0, r0Colour(r0), *reading, std::nullopt);
 }
 
 } // namespace
@@ -147,6 +158,9 @@ int selectR(int panel, int control, int event, void*, int e1, int e2)
     if (row < 1 || row > kR0Row || col < 1 || col > kChannels)
         return 0;
     const auto channel = static_cast<ViUInt16>(col);
+    // Cancelled or refused, the run ends as stopped.
+    runrecord::Scope record(history::RunKind::PointCalibration,
+                            autoMeasure ? history::ReadingsFrom::Meter : history::ReadingsFrom::Operator);
     // R0 as the table shows it now corrects a stage reading.
     const double r0 = tk::cellNum(panel, control, kR0Row, col);
     if (mvi != 0) {

@@ -9,6 +9,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_record.h"
 #include "platform/visa.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
@@ -163,6 +164,7 @@ int selMezonin(int, int, int event, void*, int, int)
         rsrcName.back() = '\0';
         if (status < 0)
             reportStatus("rsrc_name", status);
+        runrecord::moduleOpened(rsrcName.data(), position);
         ViSession module = 0;
         status = tvksil2_init(rsrcName.data(), VI_ON, VI_ON, &module);
         mvi = module;

@@ -9,6 +9,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/run_paint.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
@@ -28,6 +29,8 @@ constexpr const char* kVerdictTitle = "КСИЛ2-4Л";
 constexpr const char* kFaultText = "При выполнении поверки были обнаружены несоответствия норме.";
 constexpr const char* kPassLine = "Автоповерка завершена, неисправностей не обнаружено.\n";
 constexpr const char* kPassText = "Автоповерка завершена,\nнеисправностей не обнаружено.";
+
+bool meterFailed = false; // the run in progress ended on a multimeter failure
 
 // Switches one channel on or off; a failure is reported, and a negative status
 // resets the module. Returns false when the run must end.
@@ -64,6 +67,7 @@ bool verifyPoints(ViUInt16 channel)
         settle(kSettle);
         double measured = 0.0;
         if (!ranged || measureFres(&measured) != 0) {
+            meterFailed = true;
             {
                 const tk::WaitCursor normal(false); // the operator reads the pop-up
                 tk::messagePopup(kMeterFailTitle, kMeterFailText);
@@ -111,7 +115,7 @@ bool verifyChannels()
 
 } // namespace
 
-void addPovRowValues(std::uint16_t channel, double set, double measured)
+void addPovRowValues(std::uint16_t channel, double set, double measured, history::ReadingsFrom from)
 {
     const double deviation = measured - set;
     const double norm = normR(set);
@@ -130,12 +134,15 @@ void addPovRowValues(std::uint16_t channel, double set, double measured)
     tk::setAttr(hPP, PP_TABLE_R, tk::Attr::FirstVisibleLine, row);
 
     logPovResult(channel, set, measured, deviation, outOfNorm);
+    runrecord::povRow(channel, set, measured, norm, outOfNorm, from);
 }
 
 void runAutoVerification()
 {
     if (mvi == 0)
         return;
+    runrecord::Scope record(history::RunKind::AutoVerification, history::ReadingsFrom::Meter);
+    meterFailed = false;
     bool complete = false;
     {
         const tk::WaitCursor busy;
@@ -144,6 +151,10 @@ void runAutoVerification()
         complete = verifyChannels();
         paintResults();
     }
+    runrecord::finish(complete      ? history::RunEnd::Complete
+                      : meterFailed ? history::RunEnd::MeterFailure
+                                    : history::RunEnd::DriverError,
+                      meterFailed ? kMeterFailText : "");
     if (!complete)
         return; // no verdict; povFault stays for the next complete run
     if (povFault) {

@@ -3,6 +3,8 @@
 // a КСИЛ5 on page PP5.
 #pragma once
 
+#include "history/record.h"
+
 #include <array>
 #include <cstdint>
 
@@ -15,8 +17,10 @@ extern int pp5Running;  // a КСИЛ5 run is in progress
 extern int pp5WaitStep; // the КСИЛ5 run waits for "Далее"
 
 // Appends a result row of TABLE_R and a protocol line for a set and a measured
-// value, judged against the norm.
-void addPovRowValues(std::uint16_t channel, double set, double measured);
+// value, judged against the norm; the run's record takes it as a point (the
+// measured value typed by the operator when from says so).
+void addPovRowValues(std::uint16_t channel, double set, double measured,
+                     history::ReadingsFrom from = history::ReadingsFrom::Meter);
 // Both channels through every test point, measured, recorded and judged (SET with AUTO_POV on).
 void runAutoVerification();
 // Allowed deviation of a КСИЛ5 point: 0.6 Ω in MEAS_MODE 0, 1.5 Ω otherwise, plus the

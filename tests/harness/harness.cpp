@@ -1,5 +1,10 @@
 #include "tests/harness/harness.h"
 
+#if defined(KSIL_WITH_QT)
+#include "history/config.h"
+#include <cstdlib>
+#endif
+
 #include "p_ksil2/app_state.h"
 #include "platform/process.h"
 #include "platform/tests/machine_search_path.h"
@@ -60,6 +65,17 @@ Harness::Harness(Bench bench) : bench_(std::move(bench))
     loadBench(bench_, folder_ / "bench-state");
     resetGlobals();
     setResourceDir(KSIL_RESOURCE_DIR);
+#if defined(KSIL_WITH_QT)
+    // Every test keeps its own history, in its folder, and no lab server
+    // unless it names one.
+    ::setenv(history::kFileVariable, historyFile().c_str(), 1);
+    ::unsetenv(history::kServerVariable);
+#endif
+}
+
+std::filesystem::path Harness::historyFile() const
+{
+    return folder_ / "history.sqlite";
 }
 
 void Harness::setMachineSearchPath(const std::string& text)
