@@ -157,18 +157,21 @@ void finish(history::RunEnd end, std::string detail)
     run.endDetail = std::move(detail);
     run.ended = now();
     run.verdict = verdictOf(run);
-    const bool runSaidSomething = endedInFailure(end) || run.readBack == history::ReadBack::Mismatch
-        || run.readBack == history::ReadBack::Failed;
     const historylink::Stored stored = historylink::store(std::move(run));
     if (!historylink::available())
         return; // said once, when the history was asked for; runs go unrecorded in this build
-    // What the run itself said on the status line stays there.
-    if (runSaidSomething)
+    const std::string& problem = stored.status.ok() ? stored.warning : stored.status.message;
+    if (problem.empty())
         return;
-    if (!stored.status.ok())
-        showStatusProblem("История: " + stored.status.message);
-    else if (!stored.warning.empty())
-        showStatusProblem("История: " + stored.warning);
+    // A failure the status line shows (the run's, or one not yet acknowledged)
+    // stays in front; the history's line follows it.
+    const std::string shown = tk::textValue(hMP, MP_MSG);
+    if (shown.find(problem) != std::string::npos)
+        return;
+    if (!shown.empty() && tk::attr(hMP, MP_MSG, tk::Attr::TextColor) == tk::kRed)
+        showStatusProblem(shown + "; История: " + problem);
+    else
+        showStatusProblem("История: " + problem);
 }
 
 Scope::Scope(history::RunKind kind, history::ReadingsFrom readingsFrom) : depth_(running.size())
