@@ -12,6 +12,7 @@
 #include "history/history.h"
 #include "history/tests/samples.h"
 #include "history/text.h"
+#include "tests/support/temp_dir.h"
 
 #include <algorithm>
 #include <chrono>
@@ -59,11 +60,9 @@ bool measure(History& h, int runs, Make make, Figures& f)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
-    std::string folder = (std::filesystem::temp_directory_path() / "history-store-XXXXXX").string();
-    if (!::mkdtemp(folder.data()))
-        return 1;
+    const TempDir folder("history-store");
     History h;
-    if (Status s = h.open(Config{folder + "/history.sqlite", std::nullopt}); !s.ok()) {
+    if (Status s = h.open(Config{(folder.path() / "history.sqlite").string(), std::nullopt}); !s.ok()) {
         std::fprintf(stderr, "history_store: %s\n", s.message.c_str());
         return 1;
     }
@@ -75,7 +74,6 @@ int main(int argc, char** argv)
         measure(h, runs, [&](int i) {
             return test::writeRun(test::vxiModule(), start + i, test::nominalTable(0.1), test::nominalTable(0.2));
         }, write);
-    std::filesystem::remove_all(folder);
     if (!ok)
         return 1;
     std::printf("history store into SQLite, %d runs each (median / slowest):\n", runs);

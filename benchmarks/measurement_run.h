@@ -12,6 +12,8 @@
 #include "si/select.h"
 #include "sim/bench.h"
 #include "toolkit/backend.h"
+#include "tests/support/carrier_picker.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
 
@@ -83,24 +85,11 @@ inline const char* kBenchJson = R"({"instruments": [
 // The temporary working folder of the run (protocols, module flash), removed at the end.
 class WorkFolder {
 public:
-    WorkFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ksil-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) && chdir(pattern.c_str()) == 0)
-            path_ = pattern;
-    }
-    ~WorkFolder()
-    {
-        std::error_code ec;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ec);
-    }
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& path() const { return path_; }
+    WorkFolder() { std::filesystem::current_path(dir_.path()); }
+    std::string path() const { return dir_.str(); }
 
 private:
-    std::string path_;
+    TempDir dir_{"ksil-bench"};
 };
 
 // Starts the program as the operator would, on kBenchJson, in the folder.
@@ -108,10 +97,6 @@ private:
 inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (folder.path().empty()) {
-        std::fprintf(stderr, "%s: no temporary folder\n", name);
-        return false;
-    }
     sim::setStateDir(folder.path());
     // The history is on, as at a station: its own file in the folder, and no server.
     setenv("KSIL_HISTORY_FILE", (std::filesystem::path(folder.path()) / "history.sqlite").c_str(), 1);
@@ -124,15 +109,7 @@ inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, 
     setResourceDir(KSIL_RESOURCE_DIR);
     // The run-time the program starts on; made here so the operator's timer can exist.
     new QApplication(argc, argv);
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
-        const int panel = selectionPanel();
-        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            chooser.stop();
-        }
-    });
-    chooser.start(0);
+    const CarrierPicker picker;
     if (appStart(argc, argv, StartOptions{tk::qt::start}) != 0 || mvi == 0) {
         std::fprintf(stderr, "%s: the program did not open the module\n", name);
         return false;

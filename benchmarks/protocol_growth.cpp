@@ -14,6 +14,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "platform/clock.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/qt/qt.h"
 #include "toolkit/toolkit.h"
 
@@ -75,12 +76,8 @@ int main(int argc, char** argv)
     tk::installPopup(hCHLP);
     tk::processEvents();
 
-    std::string folder = (std::filesystem::temp_directory_path() / "protocol-growth-XXXXXX").string();
-    if (!mkdtemp(folder.data())) {
-        std::fprintf(stderr, "protocol_growth: no temporary folder\n");
-        return 2;
-    }
-    openLog(logFile, (std::filesystem::path(folder) / "ksil2.log").string());
+    const TempDir folder("protocol-growth");
+    openLog(logFile, (folder.path() / "ksil2.log").string());
     if (logFile <= 0) {
         std::fprintf(stderr, "protocol_growth: the protocol file cannot be opened\n");
         return 2;
@@ -113,11 +110,9 @@ int main(int argc, char** argv)
         lastSum = sum;
     }
     const int shown = tk::numTextBoxLines(hCHLP, CHLP_LOG);
-    resetProtocolState();
+    closeProtocols();
     tk::shutdown();
     platform::setClock(nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
 
     const double ratio = first > 0.0 ? last / first : 0.0;
     std::printf("LOG lines: %d\nsums: last thousand / first thousand: %.3f\n", shown,

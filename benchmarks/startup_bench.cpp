@@ -10,6 +10,8 @@
 // Usage: startup_bench [starts]
 // Exits with 1 when a start fails or the program costs more than twice the
 // text window, else 0.
+#include "tests/support/temp_dir.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -59,10 +61,9 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const int starts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    const fs::path state = fs::temp_directory_path() / ("startup_bench_" + std::to_string(::getpid()));
-    fs::create_directories(state);
+    const TempDir state("startup-bench");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("KSIL_STATE_DIR", state.c_str(), 1);
+    ::setenv("KSIL_STATE_DIR", state.str().c_str(), 1);
     ::unsetenv("KSIL_BENCH"); // the default bench
 
     const std::string probe = besideThis("startup_probe");
@@ -77,7 +78,6 @@ int main(int argc, char** argv)
         lettered.push_back(timedStart(text));
         ok = program.back() >= 0 && blank.back() >= 0 && lettered.back() >= 0;
     }
-    fs::remove_all(state);
     if (!ok) {
         std::printf("start-up: a start failed (%s, %s or %s)\n", probe.c_str(), empty.c_str(), text.c_str());
         return 1;

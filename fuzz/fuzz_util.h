@@ -2,6 +2,8 @@
 // what every cut text must be.
 #pragma once
 
+#include "tests/support/temp_dir.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -26,12 +28,12 @@ inline void check(bool ok, const char* what)
     if (!ok) fault(what);
 }
 
-// A file of this process in the temporary folder, rewritten with each input.
+// A file in a temporary folder of this process (removed at exit), rewritten
+// with each input.
 inline std::string scratchFile(std::string_view name)
 {
-    return (std::filesystem::temp_directory_path() /
-            ("ksil_fuzz_" + std::to_string(::getpid()) + "_" + std::string(name)))
-        .string();
+    static const TempDir folder("ksil-fuzz");
+    return (folder.path() / std::string(name)).string();
 }
 
 inline void writeFile(const std::string& path, std::string_view bytes)

@@ -2,6 +2,7 @@
 // family's list is looked up, in list order, and the family is bound only when
 // all are found.
 #include "gauge/bindings.h"
+#include "gauge/reset.h"
 #include "drivers/meters.h"
 #include "gauge/gauge.h"
 
@@ -215,7 +216,7 @@ bool familyBound(int modelCode)
     return binding && binding->bound();
 }
 
-void unbindAllForTests()
+void unbindAll()
 {
     for (const FamilyBinding& b : kBindings) {
         Entries entries(std::vector<void*>(findFamily(b.model)->entries.size()), true);

@@ -93,10 +93,6 @@ extern meter_close_t p_tvbase_close;
 namespace gauge {
 // True when the family of that model code is bound (its p_…_init is set).
 bool familyBound(int modelCode);
-// Forgets every binding (the libraries stay loaded), so that the next loadLibs
-// binds again. For tests that swap a family's library between runs; the
-// program binds once and keeps its bindings.
-void unbindAllForTests();
 // One line saying why the last failed loadLibs failed: the library that could
 // not be loaded, or the entry point missing from which file.
 const std::string& lastBindError();

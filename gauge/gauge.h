@@ -5,6 +5,7 @@
 
 #include "platform/visa.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,9 +53,22 @@ ViStatus setResRange(double ohms);
 // records counts; meterStatus is 0 or that status afterwards.
 bool setResRangeForReading(double ohms);
 ViStatus setVoltRange(double volts);
-// Prepares a ЦMM1 or МЦMM for the function code (2: four-wire resistance);
-// other meters need no preparation.
+// Prepares a ЦMM1 or МЦMM for the function code (kFourWireRes); other meters
+// need no preparation.
+inline constexpr ViInt16 kFourWireRes = 2; // the function code of four-wire resistance
 void configureMeter(ViInt16 function);
+
+// One four-wire resistance reading for the resistance expected: the meter
+// prepared, ranged for it, `wait` (when given) for the settling, then read.
+// Nothing when the meter refused the range (a reading on another range is no
+// measurement, and none is taken) or delivered no reading.
+std::optional<double> readResistance(double expected, const std::function<void()>& wait = {});
+// The manual setting's order: the range for the resistance expected first,
+// then, when `prepare`, the preparation. False when the range was refused.
+bool rangeThenPrepare(double expected, bool prepare);
+// The reading after rangeThenPrepare: nothing unless `ranged` and the meter
+// delivered a reading.
+std::optional<double> readRangedResistance(bool ranged);
 
 namespace gauge {
 

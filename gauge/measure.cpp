@@ -230,3 +230,28 @@ void configureMeter(ViInt16 function)
                         p_tvmmultc1_currDcRang, p_tvmmultc1_currDcNplc, p_tvmmultc1_configure, p_tvmmultc1_trigCoun,
                         p_tvmmultc1_trigDel, p_tvmmultc1_trigSour});
 }
+
+std::optional<double> readRangedResistance(bool ranged)
+{
+    double reading = 0.0;
+    if (!ranged || measureFres(&reading) != 0)
+        return std::nullopt;
+    return reading;
+}
+
+std::optional<double> readResistance(double expected, const std::function<void()>& wait)
+{
+    configureMeter(kFourWireRes);
+    const bool ranged = setResRangeForReading(expected);
+    if (wait)
+        wait();
+    return readRangedResistance(ranged);
+}
+
+bool rangeThenPrepare(double expected, bool prepare)
+{
+    const bool ranged = setResRangeForReading(expected);
+    if (prepare)
+        configureMeter(kFourWireRes);
+    return ranged;
+}

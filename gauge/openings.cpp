@@ -19,8 +19,6 @@ std::string openedResource;
 
 namespace lb = gauge::labels;
 
-// VISA's status for a library it cannot load, used when VISA itself is missing.
-constexpr ViStatus kVisaMissing = static_cast<ViStatus>(0xBFFF009Eu);
 // The one address the HP 3458A is looked for at.
 constexpr const char* kHp3458Resource = "GPIB0::22::INSTR";
 constexpr double kNplc = 100.0;
@@ -201,7 +199,7 @@ int openHP3458()
     // No selection: the meter is looked for at its one GPIB address.
     const platform::VisaApi* visa = platform::visa();
     if (!visa)
-        return finish(kVisaMissing);
+        return finish(VI_ERROR_LIBRARY_NFOUND);
     ViSession rm = 0;
     ViStatus st = visa->viOpenDefaultRM(&rm);
     if (st < 0)

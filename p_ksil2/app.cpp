@@ -15,9 +15,11 @@
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/resource_check.h"
 #include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "si/discovery.h"
 #include "toolkit/toolkit.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -42,6 +44,14 @@ const std::array kPanels{
     PanelSlot{&hCP, CP},       PanelSlot{&hPP, PP},   PanelSlot{&hPP5, PP5},
     PanelSlot{&hTP, TP},       PanelSlot{&hCHLP, CHLP}, PanelSlot{&hHI, HI}, PanelSlot{&hMP, MP},
 };
+
+// The panels MP's tab control hosts as pages: their handles become page handles.
+constexpr std::array kTabPages{CP, PP, PP5};
+
+bool isTabPage(int resourceId)
+{
+    return std::find(kTabPages.begin(), kTabPages.end(), resourceId) != kTabPages.end();
+}
 
 int panelHandle(int resourceId)
 {
@@ -76,12 +86,9 @@ bool buildTabPages(const std::string& file, std::string& why)
         return false;
     }
     why = {};
-    struct PageSlot {
-        int* handle;
-        int resourceId;
-    };
-    const std::array pages{PageSlot{&hCP, CP}, PageSlot{&hPP, PP}, PageSlot{&hPP5, PP5}};
-    for (const auto& slot : pages) {
+    for (const auto& slot : kPanels) {
+        if (!isTabPage(slot.resourceId))
+            continue;
         const int page = tk::loadPanelAsTabPage(hMP, hTab, -1, file, slot.resourceId);
         if (page < 0) {
             why = tk::lastError();
@@ -179,13 +186,12 @@ void appShutdown()
     closeSessions(true);
     closeProtocols();
     historylink::close();
-    for (int* handle : {&hABOUT, &hST, &hDP, &hMP}) {
-        if (*handle > 0)
-            tk::discardPanel(*handle);
-        *handle = 0;
+    // Every panel loaded, MP last; the tab pages go with MP.
+    for (const auto& slot : kPanels) {
+        if (!isTabPage(slot.resourceId) && *slot.handle > 0)
+            tk::discardPanel(*slot.handle);
+        *slot.handle = 0;
     }
-    // The tab pages went with MP.
-    hCP = hPP = hPP5 = 0;
     hTab = 0;
     hMenuBar = 0;
     tk::shutdown();

@@ -1,5 +1,5 @@
 // State of the start-up and main window shared by the program's own files
-// (not by the other modules), and the reset that tests use between runs.
+// (not by the other modules).
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,3 @@ extern std::int32_t windowModel;
 
 // Full path of the panel resource: resourcePath() / p_ksil2.uir.
 std::string resourceFile();
-
-// Every global of the program (and the meter sessions and instrument table)
-// back to its state before start-up. For tests that start the program again
-// in the same process.
-void resetGlobals();

@@ -6,11 +6,11 @@
 #include "p_ksil2/cal_values.h"
 #include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/run_record.h"
-#include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
@@ -28,33 +28,18 @@ constexpr const char* kRunning = "\r\nИДЕТ КАЛИБРОВКА\r\n";
 constexpr double kSwitchSettle = 0.05; // after switching a channel on or off
 constexpr double kChainSettle = 0.01;  // after setting a stage's calibration chain
 
-// One run: the status of its last module driver call, and the rule that every
-// non-zero status is shown and a negative one ends the run.
+// One run: its module driver calls under the rule that every non-zero status
+// is shown and a negative one ends the run; each status is also the program's
+// last calibration status.
 struct Run {
-    ViStatus status = 0;
+    ModuleStep step;
 
-    bool driver(const char* callText, ViStatus result)
+    bool driver(ModuleCall call, ViStatus result)
     {
-        status = result;
         lastStatus = result;
-        if (result != 0)
-            reportStatus(callText, result);
-        return result >= 0;
+        return step.ok(call, result);
     }
 };
-
-// One reading of the channel as it is configured now; nothing when the meter fails.
-std::optional<double> measure(double expected)
-{
-    configureMeter(kFourWireRes);
-    // A reading taken on a range the meter refused is no measurement.
-    if (!setResRangeForReading(expected))
-        return std::nullopt;
-    double reading = 0.0;
-    if (measureFres(&reading) != 0)
-        return std::nullopt;
-    return reading;
-}
 
 // A result goes into its cell and is painted during the next settling wait
 // (the run pumps no events); without a module session there are no waits, and
@@ -75,15 +60,15 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
 {
     const bool session = mvi != 0;
     if (session) {
-        if (!run.driver("tvksil2_switch (mvi, i+1, 1)", tvksil2_switch(mvi, channel, 1)))
+        if (!run.driver(ModuleCall::RunOn, tvksil2_switch(mvi, channel, 1)))
             return false;
         settle(kSwitchSettle);
-        if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, 0)", tvksil2_config_R_Calibr(mvi, channel, 0)))
+        if (!run.driver(ModuleCall::RunR0Chain, tvksil2_config_R_Calibr(mvi, channel, 0)))
             return false;
     }
-    if (const auto reading = measure(kR0RangeValue)) {
+    if (const auto reading = readResistance(kR0RangeValue)) {
         const double measured = r0FromReading(*reading);
-        showResult(kR0Row, channel, measured, r0Colour(measured), *reading);
+        showResult(kCalR0Row, channel, measured, r0Colour(measured), *reading);
         // An overload (leads off) is shown, but corrects no stage.
         if (!calvalues::isOverload(measured))
             r0 = measured;
@@ -92,19 +77,18 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
     for (int k = 1; k <= kStages; ++k) {
         const double nominal = nominalR[static_cast<std::size_t>(k - 1)];
         if (session) {
-            if (!run.driver("tvksil2_config_R_Calibr(mvi, i+1, j+1)",
-                            tvksil2_config_R_Calibr(mvi, channel, static_cast<ViUInt16>(k))))
+            if (!run.driver(ModuleCall::RunStageChain, tvksil2_config_R_Calibr(mvi, channel, static_cast<ViUInt16>(k))))
                 return false;
             settle(kChainSettle);
         }
-        if (const auto reading = measure(nominal)) {
+        if (const auto reading = readResistance(nominal)) {
             const double value = stageFromReading(*reading, r0);
             showResult(k, channel, value, stageColour(value, nominal), *reading, r0);
         }
     }
 
     if (session) {
-        if (!run.driver("tvksil2_switch (mvi, i+1, 0)", tvksil2_switch(mvi, channel, 0)))
+        if (!run.driver(ModuleCall::RunOff, tvksil2_switch(mvi, channel, 0)))
             return false;
         settle(kSwitchSettle);
     }
@@ -117,20 +101,20 @@ bool calibrateModule(Run& run)
 {
     tk::WaitCursor busy;
     if (mvi != 0) {
-        if (!run.driver("tvksil2_switch (mvi, 0, 0)", tvksil2_switch(mvi, 0, 0)))
-            return false;
-        if (!run.driver("tvksil2_config_trigger(mvi, 0)", tvksil2_config_trigger(mvi, 0)))
+        const bool opened = allOffThenTriggerZero(run.step, false);
+        lastStatus = run.step.last();
+        if (!opened)
             return false;
     }
 
     for (int channel = 1; channel <= kChannels; ++channel)
-        for (int row = 1; row <= kR0Row; ++row)
+        for (int row = 1; row <= kCalR0Row; ++row)
             tk::setCellTextColor(hCP, CP_TABLE, row, channel, tk::kBlue);
 
     // A channel whose R0 reading fails is corrected with its own R0 from the
     // table; another channel's R0 would shift every stage by the difference.
     for (int channel = 1; channel <= kChannels; ++channel) {
-        if (!calibrateChannel(run, static_cast<ViUInt16>(channel), tk::cellNum(hCP, CP_TABLE, kR0Row, channel)))
+        if (!calibrateChannel(run, static_cast<ViUInt16>(channel), tk::cellNum(hCP, CP_TABLE, kCalR0Row, channel)))
             return false;
     }
     return true;
@@ -161,5 +145,5 @@ ViStatus autoCalibrate()
     runrecord::finish(complete ? history::RunEnd::Complete : history::RunEnd::DriverError);
     if (complete)
         msgpHide();
-    return run.status;
+    return run.step.last();
 }

@@ -15,13 +15,11 @@
 namespace calibration {
 
 inline constexpr const char* kTitle = "Калибровка КСИЛ2-4Л"; // of the calibration's pop-ups
-inline constexpr int kR0Row = kCalR0Row; // row of R0 in CP's table; rows 1..18 are the stages
-inline constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
 
 // The calibration chains: with every stage bypassed the meter sees 18 R0; with
 // stage k alone in the chain, the stage plus the 17 bypassed ones.
-inline constexpr double kStagesInSeries = 18.0;
-inline constexpr double kBypassedWithStage = 17.0;
+inline constexpr double kStagesInSeries = kStages;
+inline constexpr double kBypassedWithStage = kStages - 1;
 inline constexpr double kR0RangeValue = 10.0; // expected resistance that ranges the meter for R0
 
 inline constexpr double kR0Expected = 0.1;

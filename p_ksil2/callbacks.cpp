@@ -8,6 +8,7 @@
 #include "p_ksil2/history_panel.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
 
@@ -47,7 +48,7 @@ int messageCB(int panel, int control, int event, void* data, int e1, int e2)
 {
     // Only the text goes back to its default; the colour tells what happened last.
     if (event == tk::EVENT_COMMIT)
-        tk::setValue(hMP, MP_MSG, "");
+        clearStatusLine();
     return 0;
 }
 

@@ -2,11 +2,14 @@
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/flash_read.h"
 #include "p_ksil2/history_panel.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/selftest.h"
 #include "p_ksil2/session.h"
 #include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "toolkit/toolkit.h"
 
 #include <array>

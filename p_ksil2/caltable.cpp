@@ -6,18 +6,19 @@
 #include "p_ksil2/cal_values.h"
 #include "p_ksil2/calibration_rules.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_record.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
 #include <array>
 #include <cstring>
-#include <utility>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -28,6 +29,7 @@ constexpr const char* kReadBackFailed = "Запись flash не провере�
 constexpr const char* kReadBackDiffers = "Запись flash не подтверждена: прочитано не то, что записано, ячейка ";
 
 std::string tableOrigin;
+
 
 // known[channel - 1][row - 1]
 std::array<std::array<bool, kCalR0Row>, kChannels> known{};
@@ -167,7 +169,7 @@ bool CalRecord::refused() const
 {
     if (lookup_ >= 0)
         return false;
-    reportStatus("tvksil2_get_attribute", lookup_);
+    reportStatus(moduleCallText(ModuleCall::GetAttribute), lookup_);
     return true;
 }
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-inline constexpr int kCalR0Row = kStages + 1;
+inline constexpr int kCalR0Row = kStages + 1; // rows 1..18 are the stages
 
 // The record an operation works on: the open session's, or, while no session
 // is open (or the driver gives none), a zero-filled record of its own with

@@ -1,9 +1,12 @@
 // The module's flash read into CP's calibration table, and the table's fill and reset.
+#include "p_ksil2/flash_read.h"
+
+#include "drivers/tvksil2.h"
 #include "p_ksil2/caltable.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_record.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"

@@ -2,12 +2,14 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/run_record.h"
 #include "p_ksil2/app_state.h"
+#include "p_ksil2/reset.h"
 
 #include "gauge/gauge.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/msgp.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "si/discovery.h"
 #include "platform/files.h"
 #include "si/select.h"
@@ -22,13 +24,12 @@ int hTab = 0;
 ViSession mvi = 0;
 ViSession baseSession = 0;
 std::int32_t moduleModel = 0;
-std::array<std::int32_t, 4> moduleTypes{};
+std::array<std::int32_t, kMezzaninePositions> moduleTypes{};
 std::array<double, kStages> nominalR{};
 ViStatus lastStatus = 0;
 int exitRequest = 0;
 std::int32_t selftestAnswer = -1;
 int autoPovMode = 0;
-int povFault = 0;
 char driverRevision[256] = "";
 char instrumentRevision[256] = "";
 
@@ -73,7 +74,7 @@ void resetGlobals()
     exitRequest = 0;
     selftestAnswer = -1;
     autoPovMode = 0;
-    povFault = 0;
+    forgetVerification();
     driverRevision[0] = '\0';
     instrumentRevision[0] = '\0';
     exitQuestionText = kExitQuestionKsil2;
@@ -85,7 +86,4 @@ void resetGlobals()
     viHP1412 = viHP3458 = viDMM = viDMM1 = viM_DMM1 = viNM = 0;
     meterStatus = 0;
     instrTable = {};
-    msgpForget();
-    resetProtocolState();
-    forgetSelection();
 }

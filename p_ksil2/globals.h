@@ -15,17 +15,16 @@ extern int hTab;     // tab control that replaced MP's CANVAS
 extern ViSession mvi;          // module session, 0 = none
 extern ViSession baseSession;  // carrier session, 0 = none
 extern std::int32_t moduleModel;                 // 64, 79, or 0 when none is open
-extern std::array<std::int32_t, 4> moduleTypes;  // model code at positions 1..4, 0 = empty
+extern std::array<std::int32_t, kMezzaninePositions> moduleTypes; // model code at positions 1..4, 0 = empty
 extern std::array<double, kStages> nominalR;          // nominal stage values, stage 1 first
 extern ViStatus lastStatus;    // status of the last flash, reset or calibration call
 extern int exitRequest;        // set by every exit command
 extern std::int32_t selftestAnswer; // -1 waiting, 0 continue, 1 stop
 extern int autoPovMode;         // PP's automatic verification is chosen (AUTO_POV of PP)
-extern int povFault;            // a row of the current automatic verification was out of norm
 extern char driverRevision[256];
 extern char instrumentRevision[256];
 
-inline constexpr const char* kProgramVersion = "1.1.0";
+inline constexpr const char* kProgramVersion = KSIL_PROGRAM_VERSION; // the project version in CMake
 inline constexpr const char* kResourceFile = "p_ksil2.uir";
 
 // Folder the resource is loaded from (the program's own folder unless set).

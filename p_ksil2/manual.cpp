@@ -6,8 +6,8 @@
 #include "gauge/gauge.h"
 #include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/session.h"
 #include "p_ksil2/verify.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
@@ -19,8 +19,7 @@ int autoMeasure = 0;
 
 namespace {
 
-constexpr double kSettle = 0.05;       // after choosing the channel and after switching it on
-constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
+constexpr double kSettle = 0.05; // after choosing the channel and after switching it on
 
 // One manual point: every channel off, the chosen one set to R_Z and switched
 // on; with automatic measurements the multimeter reads it and the row is
@@ -39,17 +38,8 @@ void setManualPoint()
     const auto channel = static_cast<ViUInt16>(*chosen);
 
     const tk::WaitCursor busy;
-    ViStatus status = tvksil2_switch(mvi, 0, 0);
-    if (status != 0)
-        reportStatus("tvksil2_switch (mvi, 0, 0)", status);
-    if (status < 0) {
-        tvksil2_reset(mvi);
-        return;
-    }
-    status = tvksil2_config_trigger(mvi, 0);
-    if (status != 0)
-        reportStatus("tvksil2_config_trigger(mvi, 0)", status);
-    if (status < 0)
+    ModuleStep step;
+    if (!allOffThenTriggerZero(step, true))
         return;
 
     Delay(kSettle);
@@ -57,32 +47,22 @@ void setManualPoint()
     Delay(kSettle);
 
     tk::setValue(hPP, PP_R_I, *set);
-    const bool ranged = setResRangeForReading(*set);
-    if (autoMeasure)
-        configureMeter(kFourWireRes);
-    if (const ViStatus st = tvksil2_config_R(mvi, channel, *set); st < 0) {
-        reportStatus("tvksil2_config_R(mvi, chan, R)", st);
+    const bool ranged = rangeThenPrepare(*set, autoMeasure != 0);
+    if (!step.notRefused(ModuleCall::ChanSet, tvksil2_config_R(mvi, channel, *set)) ||
+        !switchOrReset(step, ModuleCall::ChanOn, channel, 1))
         return;
-    }
-    status = tvksil2_switch(mvi, channel, 1);
-    if (status != 0)
-        reportStatus("tvksil2_switch (mvi, chan, 1)", status);
-    if (status < 0) {
-        tvksil2_reset(mvi);
-        return;
-    }
     Delay(kSettle);
 
     // The channel stays on: for the operator's own measurement, or until the next SET.
-    double measured = 0.0;
     // A reading taken on a range the meter refused is no measurement, nor is
     // one that is not a number; the status line says which.
-    if (!autoMeasure || !ranged || measureFres(&measured) != 0) {
+    const std::optional<double> measured = autoMeasure ? readRangedResistance(ranged) : std::nullopt;
+    if (!measured) {
         tk::setActiveCtrl(hPP, PP_R_I);
         return;
     }
-    tk::setValue(hPP, PP_R_I, measured);
-    addPovRowValues(channel, *set, measured);
+    tk::setValue(hPP, PP_R_I, *measured);
+    addPovRowValues(channel, *set, *measured);
 }
 
 bool committedOrChanged(int event)
@@ -122,8 +102,7 @@ int inputP(int, int, int event, void*, int, int)
     // The reading was taken before: the row is recorded whatever the switch
     // says, and a failure to switch the channel off is shown.
     if (mvi != 0)
-        if (const ViStatus st = tvksil2_switch(mvi, channel, 0); st != 0)
-            reportStatus("tvksil2_switch (mvi, chan, 0)", st);
+        moduleOk(ModuleCall::ChanOff, tvksil2_switch(mvi, channel, 0));
     addPovRowValues(channel, *set, *measured, history::ReadingsFrom::Operator);
     tk::setActiveCtrl(hPP, PP_R_Z);
     return 0;

@@ -5,7 +5,7 @@
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/msgp.h"
-#include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/status_line.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
 
@@ -24,11 +24,10 @@ std::optional<gauge::Choice> chooseMeter(const char* title, int modelCode)
     return gauge::Choice{std::string(entry->Address, length), static_cast<ViUInt16>(entry->Meznum)};
 }
 
-// A meter call that failed, on the status line in the colour of any failed call.
+// A meter call that failed, on the status line like any failed call.
 void showMeterStatus(const char* text)
 {
-    tk::setValue(hMP, MP_MSG, text);
-    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
+    showStatusProblem(text);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The operator message panel.
 #include "p_ksil2/msgp.h"
+#include "p_ksil2/reset.h"
 
 #include "toolkit/toolkit.h"
 

@@ -11,6 +11,3 @@ void msgpShow(std::string_view text);
 void msgpHide();
 // The panel's handle, 0 before the first message.
 int msgpPanel();
-// Forgets the panel without a toolkit call, for a program started again in the
-// same process (a new toolkit run knows no panel of the old one).
-void msgpForget();

@@ -7,9 +7,9 @@
 #include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/manual.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_record.h"
-#include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "platform/number_text.h"
 #include "toolkit/toolkit.h"
@@ -31,16 +31,6 @@ constexpr const char* kImplausible = "Измеренное значение (з�
 
 constexpr double kReadingSettle = 0.2; // before the reading of a freshly switched chain
 
-// Shows a non-zero status; false for a negative one, which ends the callback.
-bool driverOk(const char* callText, ViStatus status)
-{
-    if (status != 0)
-        reportStatus(callText, status);
-    if (status < 0)
-        runrecord::finish(history::RunEnd::DriverError);
-    return status >= 0;
-}
-
 // The cell into the table and into the run, which ends with it.
 void storeMeasured(int row, ViUInt16 channel, double value, int colour, double reading, std::optional<double> r0)
 {
@@ -54,8 +44,8 @@ bool connectChain(ViUInt16 channel, ViUInt16 row)
 {
     if (mvi == 0)
         return true;
-    return driverOk("tvksil2_config_R_Calibr(mvi,pt.x, pt.y)", tvksil2_config_R_Calibr(mvi, channel, row)) &&
-           driverOk("tvksil2_switch (mvi, pt.x, 1)", tvksil2_switch(mvi, channel, 1));
+    return moduleOk(ModuleCall::PointChain, tvksil2_config_R_Calibr(mvi, channel, row)) &&
+           moduleOk(ModuleCall::PointOn, tvksil2_switch(mvi, channel, 1));
 }
 
 // With automatic measurements on, the meter's reading of the chain.
@@ -63,15 +53,7 @@ std::optional<double> autoReading(double expected)
 {
     if (!autoMeasure)
         return std::nullopt;
-    configureMeter(kFourWireRes);
-    // A reading taken on a range the meter refused is no measurement.
-    if (!setResRangeForReading(expected))
-        return std::nullopt;
-    Delay(kReadingSettle);
-    double reading = 0.0;
-    if (measureFres(&reading) != 0)
-        return std::nullopt;
-    return reading;
+    return readResistance(expected, [] { Delay(kReadingSettle); });
 }
 
 // DP until the operator answers; then the channel off. True when a value was entered.
@@ -81,7 +63,7 @@ bool askOperator(ViUInt16 channel)
     popupResult = 0;
     while (popupResult == 0)
         tk::processEvents();
-    if (mvi != 0 && !driverOk("tvksil2_switch (mvi, pt.x, 0)", tvksil2_switch(mvi, channel, 0)))
+    if (mvi != 0 && !moduleOk(ModuleCall::PointOff, tvksil2_switch(mvi, channel, 0)))
         return false;
     return popupResult == 1;
 }
@@ -130,7 +112,7 @@ void calibrateR0(ViUInt16 channel)
         tk::WaitCursor busy;
         // DP names the channel being calibrated; R keeps what it showed unless the meter reads it.
         tk::setValue(hDP, DP_CHAN, channel);
-        if (!connectChain(channel, static_cast<ViUInt16>(kR0Row)))
+        if (!connectChain(channel, static_cast<ViUInt16>(kCalR0Row)))
             return;
         if (const auto reading = autoReading(kR0RangeValue))
             tk::setValue(hDP, DP_R, *reading);
@@ -141,7 +123,7 @@ void calibrateR0(ViUInt16 channel)
     if (!reading)
         return;
     const double r0 = r0FromReading(*reading);
-    storeMeasured(kR0Row, channel, r0, r0Colour(r0), *reading, std::nullopt);
+    storeMeasured(kCalR0Row, channel, r0, r0Colour(r0), *reading, std::nullopt);
 }
 
 } // namespace
@@ -155,23 +137,23 @@ int selectR(int panel, int control, int event, void*, int e1, int e2)
         return 0;
     int row = 0, col = 0;
     tk::activeCell(panel, control, row, col);
-    if (row < 1 || row > kR0Row || col < 1 || col > kChannels)
+    if (row < 1 || row > kCalR0Row || col < 1 || col > kChannels)
         return 0;
     const auto channel = static_cast<ViUInt16>(col);
     // Cancelled or refused, the run ends as stopped.
     runrecord::Scope record(history::RunKind::PointCalibration,
                             autoMeasure ? history::ReadingsFrom::Meter : history::ReadingsFrom::Operator);
     // R0 as the table shows it now corrects a stage reading.
-    const double r0 = tk::cellNum(panel, control, kR0Row, col);
+    const double r0 = tk::cellNum(panel, control, kCalR0Row, col);
     if (mvi != 0) {
         tk::WaitCursor busy;
-        if (!driverOk("tvksil2_config_trigger(mvi, 0)", tvksil2_config_trigger(mvi, 0)) ||
-            !driverOk("tvksil2_switch (mvi, 0, 0)", tvksil2_switch(mvi, 0, 0)))
+        ModuleStep step;
+        if (!triggerZeroThenAllOff(step))
             return 0;
     }
     // Closing DP's window is "Отмена": the wait below always ends.
     tk::setPanelCloseCtrl(hDP, DP_COMMANDBUTTON_2);
-    if (row == kR0Row)
+    if (row == kCalR0Row)
         calibrateR0(channel);
     else
         calibrateStage(channel, row, r0);

@@ -1,20 +1,19 @@
 // The КСИЛ2-4Л verification protocol: opening, the writer that mirrors every
 // text in LOG, and the result lines.
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/reset.h"
 
 #include "p_ksil2/globals.h"
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol_file.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "platform/datetime.h"
-#include "platform/number_text.h"
 #include "toolkit/toolkit.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -22,29 +21,6 @@ std::string logFileName = kDefaultLogFile;
 int logFile = 0;
 int logHeaderPending = 1;
 std::string pp5ProtFile;
-
-namespace protocol_detail {
-
-std::string formatAll(const char* format, ...)
-{
-    std::va_list args;
-    va_start(args, format);
-    std::string text = platform::formatTextV(format, args);
-    va_end(args);
-    return text;
-}
-
-void cutToBuffer(std::string& text, std::size_t limit)
-{
-    if (limit == 0 || text.size() < limit)
-        return;
-    const bool endsLine = text.back() == '\n';
-    text.resize(limit - 1);
-    if (endsLine)
-        text.back() = '\n';
-}
-
-} // namespace protocol_detail
 
 namespace {
 
@@ -126,7 +102,7 @@ void openLog(int& handle, const std::string& path)
 {
     handle = protocolOpen(path);
     if (handle < 0)
-        tk::messagePopup("Ошибка открытия файла протокола.", "Сообщения будут выводиться только на экран");
+        tk::messagePopup(kProtocolOpenFailedTitle, "Сообщения будут выводиться только на экран");
     tk::resetTextBox(hCHLP, CHLP_LOG, "");
     logDateTime(handle);
     logPrintf(handle, "Протокол проверки погрешности мезонина КСИЛ2-4Л\n");
@@ -150,8 +126,6 @@ void logPovResult(std::uint16_t channel, double set, double measured, double dev
               outOfNorm ? "не норма" : "");
     if (outOfNorm)
         markLastLine(hCHLP, CHLP_LOG);
-    if (autoPovMode && outOfNorm)
-        povFault = 1;
 }
 
 int ksil5OpenProtocol(const std::string& path)

@@ -11,6 +11,8 @@
 #include <string>
 
 inline constexpr const char* kDefaultLogFile = "ksil2.log";
+// Title of the pop-up that says a protocol file cannot be opened.
+inline constexpr const char* kProtocolOpenFailedTitle = "Ошибка открытия файла протокола.";
 inline constexpr std::size_t kLogBufferSize = 1024; // one formatted text: 1023 characters at most
 
 // Path of the КСИЛ2-4Л protocol (the name PP's FILE_NAME shows), relative to
@@ -38,8 +40,8 @@ void logPrintf(int handle, const char* format, const Args&... args)
 }
 // The line "MM-DD-YYYY, HH:MM:SS" of the current local time, through logPrintf.
 void logDateTime(int handle);
-// One result line, preceded by the column header once per program run; sets
-// povFault when an automatic verification finds the row out of norm.
+// One result line, preceded by the column header once per program run; an
+// out-of-norm line is marked in LOG.
 void logPovResult(std::uint16_t channel, double set, double measured, double deviation, bool outOfNorm);
 
 // The КСИЛ5 protocol of one run: opened for appending at its start, closed at
@@ -53,8 +55,6 @@ void ksil5CloseProtocol(int file);
 
 // Program end: the КСИЛ2-4Л protocol is closed.
 void closeProtocols();
-// Closes what is open and puts the protocol state back to program start (tests).
-void resetProtocolState();
 
 // Toolkit callbacks
 int selFName(int panel, int control, int event, void* data, int e1, int e2);

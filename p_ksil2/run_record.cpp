@@ -7,7 +7,7 @@
 #include "p_ksil2/history_link.h"
 #include "p_ksil2/library_check.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "toolkit/toolkit.h"
 
 #include <utility>

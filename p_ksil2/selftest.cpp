@@ -1,7 +1,9 @@
 // The module's self-test on the ST pop-up, and the driver's questions during it.
+#include "p_ksil2/selftest.h"
+
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "drivers/tvksil2.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"

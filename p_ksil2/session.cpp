@@ -6,10 +6,14 @@
 #include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/flash_read.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/link_state.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_record.h"
+#include "p_ksil2/selftest.h"
+#include "p_ksil2/status_line.h"
 #include "platform/visa.h"
 #include "si/select.h"
 #include "toolkit/toolkit.h"
@@ -29,8 +33,6 @@ constexpr const char* kNoModulesText = "нет наших мезонинов н�
 constexpr const char* kOpeningText = "Идет инициализация";
 
 bool isOurModule(std::int32_t model) { return model == KSIL2_MODEL || model == KSIL5_MODEL; }
-
-void clearStatusLine() { tk::setValue(hMP, MP_MSG, ""); }
 
 // No carrier is open: no item may name a module that cannot be opened.
 void forgetMezzanines()
@@ -54,9 +56,9 @@ void readCarrierPlace(ViSession carrier)
 
 } // namespace
 
-ViStatus queryModuleTypes(ViSession carrier, std::array<std::int32_t, 4>& types)
+ViStatus queryModuleTypes(ViSession carrier, std::array<std::int32_t, kMezzaninePositions>& types)
 {
-    for (ViInt16 pos = 1; pos <= 4; ++pos) {
+    for (ViInt16 pos = 1; pos <= kMezzaninePositions; ++pos) {
         ViInt16 present = 0, model = 0;
         const ViStatus st = tvbase_m_type_q(carrier, pos, &present, &model);
         if (st < 0)
@@ -91,13 +93,13 @@ void selectInstrument()
     // why, unless opening the module has a failure of its own to show.
     const ViStatus typesStatus = queryModuleTypes(baseSession, moduleTypes);
     const auto showTypesStatus = [typesStatus] {
-        if (typesStatus < 0 && tk::attr(hMP, MP_MSG, tk::Attr::TextColor) != tk::kRed)
+        if (typesStatus < 0 && !statusHasFailure())
             reportStatus("tvbase_m_type_q", typesStatus);
     };
 
     tk::clearList(hMP, MP_MEZ_NUM);
     int items = 0;
-    for (int pos = 1; pos <= 4; ++pos) {
+    for (int pos = 1; pos <= kMezzaninePositions; ++pos) {
         if (isOurModule(moduleTypes[static_cast<std::size_t>(pos - 1)])) {
             tk::insertListItem(hMP, MP_MEZ_NUM, -1, std::to_string(pos), pos);
             ++items;
@@ -128,91 +130,118 @@ void reselectInstrument()
     updateLinkLed();
 }
 
-int selMezonin(int, int, int event, void*, int, int)
-{
-    if (event != tk::EVENT_COMMIT)
-        return 0;
-    tk::setValue(hMP, MP_MSG, kOpeningText);
-    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kBlack);
-    tk::displayPanel(hMP);
+namespace {
 
-    ViStatus status = 0; // the last checked status of closing and opening
-    bool reported = false; // a failure is on the status line and stays there
-    const auto report = [&reported](const char* callText, ViStatus st) {
-        reportStatus(callText, st);
+// What opening a module leaves for the status line: the last checked status
+// of closing and opening, and whether a failure is shown that must stay.
+struct Opening {
+    ViStatus status = 0;
+    bool reported = false;
+
+    // A negative status is shown, and stays on the line; false then.
+    bool check(ModuleCall call, ViStatus st)
+    {
+        if (moduleNotRefused(call, st))
+            return true;
         reported = true;
-    };
-    if (mvi != 0) {
-        status = tvksil2_close(mvi);
-        if (status != 0)
-            reportStatus("tvksil2_close(mvi)", status);
-        if (status < 0)
-            return 0; // the old session stays
-        mvi = 0;
-        moduleModel = 0;
+        return false;
     }
-    // Whatever the table shows now is not the module about to be opened.
-    forgetCalCells();
+};
 
-    const auto position = static_cast<ViUInt16>(tk::intValue(hMP, MP_MEZ_NUM));
+// The module's session closed before another is opened. False when the
+// driver refused: the old session stays.
+bool closeForReopen(Opening& opening)
+{
+    if (mvi == 0)
+        return true;
+    opening.status = tvksil2_close(mvi);
+    if (!moduleOk(ModuleCall::Close, opening.status))
+        return false;
+    mvi = 0;
+    moduleModel = 0;
+    return true;
+}
 
-    if (baseSession != 0) {
-        std::array<char, 256> rsrcName{};
-        const platform::VisaApi* visa = platform::visa();
-        status = visa ? visa->viGetAttribute(baseSession, VI_ATTR_RSRC_NAME, rsrcName.data())
-                      : VI_ERROR_INV_OBJECT;
-        rsrcName.back() = '\0';
-        if (status < 0)
-            reportStatus("rsrc_name", status);
-        runrecord::moduleOpened(rsrcName.data(), position);
-        ViSession module = 0;
-        status = tvksil2_init(rsrcName.data(), VI_ON, VI_ON, &module);
-        mvi = module;
-        if (status < 0)
-            report("tvksil2_init", status);
-        // Without a session there is nothing to connect: a call on session 0
-        // could only fail and put its message over the one that says why.
-        if (mvi != 0) {
-            status = tvksil2_connect(mvi, baseSession, position, VI_ON, VI_ON);
-            if (status < 0)
-                report("tvksil2_connect", status);
-            // The trigger mode does not decide what is opened, but its failure
-            // is shown; on a module not connected it could only fail.
-            if (status >= 0)
-                if (const ViStatus trigger = tvksil2_config_trigger(mvi, 0); trigger < 0)
-                    report("tvksil2_config_trigger(mvi, 0)", trigger);
-        }
-    }
+// A session on the module at the carrier's position, connected, trigger mode 0.
+void openModule(Opening& opening, ViUInt16 position)
+{
+    if (baseSession == 0)
+        return;
+    std::array<char, 256> rsrcName{};
+    const platform::VisaApi* visa = platform::visa();
+    const ViStatus nameStatus = visa ? visa->viGetAttribute(baseSession, VI_ATTR_RSRC_NAME, rsrcName.data())
+                                     : VI_ERROR_INV_OBJECT;
+    rsrcName.back() = '\0';
+    runrecord::moduleOpened(rsrcName.data(), position);
+    if (nameStatus < 0)
+        reportStatus("rsrc_name", nameStatus);
+    ViSession module = 0;
+    opening.status = tvksil2_init(rsrcName.data(), VI_ON, VI_ON, &module);
+    mvi = module;
+    opening.check(ModuleCall::Init, opening.status);
+    // Without a session there is nothing to connect: a call on session 0
+    // could only fail and put its message over the one that says why.
+    if (mvi == 0)
+        return;
+    opening.status = tvksil2_connect(mvi, baseSession, position, VI_ON, VI_ON);
+    // The trigger mode does not decide what is opened, but its failure is
+    // shown; on a module not connected it could only fail.
+    if (opening.check(ModuleCall::Connect, opening.status))
+        opening.check(ModuleCall::Trigger, tvksil2_config_trigger(mvi, 0));
+}
 
-    // With no session the operations below see an all-zero record of model 0.
+// The open module's record: its nominal values, the self-test's questions and,
+// after a clean opening, CP's table. Returns the record's model; with no
+// session the operations see an all-zero record of model 0.
+std::int32_t loadRecord(Opening& opening)
+{
     std::unique_ptr<tvksil2_device_data> fallback(new (std::nothrow) tvksil2_device_data{});
     const tvksil2_device_data* record = fallback.get();
     if (mvi != 0) {
         tvksil2_device_data* driverRecord = nullptr;
-        if (const ViStatus st = tvksil2_get_attribute(mvi, &driverRecord); st < 0)
-            report("tvksil2_get_attribute", st);
+        opening.check(ModuleCall::GetAttribute, tvksil2_get_attribute(mvi, &driverRecord));
         if (driverRecord) {
             record = driverRecord;
             if (driverRecord->nominal)
                 std::copy_n(driverRecord->nominal, nominalR.size(), nominalR.begin());
         }
-        if (const ViStatus st = tvksil2_sft_interface(mvi, selftestAsk); st < 0)
-            report("tvksil2_sft_interface", st);
-        if (status == 0 && record) {
+        opening.check(ModuleCall::SftInterface, tvksil2_sft_interface(mvi, selftestAsk));
+        if (opening.status == 0 && record) {
             showCalTable(*record);
             resetCalTable();
         }
     }
     if (!record)
         reportStatus("calloc memory for device data", 0);
+    return record ? record->model : 0;
+}
+
+} // namespace
+
+int selMezonin(int, int, int event, void*, int, int)
+{
+    if (event != tk::EVENT_COMMIT)
+        return 0;
+    showStatusProgress(kOpeningText);
+    tk::displayPanel(hMP);
+
+    Opening opening;
+    if (!closeForReopen(opening))
+        return 0;
+    // Whatever the table shows now is not the module about to be opened.
+    forgetCalCells();
+
+    const auto position = static_cast<ViUInt16>(tk::intValue(hMP, MP_MEZ_NUM));
+    openModule(opening, position);
+    const std::int32_t model = loadRecord(opening);
 
     tk::setValue(hMP, MP_MEZ_NUMold, static_cast<double>(position));
-    if (status == 0 && !reported)
+    if (opening.status == 0 && !opening.reported)
         clearStatusLine();
     updateLinkLed();
 
     // The model is known before the flash is read: READ is for a КСИЛ2-4Л only.
-    moduleModel = record ? record->model : 0;
+    moduleModel = model;
     updateCalibrationControls();
     if (moduleModel == KSIL2_MODEL)
         readFlash(hCP, CP_READ, tk::EVENT_COMMIT, nullptr, 0, 0);
@@ -224,8 +253,7 @@ void closeSessions(bool withMultimeter)
     // A session that will not close is given up all the same (there is
     // nothing else to do with it), but the operator is told.
     if (mvi != 0) {
-        if (const ViStatus st = tvksil2_close(mvi); st != 0)
-            reportStatus("tvksil2_close(mvi)", st);
+        moduleOk(ModuleCall::Close, tvksil2_close(mvi));
         mvi = 0;
         moduleModel = 0;
         forgetCalCells();
@@ -248,9 +276,7 @@ int ResetCB(int, int, int event, void*, int, int)
         return 0;
     if (mvi != 0) {
         lastStatus = tvksil2_reset(mvi);
-        if (lastStatus != 0)
-            reportStatus("tvksil2_reset (mvi)", lastStatus);
-        if (lastStatus < 0)
+        if (!moduleOk(ModuleCall::Reset, lastStatus))
             return 0;
     }
     clearStatusLine();

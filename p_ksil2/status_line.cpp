@@ -1,17 +1,26 @@
 // The status line of the main window: where every failed driver call, and
 // every other failure the operator must know of, is shown.
+#include "p_ksil2/status_line.h"
+
+#include "drivers/tvksil2.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/session.h"
 #include "platform/utf8.h"
 #include "toolkit/toolkit.h"
 
 #include <array>
-#include <string>
 
 namespace {
 
 constexpr std::size_t kStatusChars = 255; // the status text is a 256-byte buffer
+
+bool failureShown = false;
+
+void setColour(int colour)
+{
+    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, colour);
+    failureShown = colour == tk::kRed;
+}
 
 } // namespace
 
@@ -19,13 +28,29 @@ void showStatusProblem(std::string text)
 {
     text.resize(platform::utf8Cut(text, platform::kNoLimit, kStatusChars).size());
     tk::setValue(hMP, MP_MSG, text);
-    tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kRed);
+    setColour(tk::kRed);
+}
+
+void showStatusProgress(std::string_view text)
+{
+    tk::setValue(hMP, MP_MSG, text);
+    setColour(tk::kBlack);
+}
+
+void clearStatusLine()
+{
+    tk::setValue(hMP, MP_MSG, "");
+}
+
+bool statusHasFailure()
+{
+    return failureShown;
 }
 
 void reportStatus(const char* callText, ViStatus status)
 {
     if (status == 0) {
-        tk::setAttr(hMP, MP_MSG, tk::Attr::TextColor, tk::kGrey);
+        setColour(tk::kGrey);
         return;
     }
     std::array<char, 256> message{};

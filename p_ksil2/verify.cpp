@@ -5,23 +5,25 @@
 #include "drivers/tvksil2.h"
 #include "gauge/gauge.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/norm.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/run_record.h"
-#include "p_ksil2/session.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace {
 
-constexpr double kSettle = 0.05;        // after choosing a channel, setting a point, ranging the meter
-constexpr std::int16_t kFourWireRes = 2; // multimeter function: four-wire resistance
+constexpr double kSettle = 0.05; // after choosing a channel, setting a point, ranging the meter
 
 constexpr const char* kMeterFailTitle = "Поверка КСИЛ2-4Л";
 constexpr const char* kMeterFailText = "Сбой мультиметра!";
@@ -30,53 +32,53 @@ constexpr const char* kFaultText = "При выполнении поверки �
 constexpr const char* kPassLine = "Автоповерка завершена, неисправностей не обнаружено.\n";
 constexpr const char* kPassText = "Автоповерка завершена,\nнеисправностей не обнаружено.";
 
+// A nonconformity found by a run that ended before its verdict: the next
+// complete run reports it.
+bool unreportedNonconformity = false;
 bool meterFailed = false; // the run in progress ended on a multimeter failure
 
-// Switches one channel on or off; a failure is reported, and a negative status
-// resets the module. Returns false when the run must end.
-bool switchChannel(ViUInt16 channel, ViUInt16 state)
-{
-    const ViStatus status = tvksil2_switch(mvi, channel, state);
-    if (status != 0)
-        reportStatus(state ? "tvksil2_switch (mvi, chan, 1)" : "tvksil2_switch (mvi, chan, 0)", status);
-    if (status < 0) {
-        tvksil2_reset(mvi);
-        return false;
+// One automatic verification: the rows it took, in order.
+struct AutoRun {
+    ModuleStep step;
+    std::vector<PovRow> rows;
+
+    bool nonconforming() const
+    {
+        return std::any_of(rows.begin(), rows.end(), [](const PovRow& r) { return r.outOfNorm; });
     }
-    return true;
+};
+
+void waitSettle()
+{
+    settle(kSettle);
 }
 
 // Measures every test point on a channel that is switched on. False when the
 // run must end (a driver error, or a multimeter failure after its pop-up).
-bool verifyPoints(ViUInt16 channel)
+bool verifyPoints(AutoRun& run, ViUInt16 channel)
 {
     for (const double point : povPoints) {
         tk::setValue(hPP, PP_R_Z, point);
         tk::setValue(hPP, PP_R_I, point);
         // A refused setting ends the run as it is, the channel still on; the
         // status line says why.
-        if (const ViStatus st = tvksil2_config_R(mvi, channel, point); st < 0) {
-            reportStatus("tvksil2_config_R(mvi, chan, R)", st);
+        if (!run.step.notRefused(ModuleCall::ChanSet, tvksil2_config_R(mvi, channel, point)))
             return false;
-        }
         settle(kSettle);
-        configureMeter(kFourWireRes);
         // A reading taken on a range the meter refused is no measurement; nor
         // is one that is not a number (the meter layer fails it).
-        const bool ranged = setResRangeForReading(point);
-        settle(kSettle);
-        double measured = 0.0;
-        if (!ranged || measureFres(&measured) != 0) {
+        const std::optional<double> measured = readResistance(point, waitSettle);
+        if (!measured) {
             meterFailed = true;
             {
                 const tk::WaitCursor normal(false); // the operator reads the pop-up
                 tk::messagePopup(kMeterFailTitle, kMeterFailText);
             }
-            switchChannel(channel, 0);
+            switchOrReset(run.step, ModuleCall::ChanOff, channel, 0);
             return false;
         }
-        tk::setValue(hPP, PP_R_I, measured);
-        addPovRowValues(channel, point, measured);
+        tk::setValue(hPP, PP_R_I, *measured);
+        run.rows.push_back(addPovRowValues(channel, point, *measured));
         resultShown();
     }
     return true;
@@ -84,19 +86,9 @@ bool verifyPoints(ViUInt16 channel)
 
 // Prepares the module and measures both channels. False when the run ended
 // early: a driver error, or a multimeter failure after its pop-up.
-bool verifyChannels()
+bool verifyChannels(AutoRun& run)
 {
-    ViStatus status = tvksil2_switch(mvi, 0, 0);
-    if (status != 0)
-        reportStatus("tvksil2_switch (mvi, 0, 0)", status);
-    if (status < 0) {
-        tvksil2_reset(mvi);
-        return false;
-    }
-    status = tvksil2_config_trigger(mvi, 0);
-    if (status != 0)
-        reportStatus("tvksil2_config_trigger(mvi, 0)", status);
-    if (status < 0)
+    if (!allOffThenTriggerZero(run.step, true))
         return false;
 
     // The run's date line; logFile is 0 only while the protocol was never opened.
@@ -107,34 +99,53 @@ bool verifyChannels()
         settle(kSettle);
         tk::setValue(hPP, PP_CHAN, channel);
         settle(kSettle);
-        if (!switchChannel(channel, 1) || !verifyPoints(channel) || !switchChannel(channel, 0))
+        if (!switchOrReset(run.step, ModuleCall::ChanOn, channel, 1) || !verifyPoints(run, channel) ||
+            !switchOrReset(run.step, ModuleCall::ChanOff, channel, 0))
             return false;
     }
     return true;
 }
 
+// The verdict of a complete run, in the protocol and in a pop-up.
+void showVerdict(bool nonconforming)
+{
+    if (nonconforming) {
+        logPrintf(logFile, "%s\n", kFaultText);
+        tk::messagePopup(kVerdictTitle, kFaultText);
+    } else {
+        logPrintf(logFile, kPassLine);
+        tk::messagePopup(kVerdictTitle, kPassText);
+    }
+}
+
+PovRow judgePovRow(std::uint16_t channel, double set, double measured)
+{
+    PovRow row{channel, set, measured, measured - set, normR(set), false};
+    // A tie is within norm; a deviation that is not a number never is.
+    row.outOfNorm = !(std::fabs(row.deviation) <= row.norm);
+    return row;
+}
+
 } // namespace
 
-void addPovRowValues(std::uint16_t channel, double set, double measured, history::ReadingsFrom from)
+PovRow addPovRowValues(std::uint16_t channel, double set, double measured, history::ReadingsFrom from)
 {
-    const double deviation = measured - set;
-    const double norm = normR(set);
-    // A tie is within norm; a deviation that is not a number never is.
-    const bool outOfNorm = !(std::fabs(deviation) <= norm);
+    const PovRow judged = judgePovRow(channel, set, measured);
 
     tk::insertTableRows(hPP, PP_TABLE_R, -1, 1);
     const int row = tk::numTableRows(hPP, PP_TABLE_R);
     tk::setCell(hPP, PP_TABLE_R, row, 1, channel);
     tk::setCell(hPP, PP_TABLE_R, row, 2, set);
     tk::setCell(hPP, PP_TABLE_R, row, 3, measured);
-    tk::setCell(hPP, PP_TABLE_R, row, 4, norm);
-    tk::setCell(hPP, PP_TABLE_R, row, 5, deviation);
-    if (outOfNorm)
+    tk::setCell(hPP, PP_TABLE_R, row, 4, judged.norm);
+    tk::setCell(hPP, PP_TABLE_R, row, 5, judged.deviation);
+    if (judged.outOfNorm)
         tk::setCellTextColor(hPP, PP_TABLE_R, row, 5, tk::kRed);
     tk::setAttr(hPP, PP_TABLE_R, tk::Attr::FirstVisibleLine, row);
 
-    logPovResult(channel, set, measured, deviation, outOfNorm);
-    runrecord::povRow(channel, set, measured, norm, outOfNorm, from);
+    logPovResult(channel, set, measured, judged.deviation, judged.outOfNorm);
+    runrecord::povRow(channel, set, measured, judged.norm, judged.outOfNorm, from);
+    return judged;
 }
 
 void runAutoVerification()
@@ -143,28 +154,31 @@ void runAutoVerification()
         return;
     runrecord::Scope record(history::RunKind::AutoVerification, history::ReadingsFrom::Meter);
     meterFailed = false;
+    AutoRun run;
     bool complete = false;
     {
         const tk::WaitCursor busy;
         // The panels' widgets follow the run during the settling waits.
         const tk::DeferredDisplay deferred;
-        complete = verifyChannels();
+        complete = verifyChannels(run);
         paintResults();
     }
     runrecord::finish(complete      ? history::RunEnd::Complete
                       : meterFailed ? history::RunEnd::MeterFailure
                                     : history::RunEnd::DriverError,
                       meterFailed ? kMeterFailText : "");
-    if (!complete)
-        return; // no verdict; povFault stays for the next complete run
-    if (povFault) {
-        logPrintf(logFile, "%s\n", kFaultText);
-        tk::messagePopup(kVerdictTitle, kFaultText);
-        povFault = 0;
-    } else {
-        logPrintf(logFile, kPassLine);
-        tk::messagePopup(kVerdictTitle, kPassText);
+    const bool nonconforming = unreportedNonconformity || run.nonconforming();
+    if (!complete) {
+        unreportedNonconformity = nonconforming; // no verdict: the next complete run gives it
+        return;
     }
+    unreportedNonconformity = false;
+    showVerdict(nonconforming);
+}
+
+void forgetVerification()
+{
+    unreportedNonconformity = false;
 }
 
 int auto_pov(int panel, int control, int event, void*, int, int)

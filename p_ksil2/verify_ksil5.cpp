@@ -3,15 +3,15 @@
 // value and presses "Далее"; every point is judged and written to the run's
 // protocol. The wait for "Далее" pumps events, so START (now "Стоп") works
 // inside it and ends the run.
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 
 #include "drivers/tvksil2.h"
 #include "p_ksil2/entered.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
+#include "p_ksil2/module_calls.h"
 #include "p_ksil2/run_record.h"
-#include "p_ksil2/session.h"
 #include "platform/datetime.h"
 #include "toolkit/toolkit.h"
 
@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kPoints = 9;
 constexpr double kLastPoint = 255.0; // the ninth point: all eight stages, not 256
-constexpr const char* kOpenFailedTitle = "Ошибка открытия файла протокола.";
 
 // The set value of point p: 1, 2, 4 ... 128, then 255.
 double pointValue(int p)
@@ -55,13 +54,9 @@ void showRunning(bool running)
 // operator may keep a protocol of a module the program cannot reach); with one,
 // every failure is shown, and a refused switch or setting ends the run: a
 // point the module was not set to is never judged or written.
-bool driverOk(const char* callText, ViStatus status)
+bool driverOk(ModuleCall call, ViStatus status)
 {
-    if (mvi == 0)
-        return true;
-    if (status != 0)
-        reportStatus(callText, status);
-    return status >= 0;
+    return mvi == 0 || moduleOk(call, status);
 }
 
 // Ends a run: the panel back to idle, the channel off and set to 0 Ω.
@@ -70,8 +65,8 @@ void stopRun()
     pp5Running = 0;
     showRunning(false);
     const ViUInt16 channel = chosenChannel();
-    driverOk("tvksil2_switch (mvi, chan, 0)", tvksil2_switch(mvi, channel, 0));
-    driverOk("tvksil2_config_R(mvi, chan, 0.0)", tvksil2_config_R(mvi, channel, 0.0));
+    driverOk(ModuleCall::ChanOff, tvksil2_switch(mvi, channel, 0));
+    driverOk(ModuleCall::ChanSetZero, tvksil2_config_R(mvi, channel, 0.0));
     tk::setValue(hPP5, PP5_SET_R, 0.0);
 }
 
@@ -134,7 +129,7 @@ void runSteps()
     runrecord::Scope record(history::RunKind::Ksil5Verification, history::ReadingsFrom::Operator);
     runrecord::current()->ksil5 = settingsOf(channel, ringTemp, temperature, tolerance);
 
-    if (!driverOk("tvksil2_switch (mvi, chan, 1)", tvksil2_switch(mvi, channel, 1))) {
+    if (!driverOk(ModuleCall::ChanOn, tvksil2_switch(mvi, channel, 1))) {
         stopRun();
         runrecord::finish(history::RunEnd::DriverError);
         return;
@@ -143,9 +138,9 @@ void runSteps()
     const int file = ksil5OpenProtocol(path);
     if (file < 0) {
         // Not a run without a protocol: the operator learns why, and the channel goes off.
-        tk::messagePopup(kOpenFailedTitle, path);
+        tk::messagePopup(kProtocolOpenFailedTitle, path);
         stopRun();
-        runrecord::finish(history::RunEnd::FileError, std::string(kOpenFailedTitle) + " " + path);
+        runrecord::finish(history::RunEnd::FileError, std::string(kProtocolOpenFailedTitle) + " " + path);
         return;
     }
     ksil5WriteRunHeader(file, platform::currentTime());
@@ -155,7 +150,7 @@ void runSteps()
         const double set = pointValue(p);
         pp5WaitStep = 1;
         tk::setValue(hPP5, PP5_SET_R, set);
-        if (!driverOk("tvksil2_config_R(mvi, chan, Rn)", tvksil2_config_R(mvi, channel, set))) {
+        if (!driverOk(ModuleCall::ChanSetPoint, tvksil2_config_R(mvi, channel, set))) {
             ksil5CloseProtocol(file);
             stopRun();
             runrecord::finish(history::RunEnd::DriverError);

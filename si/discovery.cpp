@@ -2,7 +2,9 @@
 // instruments, LXI/USB chassis recognised by their identification reply, and
 // the mezzanines fitted on each carrier.
 #include "si/discovery.h"
+#include "si/reset.h"
 
+#include "drivers/mezzanine.h"
 #include "drivers/tvbase.h"
 #include "platform/library.h"
 #include "platform/visa.h"
@@ -18,8 +20,6 @@ std::array<InstrInfo, kInstrTableSize> instrTable{};
 
 namespace {
 
-// VISA's own status for a library it cannot find; used when VISA itself is missing.
-constexpr ViStatus kVisaMissing = static_cast<ViStatus>(0xBFFF009Eu);
 constexpr std::size_t kScratchSize = 256;
 
 struct BaseDriver {
@@ -140,7 +140,7 @@ int loadBaseDriver()
     return 0;
 }
 
-void unloadBaseDriverForTests()
+void forgetBaseDriver()
 {
     baseDriver = BaseDriver{};
 }
@@ -154,7 +154,7 @@ int findMezonins(std::span<InstrInfo> list)
     if (baseDriver.init(carrier.Address, VI_ON, VI_ON, &session) < 0)
         return 0;
     std::size_t written = 0;
-    for (ViInt16 pos = 1; pos <= 4; ++pos) {
+    for (ViInt16 pos = 1; pos <= kMezzaninePositions; ++pos) {
         ViInt16 present = 0, model = 0;
         if (baseDriver.mTypeQ(session, pos, &present, &model) < 0)
             break;
@@ -179,7 +179,7 @@ ViStatus findInstruments()
 {
     const platform::VisaApi* visa = platform::visa();
     if (!visa)
-        return kVisaMissing;
+        return VI_ERROR_LIBRARY_NFOUND;
     const platform::VisaApi& v = *visa;
 
     ViHandle rm(v), findList(v), instr(v);

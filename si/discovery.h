@@ -38,11 +38,6 @@ int loadBaseDriver();
 // many it wrote (never more than list.size() - 1; 0 when the driver is unusable).
 int findMezonins(std::span<InstrInfo> list);
 
-// For tests only: forgets the carrier-driver binding so that the next
-// loadBaseDriver binds again (and can be made to fail by hiding the library).
-// The program itself binds once and keeps the driver for the whole run.
-void unloadBaseDriverForTests();
-
 // --- text helpers of the scan, exposed for unit tests -----------------------
 // Formats into a fixed field, cutting the text to fit without splitting a UTF-8
 // character; the field is always terminated.

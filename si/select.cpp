@@ -1,6 +1,7 @@
 // The instrument selection dialog: built in code on first use and kept; the
 // caller waits by pumping events, so the other panels stay usable meanwhile.
 #include "si/select.h"
+#include "si/reset.h"
 
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"

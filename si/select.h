@@ -13,10 +13,6 @@ InstrInfo* selByModel(const char* title, int modelCode);
 // True while a caller waits on the dialog; the dialog is then brought to the front.
 bool selectionWaiting();
 
-// Forgets the dialog without touching the toolkit: for a program started
-// again on a new toolkit in the same process (tests), which builds it anew.
-void forgetSelection();
-
 // The dialog's panel handle (0 until first built) and control ids, for tests.
 int selectionPanel();
 int selectionListCtrl();

@@ -1,7 +1,8 @@
 // Files for the integrity tests: each test gets its own folder.
 #pragma once
 
-#include "platform/tests/temp_dir.h"
+#include "tests/support/read_file.h"
+#include "tests/support/temp_dir.h"
 #include "VeltrCRC32/marker.h"
 
 #include <functional>
@@ -13,12 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
-
-inline std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 inline std::string marker()
 {

@@ -2,11 +2,12 @@
 #include "file_fixture.h"
 #include "platform/files.h"
 #include "platform/searchpath.h"
-#include "platform/tests/machine_search_path.h"
+#include "tests/support/machine_search_path.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 

@@ -238,3 +238,67 @@ TEST_F(MeterLayer, AReadingThatIsNoNumberIsAFailedReading)
 }
 
 } // namespace
+
+namespace {
+
+// The two orders the procedures read a resistance in, on a meter that is
+// prepared: preparation, range, the caller's wait, reading; or (manual SET)
+// range first, preparation only when asked for.
+TEST_F(MeterLayer, ResistanceReadingsInTheirTwoOrders)
+{
+    answer(gauge::Choice{kCarrier, kMezMeterPosition});
+    ASSERT_EQ(openM_DMM1(), 0);
+    const double truth = presentStage1();
+    const std::string v = s(viM_DMM1);
+    const auto calls = [] {
+        std::vector<std::string> names;
+        for (const std::string& line : sim::journalOf({"tvmmultc1_"}))
+            names.push_back(line.substr(0, line.find('(')));
+        return names;
+    };
+
+    sim::clearJournal();
+    std::size_t callsBeforeWait = 0;
+    const std::optional<double> reading =
+        readResistance(truth, [&] { callsBeforeWait = sim::journalOf({"tvmmultc1_"}).size(); });
+    ASSERT_TRUE(reading);
+    EXPECT_DOUBLE_EQ(*reading, truth);
+    std::vector<std::string> names = calls();
+    ASSERT_EQ(names.size(), 11u); // nine preparation calls, the range, the reading
+    EXPECT_EQ(names[5], "tvmmultc1_configure");
+    EXPECT_EQ(names[9], "tvmmultc1_fresRang");
+    EXPECT_EQ(names[10], "tvmmultc1_measure_Q");
+    EXPECT_EQ(callsBeforeWait, 10u); // the wait falls between the range and the reading
+
+    sim::clearJournal();
+    EXPECT_TRUE(rangeThenPrepare(truth, false));
+    EXPECT_EQ(calls(), (std::vector<std::string>{"tvmmultc1_fresRang"}));
+    sim::clearJournal();
+    EXPECT_TRUE(rangeThenPrepare(truth, true));
+    names = calls();
+    ASSERT_EQ(names.size(), 10u);
+    EXPECT_EQ(names.front(), "tvmmultc1_fresRang");
+    EXPECT_EQ(names[6], "tvmmultc1_configure");
+    EXPECT_TRUE(readRangedResistance(true));
+}
+
+// A range the meter refused gives no reading, and none is asked of the meter;
+// the settling wait is kept all the same.
+TEST_F(MeterLayer, RefusedRangeIsNoReading)
+{
+    ASSERT_EQ(openHP3458(), 0);
+    presentStage1();
+    failNext("hp3458a_resRang", -5);
+    sim::clearJournal();
+    bool waited = false;
+    EXPECT_FALSE(readResistance(100.0, [&] { waited = true; }));
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(sim::journalOf({"hp3458a_measure_Q"}).empty());
+
+    failNext("hp3458a_resRang", -5);
+    EXPECT_FALSE(rangeThenPrepare(100.0, true));
+    EXPECT_FALSE(readRangedResistance(false));
+    EXPECT_TRUE(sim::journalOf({"hp3458a_measure_Q"}).empty());
+}
+
+} // namespace

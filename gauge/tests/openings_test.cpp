@@ -1,10 +1,11 @@
 // Opening each meter family, finding a meter, and closing it, on the simulated bench.
 #include "meter_fixture.h"
 
+#include "gauge/reset.h"
 #include "platform/library.h"
-#include "platform/tests/temp_dir.h"
-#include "platform/visa.h"
 #include "platform/process.h"
+#include "platform/visa.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 
@@ -153,7 +154,7 @@ TEST_F(MeterLayer, NegativeStatusEndsTheOpeningWithTheMeterLeftOpen)
 
 TEST_F(MeterLayer, SearchStopsAtTheFirstFamilyThatOpens)
 {
-    gauge::unbindAllForTests();
+    gauge::unbindAll();
     answer(gauge::Choice{kCarrier, kMezMeterPosition});
     findMultimeter();
     EXPECT_NE(viM_DMM1, 0u);
@@ -254,28 +255,22 @@ TEST_F(MeterLayer, HP3458AtAnotherAddressIsNotFound)
 // good libraries: that family cannot bind, the others can.
 class OneBrokenLibrary {
 public:
-    explicit OneBrokenLibrary(const std::string& file)
-        : dir_(std::filesystem::temp_directory_path() / ("gauge_broken_" + std::to_string(platform::processId())))
+    explicit OneBrokenLibrary(const std::string& file) : dir_("gauge-broken")
     {
-        std::filesystem::create_directories(dir_);
-        placeLibrary(std::filesystem::path(KSIL_LIB_DIR) / "broken" / file, dir_ / file);
-        platform::setLibraryDirs({dir_.string(), KSIL_LIB_DIR});
+        placeLibrary(std::filesystem::path(KSIL_LIB_DIR) / "broken" / file, dir_.path() / file);
+        platform::setLibraryDirs({dir_.str(), KSIL_LIB_DIR});
     }
-    ~OneBrokenLibrary()
-    {
-        platform::setLibraryDirs({});
-        std::filesystem::remove_all(dir_);
-    }
+    ~OneBrokenLibrary() { platform::setLibraryDirs({}); }
 
 private:
-    std::filesystem::path dir_;
+    TempDir dir_;
 };
 
 // A library that lacks one entry point of its family's list leaves the family
 // unbound, with none of its entry points kept, and the search goes on.
 TEST_F(MeterLayer, FamilyWithAMissingEntryPointIsSkipped)
 {
-    gauge::unbindAllForTests();
+    gauge::unbindAll();
     {
         OneBrokenLibrary broken(platform::libraryFileName("tvmultc1.dll"));
         answerNone();                    // МЦMM
@@ -304,7 +299,7 @@ TEST_F(MeterLayer, FamilyWithAMissingEntryPointIsSkipped)
 // failed binding, and the search ends with its message.
 TEST_F(MeterLayer, NoFamilyInstalled)
 {
-    gauge::unbindAllForTests();
+    gauge::unbindAll();
     ASSERT_NE(platform::visa(), nullptr); // VISA stays bound; the broken folder has none
     platform::setLibraryDirs({(std::filesystem::path(KSIL_LIB_DIR) / "broken").string()});
     for (int i = 0; i < 4; ++i)
@@ -328,7 +323,7 @@ TEST(Binding, ModelCodeOfNoFamilyLoadsNothing)
     EXPECT_EQ(loadLibs(64), 0);
     EXPECT_EQ(loadLibs(0), 0);
     platform::setLibraryDirs({(std::filesystem::path(KSIL_LIB_DIR) / "nonexistent").string()});
-    gauge::unbindAllForTests();
+    gauge::unbindAll();
     EXPECT_EQ(loadLibs(579), -1);
     EXPECT_NE(gauge::lastBindError().find(platform::libraryFileName("hpe1412_32.dll")), std::string::npos) << gauge::lastBindError();
     platform::setLibraryDirs({});

@@ -8,7 +8,7 @@
 
 #include "history/config.h"
 #include "history/database.h"
-#include "platform/tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 
 #include "history/history.h"
 #include "history/text.h"
+#include "tests/support/read_file.h"
 #include "tests/environment/child_process.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 class BadLocalFile : public BackendTest {};
-
-std::string contentOf(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string errorLine(Code code) { return "error " + std::to_string(static_cast<int>(code)) + " "; }
 
@@ -56,7 +49,7 @@ TEST_P(BadLocalFile, FileThatIsNoDatabaseIsNamedAndNotTouched)
         EXPECT_EQ(stored.status.code, Code::NotDatabase);
         EXPECT_EQ(stored.status.message.find('\n'), std::string::npos);
     }
-    EXPECT_EQ(contentOf(config().localFile), junk);
+    EXPECT_EQ(readBytes(config().localFile), junk);
 }
 
 TEST(BadLocalPath, FolderInsteadOfAFile)

@@ -6,6 +6,7 @@
 #include "history/history.h"
 #include "history/schema.h"
 #include "history/text.h"
+#include "tests/support/read_file.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -126,12 +127,7 @@ TEST(SchemaFile, DatabaseOfAnotherProgramIsLeftAlone)
         other.close();
     }
     QSqlDatabase::removeDatabase("other_program");
-    const auto bytes = [&] {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    };
+    const auto bytes = [&] { return readBytes(file); };
     const std::string before = bytes();
 
     History h;

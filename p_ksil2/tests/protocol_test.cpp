@@ -3,7 +3,7 @@
 #include "p_ksil2/protocol.h"
 #include "platform/datetime.h"
 #include "platform/process.h"
-#include "platform/tests/text_file.h"
+#include "tests/support/read_file.h"
 #include "platform/tests/time_zone.h"
 #include "tests/harness/harness.h"
 
@@ -33,11 +33,6 @@ const std::string kRowOut = "2      131072.0000 \xCE\xEC 131500.0000 \xCE\xEC   
                             "\xCE\xEC (0.202%)/ \xED\xE5 \xED\xEE\xF0\xEC\xE0\n";
 const std::string kRowZero = "1          0.0000 \xCE\xEC     0.5000 \xCE\xEC     0.5000 \xCE\xEC (  0.000%) /    2.0000 "
                              "\xCE\xEC (0.000%)/ \n";
-
-std::string readFile(const fs::path& path)
-{
-    return readTextFile(path);
-}
 
 class Protocol : public ::testing::Test {
 protected:
@@ -80,14 +75,11 @@ TEST_F(Protocol, ResultLinesByteForByteWithHeaderFirstAndLogMirror)
 {
     showPP();
     ASSERT_GT(logFile, 0);
-    autoPovMode = 1;
     logPovResult(1, 1.0, 1.2, 0.2, false);
-    EXPECT_EQ(povFault, 0);
     logPovResult(2, 131072.0, 131500.0, 428.0, true);
-    EXPECT_EQ(povFault, 1);
     logPovResult(1, 0.0, 0.5, 0.5, false);
 
-    EXPECT_EQ(readFile(file("ksil2.log")), kDateLine + kTitle + kHeader + kRowWithin + kRowOut + kRowZero);
+    EXPECT_EQ(readTextFile(file("ksil2.log")), kDateLine + kTitle + kHeader + kRowWithin + kRowOut + kRowZero);
     EXPECT_EQ(log(), (std::vector<std::string>{
                          "02-03-2026, 09:05:07",
                          "Протокол проверки погрешности мезонина КСИЛ2-4Л",
@@ -97,12 +89,9 @@ TEST_F(Protocol, ResultLinesByteForByteWithHeaderFirstAndLogMirror)
                          "не норма",
                          "1          0.0000 Ом     0.5000 Ом     0.5000 Ом (  0.000%) /    2.0000 Ом (0.000%)/ ",
                      }));
-
-    // Out of norm outside an automatic verification leaves the fault flag alone.
-    autoPovMode = 0;
-    povFault = 0;
-    logPovResult(2, 131072.0, 131500.0, 428.0, true);
-    EXPECT_EQ(povFault, 0);
+    // Only the out-of-norm line stands out in LOG.
+    for (int line = 3; line <= 5; ++line)
+        EXPECT_EQ(tk::textBoxLineColor(hCHLP, CHLP_LOG, line) == tk::kRed, line == 4) << line;
 }
 
 TEST_F(Protocol, HeaderOncePerProgramRunEvenAcrossTwoFiles)
@@ -115,8 +104,8 @@ TEST_F(Protocol, HeaderOncePerProgramRunEvenAcrossTwoFiles)
     EXPECT_EQ(logFileName, second);
     logPovResult(1, 1.0, 1.2, 0.2, false);
 
-    EXPECT_EQ(readFile(file("ksil2.log")), kDateLine + kTitle + kHeader + kRowWithin);
-    EXPECT_EQ(readFile(second), kDateLine + kTitle + kRowWithin);
+    EXPECT_EQ(readTextFile(file("ksil2.log")), kDateLine + kTitle + kHeader + kRowWithin);
+    EXPECT_EQ(readTextFile(second), kDateLine + kTitle + kRowWithin);
     // The new opening emptied LOG first.
     EXPECT_EQ(log().size(), 3u);
 }
@@ -139,7 +128,7 @@ TEST_F(Protocol, FailedOpeningGoesToLogOnlyAndIsRetriedOnlyByChoosingAFile)
     fs::create_directory(file("no-such-folder"));
     chooseProtocol(logFileName);
     EXPECT_GT(logFile, 0);
-    EXPECT_EQ(readFile(logFileName), kDateLine + kTitle);
+    EXPECT_EQ(readTextFile(logFileName), kDateLine + kTitle);
 }
 
 TEST_F(Protocol, OnlyTheFirstShowingOfPPOpensAndItFocusesTheSetValue)
@@ -152,7 +141,7 @@ TEST_F(Protocol, OnlyTheFirstShowingOfPPOpensAndItFocusesTheSetValue)
     logPrintf(logFile, "mark\n");
     tabCB(hMP, hTab, tk::EVENT_TAB_CHANGED, nullptr, hPP, 0);
     EXPECT_EQ(log().back(), "mark");
-    EXPECT_EQ(readFile(file("ksil2.log")), kDateLine + kTitle + "mark\n");
+    EXPECT_EQ(readTextFile(file("ksil2.log")), kDateLine + kTitle + "mark\n");
 }
 
 TEST_F(Protocol, WriterCutsLongTextsFlushesEveryLineAndScrollsLog)
@@ -161,12 +150,12 @@ TEST_F(Protocol, WriterCutsLongTextsFlushesEveryLineAndScrollsLog)
     // Widths count characters: two Cyrillic letters take two places of six.
     logPrintf(logFile, "[%6s|%-4s]\n", "Ом", "ж");
     // Each write is in the file while it is still open.
-    EXPECT_EQ(readFile(file("ksil2.log")), kDateLine + kTitle + "[    \xCE\xEC|\xE6   ]\n");
+    EXPECT_EQ(readTextFile(file("ksil2.log")), kDateLine + kTitle + "[    \xCE\xEC|\xE6   ]\n");
 
     const std::string longText(3000, 'x');
     logPrintf(logFile, "%s\n", longText);
     logPrintf(logFile, "after\n");
-    EXPECT_EQ(readFile(file("ksil2.log")),
+    EXPECT_EQ(readTextFile(file("ksil2.log")),
               kDateLine + kTitle + "[    \xCE\xEC|\xE6   ]\n" + std::string(1022, 'x') + "\nafter\n");
 
     // Inner line feeds make LOG lines; one final line feed is dropped, a second stays.
@@ -206,11 +195,11 @@ TEST_F(Protocol, ChoosingTheProtocolFileComparesWithTheFileOpenNow)
 #if defined(_WIN32)
     // Letter case does not matter to Windows: it is the file open now.
     EXPECT_EQ(logFileName, "ksil2.log");
-    EXPECT_EQ(readFile(upper), kDateLine + kTitle + "mark\n");
+    EXPECT_EQ(readTextFile(upper), kDateLine + kTitle + "mark\n");
 #else
     // Where letter case matters, another case is another file, and it is opened.
     EXPECT_TRUE(fs::exists(upper));
-    EXPECT_EQ(readFile(upper), kDateLine + kTitle);
+    EXPECT_EQ(readTextFile(upper), kDateLine + kTitle);
     EXPECT_EQ(logFileName, upper);
 #endif
 
@@ -221,9 +210,9 @@ TEST_F(Protocol, ChoosingTheProtocolFileComparesWithTheFileOpenNow)
     logFileName = ksil5;
     chooseProtocol(ksil5);
     logPovResult(1, 1.0, 1.2, 0.2, false);
-    EXPECT_EQ(readFile(ksil5), kDateLine + kTitle + kHeader + kRowWithin);
+    EXPECT_EQ(readTextFile(ksil5), kDateLine + kTitle + kHeader + kRowWithin);
 #if !defined(_WIN32)
-    EXPECT_EQ(readFile(upper), kDateLine + kTitle);
+    EXPECT_EQ(readTextFile(upper), kDateLine + kTitle);
 #endif
     EXPECT_EQ(h.text(hPP, PP_FILE_NAME), ksil5);
 }
@@ -239,7 +228,7 @@ TEST_F(Protocol, Ksil5LinesInTheFileAndInTheBox)
     ksil5WritePoint(f, 255.0, 256.0, 0.6, true);
     ksil5CloseProtocol(f);
 
-    EXPECT_EQ(readFile(path), "\n\n\xC2\xF0\xE5\xEC\xFF:9:5:7, \xC4\xE0\xF2\xE0: 3-2-2026 \n\n"
+    EXPECT_EQ(readTextFile(path), "\n\n\xC2\xF0\xE5\xEC\xFF:9:5:7, \xC4\xE0\xF2\xE0: 3-2-2026 \n\n"
                               " \xCF\xF0\xEE\xE2\xE5\xF0\xFF\xE5\xEC\xFB\xE9 \xEA\xE0\xED\xE0\xEB 2\n"
                               "           Rn|           Rx|           dR|           An|   "
                               "\xD0\xE5\xE7\xF3\xEB\xFC\xF2\xE0\xF2\n"

@@ -3,6 +3,7 @@
 // panel stays up, and nothing the operator does runs before the run ends.
 #include "tests/harness/harness.h"
 #include "tests/scenario/calibration_bench.h"
+#include "tests/support/carrier_picker.h"
 
 #include "gauge/gauge.h"
 #include "p_ksil2/msgp.h"
@@ -32,27 +33,6 @@ void ensureApplication()
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
 }
-
-// The operator picks the first carrier once the selection dialog is up.
-class CarrierPicker {
-public:
-    CarrierPicker()
-    {
-        timer_.setInterval(1);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const int panel = selectionPanel();
-            if (panel <= 0 || tk::attr(panel, 0, tk::Attr::Visible) != 1)
-                return;
-            tk::core::storeIndex(panel, selectionListCtrl(), 0);
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            timer_.stop();
-        });
-        timer_.start();
-    }
-
-private:
-    QTimer timer_;
-};
 
 int calibratedCells(const QTableWidget& table)
 {

@@ -3,6 +3,7 @@
 // measured, and the status line keeps showing what was reported on the way.
 #include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
+#include "tests/support/carrier_picker.h"
 
 #include "p_ksil2/manual.h"
 #include "p_ksil2/verify.h"
@@ -70,16 +71,7 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
 {
     Harness h{verify::bench()};
     ensureApplication();
-    // The operator's double-click on the first carrier of the selection dialog.
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&chooser] {
-        const int panel = selectionPanel();
-        if (panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) > 0 && tk::core::queued() == 0) {
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
-            chooser.stop();
-        }
-    });
-    chooser.start(0);
+    const CarrierPicker picker;
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
 

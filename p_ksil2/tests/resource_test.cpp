@@ -4,7 +4,8 @@
 // resource must hold what the program's start-up check asks of it, which in
 // turn names each control by its constant.
 #include "p_ksil2/resource_check.h"
-#include "platform/process.h"
+#include "tests/support/read_file.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
@@ -24,14 +25,6 @@ namespace {
 const std::string kDir = KSIL_RESOURCE_DIR;
 const std::string kResource = kDir + "/p_ksil2.uir";
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 struct Header {
     std::map<std::string, int> ids;               // constant → value
     std::map<std::string, std::string> callbacks; // constant → callback named in its comment
@@ -41,7 +34,7 @@ struct Header {
 Header parseHeader()
 {
     Header h;
-    const std::string text = slurp(kDir + "/p_ksil2.h");
+    const std::string text = readBytes(kDir + "/p_ksil2.h");
     const std::regex constant(R"(inline constexpr int (\w+) = (\d+);[ \t]*(?://[ \t]*callback (\w+))?)");
     for (std::sregex_iterator it(text.begin(), text.end(), constant), end; it != end; ++it) {
         h.ids[(*it)[1]] = std::stoi((*it)[2]);
@@ -56,7 +49,7 @@ Header parseHeader()
 
 nlohmann::json resource()
 {
-    return nlohmann::json::parse(slurp(kResource));
+    return nlohmann::json::parse(readBytes(kResource));
 }
 
 nlohmann::json& controlOf(nlohmann::json& doc, const std::string& panel, const std::string& name)
@@ -194,8 +187,8 @@ TEST_F(ResourceLoad, CheckNamesTheFirstControlThatDoesNotFit)
         {[](nlohmann::json& d) { d["menubars"][0]["items"].erase(7); },
          "menu bar: no item EXE_CALIBR (9), which the program dispatches"},
     };
-    const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                      ("resource_check_" + std::to_string(platform::processId()) + ".uir");
+    const TempDir folder("resource-check");
+    const std::filesystem::path file = folder.path() / "p_ksil2.uir";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
         nlohmann::json doc = resource();
@@ -206,7 +199,6 @@ TEST_F(ResourceLoad, CheckNamesTheFirstControlThatDoesNotFit)
         load(file.string());
         EXPECT_EQ(check(), c.said);
     }
-    std::filesystem::remove(file);
 }
 
 // The crate, slot, module position, version and the status line only show

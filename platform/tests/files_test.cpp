@@ -1,6 +1,6 @@
 #include "platform/files.h"
 #include "platform/process.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 #if !defined(_WIN32)
 #include "tests/harness/file_size_limit.h"
 #endif

@@ -1,9 +1,10 @@
 #include "platform/process.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 #include <vector>
 

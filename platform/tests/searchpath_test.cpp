@@ -1,6 +1,6 @@
 #include "platform/searchpath.h"
-#include "machine_search_path.h"
-#include "temp_dir.h"
+#include "tests/support/machine_search_path.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

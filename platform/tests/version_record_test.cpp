@@ -1,17 +1,12 @@
 #include "platform/version_record.h"
-#include "temp_dir.h"
+#include "tests/support/read_file.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <iterator>
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 TEST(VersionRecord, ReadsTheKeysOfTheEmbeddedRecord)
 {
@@ -32,7 +27,7 @@ TEST(VersionRecord, FilesWithoutARecordGiveNothing)
     // Cut short at every length that ends inside the headers or the section
     // table. (The system's reader on Windows still finds a resource that lies
     // whole before the cut, so there only the headers are cut.)
-    const std::string whole = readFile(VERSIONED_LIB);
+    const std::string whole = readBytes(VERSIONED_LIB);
     ASSERT_GT(whole.size(), 64u);
 #if defined(_WIN32)
     const std::size_t lengths[] = {4, 20, 64};

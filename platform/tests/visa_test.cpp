@@ -1,5 +1,5 @@
 #include "platform/visa_bind.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

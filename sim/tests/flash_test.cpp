@@ -2,6 +2,7 @@
 // atomic replacement, concurrent writers, refusal without a session, planned
 // read failures, and files that must not read as a calibration.
 #include "stand_ins.h"
+#include "tests/support/read_file.h"
 
 #include <bit>
 #include <cstring>
@@ -327,13 +328,9 @@ TEST_F(Flash, FileThatIsALinkIsWrittenWhereItLeads)
 TEST_F(FlashRefused, FileFarLargerThanARecord)
 {
     // Valid JSON, padded: the size alone refuses it.
-    std::string text;
-    {
-        std::ifstream in(file);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string text = readBytes(file);
     text.append(1 << 20, ' ');
-    std::ofstream(file, std::ios::trunc) << text;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     testing::internal::CaptureStderr();
     expectRefused(sim::kStatusFlashTooLarge, m.readFlash(record));
 }

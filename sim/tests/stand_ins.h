@@ -9,6 +9,7 @@
 #include "platform/library.h"
 #include "platform/process.h"
 #include "sim/bench.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -87,10 +88,6 @@ protected:
     void SetUp() override
     {
         platform::setClock(&clock_);
-        stateDir_ = std::filesystem::temp_directory_path() /
-                    ("sim_tests_" + std::to_string(platform::processId()) + "_" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(stateDir_);
         sim::reset();
         sim::setStateDir(stateDir_.string());
         std::string error;
@@ -99,10 +96,10 @@ protected:
     void TearDown() override
     {
         sim::reset();
-        std::filesystem::remove_all(stateDir_);
         platform::setClock(nullptr);
     }
-    std::filesystem::path stateDir_;
+    const TempDir stateFolder_{"sim-test"};
+    const std::filesystem::path& stateDir_ = stateFolder_.path();
     platform::VirtualClock clock_;
 };
 

@@ -3,6 +3,7 @@
 // says what is wrong and with which file or variable, and the exit code the
 // README documents; never a crash, an abort or a wait for nobody.
 #include "tests/environment/station.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -72,11 +73,7 @@ TEST(BadEnvironment, PanelResourceThatCannotBeLoaded)
 {
     Station station;
     const std::string resource = station.resource().string();
-    std::string good;
-    {
-        std::ifstream in(resource, std::ios::binary);
-        good.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string good = readBytes(resource);
     fs::remove(station.resource());
     expectOneLine(station.run(), kExitUserInterface, {resource, "no such file"});
 

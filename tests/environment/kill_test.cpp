@@ -9,6 +9,8 @@
 
 #include "VeltrCRC32/marker.h"
 #include "platform/cp1251.h"
+#include "tests/support/read_file.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -28,21 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr long kSpinStep = 20000; // large beside the checks between steps
-
-fs::path testFolder()
-{
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::temp_directory_path() / ("ksil_kill_" + std::to_string(::getpid()) + "_" + test->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::vector<std::string> baseEnvironment()
 {
@@ -91,7 +78,8 @@ long recordNumber(const fs::path& file)
 
 TEST(KilledMidWrite, FlashHoldsTheOldOrTheNewRecordWhole)
 {
-    const fs::path dir = testFolder();
+    const TempDir folder("ksil-kill");
+    const fs::path& dir = folder.path();
     const fs::path flash = dir / "flash_VXI0%3A%3A2%3A%3AINSTR_pos1.json";
     std::vector<std::string> env = baseEnvironment();
     env.push_back("KSIL_STATE_DIR=" + dir.string());
@@ -139,7 +127,6 @@ TEST(KilledMidWrite, FlashHoldsTheOldOrTheNewRecordWhole)
     }
     std::printf("flash: %d kills, %d after the new record replaced the old before its acknowledgement\n",
                 kRounds, newRecordSeen);
-    fs::remove_all(dir);
 }
 
 std::vector<std::string> splitLines(const std::string& text, std::string* tail)
@@ -154,7 +141,8 @@ std::vector<std::string> splitLines(const std::string& text, std::string* tail)
 
 TEST(KilledMidWrite, ProtocolHoldsEveryLineLogShowed)
 {
-    const fs::path dir = testFolder();
+    const TempDir folder("ksil-kill");
+    const fs::path& dir = folder.path();
     const fs::path protocol = dir / "ksil2.log";
     std::mt19937 random(3);
     long stepsPerRow = 0;
@@ -199,7 +187,6 @@ TEST(KilledMidWrite, ProtocolHoldsEveryLineLogShowed)
         tornLast += !torn.empty();
     }
     std::printf("protocol: %d kills, %d left a torn last line\n", kRounds, tornLast);
-    fs::remove_all(dir);
 }
 
 // A file of the size of a library, its checksum marker in the middle.
@@ -216,7 +203,8 @@ std::string stampableContent()
 
 TEST(KilledMidWrite, StampedFileIsTheOldOrTheNewWhole)
 {
-    const fs::path dir = testFolder();
+    const TempDir folder("ksil-kill");
+    const fs::path& dir = folder.path();
     const fs::path file = dir / "libstamped.so";
     const std::string original = stampableContent();
     const auto reset = [&] { std::ofstream(file, std::ios::binary | std::ios::trunc) << original; };
@@ -253,7 +241,6 @@ TEST(KilledMidWrite, StampedFileIsTheOldOrTheNewWhole)
     }
     std::printf("stamp: %d kills, %d left the old file, %d the stamped one\n", kRounds, killedBefore,
                 killedAfter);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "p_ksil2/app.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "si/select.h"
 #include "toolkit/backend.h"
 #include "toolkit/qt/qt.h"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tests/environment/child_process.h"
+#include "tests/support/temp_dir.h"
 
 #include <filesystem>
 #include <map>
@@ -42,7 +43,8 @@ private:
     Child::End start(ChildOptions options, const std::map<std::string, std::optional<std::string>>& changes,
                      bool unprivileged) const;
 
-    std::filesystem::path root_;
+    TempDir folder_{"ksil-station"};
+    std::filesystem::path root_ = folder_.path();
 };
 
 // Lines of a text (the last one may lack its line feed).

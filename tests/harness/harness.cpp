@@ -6,9 +6,9 @@
 #include <unistd.h>
 #endif
 
-#include "p_ksil2/app_state.h"
+#include "p_ksil2/reset.h"
 #include "platform/process.h"
-#include "platform/tests/machine_search_path.h"
+#include "tests/support/machine_search_path.h"
 #include "si/select.h"
 #include "sim/bench.h"
 #if defined(KSIL_WITH_QT)
@@ -22,20 +22,6 @@
 #include <system_error>
 
 namespace {
-
-// A new folder of this process's own: named after the process and a count.
-std::filesystem::path makeTempFolder()
-{
-    static unsigned count = 0;
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        auto folder = base / ("ksil-test-" + std::to_string(platform::processId()) + "-" + std::to_string(++count));
-        std::error_code ec;
-        if (std::filesystem::create_directory(folder, ec))
-            return folder;
-    }
-    throw std::runtime_error("cannot create a temporary folder");
-}
 
 void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 {
@@ -57,14 +43,13 @@ void loadBench(const Bench& bench, const std::filesystem::path& stateDir)
 Harness::Harness(Bench bench) : bench_(std::move(bench))
 {
     previousFolder_ = std::filesystem::current_path();
-    folder_ = makeTempFolder();
-    std::filesystem::current_path(folder_);
+    std::filesystem::current_path(folder_.path());
     platform::setClock(&clock_);
     startTime_ = clock_.now();
-    std::filesystem::create_directories(folder_ / "bench-state");
-    searchPath_ = std::make_unique<TestSearchPath>(folder_);
-    loadBench(bench_, folder_ / "bench-state");
-    resetGlobals();
+    std::filesystem::create_directories(folder_.path() / "bench-state");
+    searchPath_ = std::make_unique<TestSearchPath>(folder_.path());
+    loadBench(bench_, folder_.path() / "bench-state");
+    resetProgramState();
     setResourceDir(KSIL_RESOURCE_DIR);
     // Every test keeps its own history and no lab server unless it names one.
     // The file lies in memory where the system offers a folder there: each
@@ -80,9 +65,9 @@ std::filesystem::path Harness::historyFile() const
 #if defined(KSIL_WITH_QT)
     const std::filesystem::path memory = "/dev/shm";
     if (std::error_code ec; std::filesystem::is_directory(memory, ec) && ::access(memory.c_str(), W_OK) == 0)
-        return memory / (folder_.filename().string() + "-history.sqlite");
+        return memory / (folder_.path().filename().string() + "-history.sqlite");
 #endif
-    return folder_ / "history.sqlite";
+    return folder_.path() / "history.sqlite";
 }
 
 void Harness::setMachineSearchPath(const std::string& text)
@@ -106,8 +91,8 @@ void Harness::endRun()
 void Harness::restart()
 {
     endRun();
-    loadBench(bench_, folder_ / "bench-state");
-    resetGlobals();
+    loadBench(bench_, folder_.path() / "bench-state");
+    resetProgramState();
     setResourceDir(KSIL_RESOURCE_DIR);
     state_ = State::Fresh;
 }
@@ -115,12 +100,11 @@ void Harness::restart()
 Harness::~Harness()
 {
     endRun();
-    resetGlobals();
+    resetProgramState();
     searchPath_.reset();
     platform::setClock(nullptr);
     std::error_code ec;
-    std::filesystem::current_path(previousFolder_, ec);
-    std::filesystem::remove_all(folder_, ec);
+    std::filesystem::current_path(previousFolder_, ec); // the folder goes with folder_
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         std::filesystem::remove(historyFile().string() + suffix, ec);
 }

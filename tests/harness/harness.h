@@ -45,6 +45,7 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
 #include "platform/clock.h"
+#include "tests/support/temp_dir.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
@@ -157,9 +158,9 @@ public:
     // --- time and files ---
     double elapsed() const { return clock_.now() - startTime_; } // virtual seconds since construction
     platform::VirtualClock& clock() { return clock_; }
-    const std::filesystem::path& folder() const { return folder_; } // the temporary working folder
+    const std::filesystem::path& folder() const { return folder_.path(); } // the temporary working folder
     // The history file the program keeps its runs in (KSIL_HISTORY_FILE, set
-    // for each harness; KSIL_HISTORY_PG is unset).
+    // for each harness, in memory where /dev/shm is; KSIL_HISTORY_PG is unset).
     std::filesystem::path historyFile() const;
     // The machine-wide search path the program reads: the test's own (on
     // Linux a file in the temporary folder, on Windows a registry key of the
@@ -177,7 +178,7 @@ private:
     State state_ = State::Fresh;
     Bench bench_;
     std::filesystem::path previousFolder_;
-    std::filesystem::path folder_;
+    TempDir folder_;
     std::unique_ptr<TestSearchPath> searchPath_;
     mutable platform::VirtualClock clock_; // now() is not const
     double startTime_ = 0.0;

@@ -86,7 +86,7 @@ TEST(ClosedLoop, CalibratedTablePassesNominalTableFailsWherePhysicsSays)
     for (int i = 0; i < 38; ++i) {
         const int row = first + i;
         const int ch = i < 19 ? 1 : 2;
-        const double point = povPoints[static_cast<std::size_t>(i % 19)];
+        const double point = testbench::kTestPoints[static_cast<std::size_t>(i % 19)];
         const double presented = presentedWithNominalTable(channel(ch), point);
         EXPECT_DOUBLE_EQ(h.cell(hPP, PP_TABLE_R, row, 3), presented) << "row " << row;
         const bool out = std::fabs(presented - point) > normR(point);

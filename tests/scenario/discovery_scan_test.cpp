@@ -155,13 +155,13 @@ TEST(DiscoveryScan, MissingCarrierDriverListsCarriersAlone)
     add({carrier("VXI0::1::INSTR", 1, {{1, 64}}), vxi("VXI0::6::INSTR", 6, 0, kOtherMaker, 0x243)});
     const auto noDrivers = h.folder() / "no-drivers";
     std::filesystem::create_directories(noDrivers);
-    ASSERT_NE(platform::visa(), nullptr); // VISA stays bound; only the carrier driver goes missing
-    unloadBaseDriverForTests();
+    // VISA stays bound; only the carrier driver goes missing (the harness starts
+    // with it unbound, as a new process would).
+    ASSERT_NE(platform::visa(), nullptr);
     platform::setLibraryDirs({noDrivers.string()});
     const ViStatus found = findInstruments();
     EXPECT_EQ(loadBaseDriver(), -1);
     platform::setLibraryDirs({});
-    unloadBaseDriverForTests();
 
     EXPECT_EQ(found, 2);
     EXPECT_EQ(instrTable[0].Kind, KIND_CARRIER);

@@ -1,11 +1,12 @@
 #include "fault_flows.h"
 
 #include "gauge/gauge.h"
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "platform/datetime.h"
 #include "si/select.h"
 #include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@
 
 namespace faults {
 
-constexpr const char* kCarrier = "VXI0::2::INSTR";
+using testbench::kCarrier;
 constexpr int kKsil5Position = 3;
 constexpr int kMaxSelections = 3; // a choice that fails is not retried for ever
 constexpr int kMaxResponses = 120;
@@ -283,12 +284,6 @@ void doMeterSearch(Run& r)
     idle(r);
 }
 
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Date and time stamps differ from run to run only in their digits.
 std::string withoutStamps(std::string line)
 {
@@ -337,7 +332,7 @@ std::map<std::string, std::string> flashFiles(const Harness& h)
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(h.folder() / "bench-state", ec))
         if (e.is_regular_file() && e.path().filename().string().rfind("flash_", 0) == 0)
-            files[e.path().filename().string()] = readFile(e.path());
+            files[e.path().filename().string()] = readBytes(e.path());
     return files;
 }
 
@@ -346,7 +341,7 @@ void collectProtocols(const Harness& h, Outcome& o)
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(h.folder(), ec))
         if (e.is_regular_file() && e.path().extension() == ".log")
-            o.protocol[e.path().filename().string()] = lines(readFile(e.path()));
+            o.protocol[e.path().filename().string()] = lines(readBytes(e.path()));
     if (hPP > 0) {
         auto& rows = o.protocol["PP's result table"];
         for (int row = 1; row <= tk::numTableRows(hPP, PP_TABLE_R); ++row) {

@@ -1,7 +1,7 @@
 // The step-by-step verification of a КСИЛ5 on page PP5.
 #include "verify_bench.h"
 
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "drivers/tvksil2_math.h"
 #include "platform/files.h"
 #include "platform/searchpath.h"
-#include "platform/tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

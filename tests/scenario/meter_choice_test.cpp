@@ -21,7 +21,6 @@ class MeterChoice : public testing::Test {
 protected:
     void SetUp() override
     {
-        gauge::unbindAllForTests();
         h.chooseFromSelection(0); // carrier
         h.cancelSelection();      // МЦMM
         h.chooseFromSelection(0); // HP1412

@@ -4,9 +4,9 @@
 #include "gauge/bindings.h"
 #include "gauge/gauge.h"
 #include "platform/library.h"
-#include "platform/tests/temp_dir.h"
 #include "si/select.h"
 #include "sim/bench.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +45,9 @@ std::vector<std::string> journalOf(std::initializer_list<const char*> prefixes)
     return out;
 }
 
+// A harness starts with every meter family unbound, as a new process would.
 TEST(MeterSearch, DefaultBenchOffersTheMezzanineMeterFirstAndOpensIt)
 {
-    gauge::unbindAllForTests();
     Harness h;
     std::vector<Dialog> seen;
     h.chooseFromSelection(0);
@@ -100,11 +100,7 @@ public:
         }
         platform::setLibraryDirs({dir_.string()});
     }
-    ~NoMeterLibraries()
-    {
-        platform::setLibraryDirs({});
-        gauge::unbindAllForTests();
-    }
+    ~NoMeterLibraries() { platform::setLibraryDirs({}); }
 
 private:
     std::filesystem::path dir_;
@@ -115,7 +111,6 @@ private:
 // is still looked for.
 TEST(MeterSearch, NoFamilyInstalled)
 {
-    gauge::unbindAllForTests();
     Harness h;
     NoMeterLibraries libraries(h.folder());
     std::vector<Dialog> seen;

@@ -5,7 +5,7 @@
 #include "calibration_bench.h"
 #include "verify_bench.h"
 
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 
 #include <gtest/gtest.h>
 

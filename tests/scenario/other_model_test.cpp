@@ -5,9 +5,11 @@
 
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/caltable.h"
+#include "p_ksil2/flash_read.h"
 #include "p_ksil2/session.h"
 #include "sim/bench.h"
 #include "tests/scenario/session_bench.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +25,8 @@ constexpr const char* kRefusal =
 std::map<std::string, std::string> stateFiles(const Harness& h)
 {
     std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(h.folder() / "bench-state")) {
-        std::ifstream in(e.path(), std::ios::binary);
-        files[e.path().filename().string()].assign(std::istreambuf_iterator<char>(in), {});
-    }
+    for (const auto& e : std::filesystem::directory_iterator(h.folder() / "bench-state"))
+        files[e.path().filename().string()] = readBytes(e.path());
     return files;
 }
 

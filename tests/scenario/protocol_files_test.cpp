@@ -5,7 +5,7 @@
 #include "verify_bench.h"
 
 #include "p_ksil2/protocol.h"
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 #include "platform/number_text.h"
 #include "tests/harness/russian_locale.h"
 
@@ -224,7 +224,7 @@ TEST(ProtocolWrites, FullDiskDuringAnAutomaticRunIsShownAndTheNextRunStartsOnIts
     const auto torn = fileLines(file);
     ASSERT_FALSE(torn.empty());
     const std::string tornLine = torn.back();
-    ASSERT_NE(readFile(file).back(), '\n');
+    ASSERT_NE(readTextFile(file).back(), '\n');
 
     h.press(hPP, PP_SET);
     ASSERT_EQ(h.run(), Harness::kRunning);

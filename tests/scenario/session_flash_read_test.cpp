@@ -1,6 +1,7 @@
 // Reading the module's flash into CP's table when a КСИЛ2-4Л is opened.
 #include "session_bench.h"
 
+#include "p_ksil2/flash_read.h"
 #include "p_ksil2/session.h"
 #include "tests/harness/harness.h"
 

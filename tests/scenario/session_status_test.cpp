@@ -2,6 +2,7 @@
 #include "session_bench.h"
 
 #include "p_ksil2/session.h"
+#include "p_ksil2/status_line.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,37 @@ TEST(StatusLine, ReportTextColourAndLength)
     EXPECT_EQ(shown.rfind(sim::statusText(sim::kStatusBadChannel) + " жжж", 0), 0u);
     EXPECT_EQ(shown.substr(shown.size() - 2), "ж");
     EXPECT_EQ(h.textColor(hMP, MP_MSG), tk::kRed);
+}
+
+// A carrier whose module list cannot be read whole: the failed query is shown
+// after the module opens, unless opening it has a failure of its own to show.
+TEST(StatusLine, FailedModuleQueryGivesWayToAFailedOpening)
+{
+    Harness h{Bench::empty()};
+    startWithModule(h);
+    const auto reselect = [&h] {
+        h.chooseFromSelection(0);
+        h.chooseMenu(MENUBAR_INSTR_SELECT);
+        ASSERT_EQ(h.run(), Harness::kRunning);
+    };
+
+    sim::failCall("tvbase_m_type_q", -3, 1, sim::callCount("tvbase_m_type_q") + 3);
+    reselect();
+    EXPECT_NE(mvi, 0u);
+    EXPECT_EQ(h.text(hMP, MP_MSG), sim::statusText(-3) + " tvbase_m_type_q");
+    EXPECT_EQ(h.textColor(hMP, MP_MSG), tk::kRed);
+
+    // The line was red before this choice; only this opening's own failure counts.
+    sim::failCall("tvbase_m_type_q", -3, 1, sim::callCount("tvbase_m_type_q") + 3);
+    sim::failCall("tvksil2_init", sim::kStatusNoModule, 1, sim::callCount("tvksil2_init") + 1);
+    reselect();
+    EXPECT_EQ(mvi, 0u);
+    EXPECT_EQ(h.text(hMP, MP_MSG), sim::statusText(sim::kStatusNoModule) + " tvksil2_init");
+
+    // A clean opening empties the line again.
+    reselect();
+    EXPECT_NE(mvi, 0u);
+    EXPECT_EQ(h.text(hMP, MP_MSG), "");
 }
 
 TEST(SelfTest, WithoutSessionWaitsASecond)

@@ -2,6 +2,7 @@
 #include "tests/harness/harness.h"
 
 #include "p_ksil2/app_state.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -11,12 +12,6 @@
 #include <sstream>
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void writeFile(const std::filesystem::path& path, const std::string& content)
 {
@@ -95,7 +90,7 @@ protected:
     }
     static std::string goodResource()
     {
-        return readFile(std::filesystem::path(KSIL_RESOURCE_DIR) / kResourceFile);
+        return readBytes(std::filesystem::path(KSIL_RESOURCE_DIR) / kResourceFile);
     }
     void expectOneLineNamingTheFile() const
     {

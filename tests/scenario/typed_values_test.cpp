@@ -3,7 +3,7 @@
 // reading beyond the top test point is recorded, and shown, as read.
 #include "verify_bench.h"
 
-#include "p_ksil2/verify.h"
+#include "p_ksil2/verify_ksil5.h"
 
 #include <gtest/gtest.h>
 

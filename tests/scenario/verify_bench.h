@@ -5,10 +5,11 @@
 #include "gauge/gauge.h"
 #include "platform/cp1251.h"
 #include "platform/datetime.h"
-#include "platform/tests/text_file.h"
+#include "tests/support/read_file.h"
 #include "sim/bench.h"
 #include "tests/scenario/session_bench.h"
 #include "tests/harness/harness.h"
+#include "tests/support/module_bench.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,18 @@
 
 namespace verify {
 
-inline constexpr const char* kCarrier = "VXI0::2::INSTR";
-inline constexpr const char* kMeterAddress = "GPIB0::22::INSTR";
+using testbench::channel;
+using testbench::kCarrier;
+using testbench::kMeterAddress;
+using testbench::kTestPoints;
+using testbench::startOn;
+
 // Gain error of the bench meter: every reading is the true value × (1 + kGain).
 inline constexpr double kGain = 1e-4;
 
 // A carrier with one module of the given model at position 1 whose stages are
 // exactly their nominal values and whose R0 is 0, so that each test point is
-// one switch code; and, unless meter is false, an HP 3458A on GPIB 22 wired to
-// the module's measuring output, without noise or conversion time.
+// one switch code; and, unless meter is false, the bench meter.
 inline Bench bench(int model = 64, bool meter = true)
 {
     std::string stages;
@@ -40,38 +44,13 @@ inline Bench bench(int model = 64, bool meter = true)
     std::string channels = channel + "," + channel;
     if (model == 79)
         channels = "{},{},{},{},{}";
-    std::string json = R"({"instruments": [
-      {"address": "VXI0::2::INSTR", "interface": "VXI", "slot": 2, "crateLA": 0, "LA": 2,
-       "manufacturer": 3702, "model": "0x10D",
-       "mezzanines": [{"position": 1, "model": )" + std::to_string(model) + R"(, "channels": [)" + channels
-                       + "]}]}";
-    if (meter)
-        json += R"(,
-      {"address": "GPIB0::22::INSTR", "interface": "GPIB", "idn": "HEWLETT-PACKARD,3458A,0,9.2",
-       "meter": {"family": 3458, "wiredTo": {"carrier": "VXI0::2::INSTR", "position": 1},
-                 "gainError": 1e-4, "noise": 0, "conversionTime": 0}})";
-    json += "]}";
-    return Bench::fromJson(json);
+    return testbench::oneModule(model, channels, meter ? std::optional<double>(kGain) : std::nullopt);
 }
 
 // What the bench meter reads for a channel that presents r ohms.
 inline double reading(double r)
 {
     return r * (1.0 + kGain);
-}
-
-// The channel of the module at position 1 on the bench.
-inline sim::Channel& channel(int c)
-{
-    return *sim::channel(kCarrier, 1, c);
-}
-
-// Starts the program on the bench with the carrier chosen; the module opens.
-inline void startOn(Harness& h)
-{
-    h.chooseFromSelection(0);
-    ASSERT_EQ(h.start(), 0);
-    ASSERT_NE(mvi, 0u);
 }
 
 // Brings PP on top, as the operator would before using it (the protocol opens).
@@ -81,16 +60,11 @@ inline void showPP(Harness& h)
     ASSERT_EQ(h.run(), Harness::kRunning);
 }
 
-inline std::string readFile(const std::filesystem::path& path)
-{
-    return readTextFile(path);
-}
-
 // The lines of a protocol file, each still in Windows-1251, without line ends.
 inline std::vector<std::string> fileLines(const std::filesystem::path& path)
 {
     std::vector<std::string> lines;
-    std::string text = readFile(path);
+    std::string text = readTextFile(path);
     std::size_t from = 0;
     for (std::size_t nl = text.find('\n'); nl != std::string::npos; nl = text.find('\n', from)) {
         lines.push_back(text.substr(from, nl - from));

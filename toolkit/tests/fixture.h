@@ -4,13 +4,14 @@
 
 #include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
-#include "platform/process.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,11 +85,7 @@ protected:
         calls.clear();
         menuCalls.clear();
         onCall = nullptr;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path()
-            / ("tk_test_" + std::string(info->test_suite_name()) + "_" + info->name() + "_"
-               + std::to_string(platform::processId()));
-        std::filesystem::create_directories(dir);
+        dir = folder.emplace("tk-test").path();
         tk::registerCallback("rec", record);
         tk::registerMenuCallback("menuRec", recordMenu);
         ASSERT_TRUE(tk::headless::start());
@@ -98,14 +95,9 @@ protected:
     {
         onCall = nullptr;
         tk::shutdown();
-        std::filesystem::remove_all(dir);
+        folder.reset();
     }
-    std::string write(const std::string& name, std::string_view text)
-    {
-        const auto path = dir / name;
-        std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-        return path.string();
-    }
+    std::string write(const std::string& name, std::string_view text) { return folder->write(name, text); }
     int loadShown(int id = 1)
     {
         const int h = tk::loadPanel(0, file, id);
@@ -114,7 +106,8 @@ protected:
         return h;
     }
 
-    std::filesystem::path dir;
+    std::optional<TempDir> folder;
+    std::filesystem::path dir; // the folder's path
     std::string file;
 };
 

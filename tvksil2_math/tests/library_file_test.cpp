@@ -1,6 +1,7 @@
 #include "VeltrCRC32/VeltrCRC32.h"
 #include "VeltrCRC32/marker.h"
 #include "drivers/tvksil2_math.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,7 @@ TEST(LibraryFile, CarriesItsChecksumAndVersion)
     EXPECT_NE(stored, 0u);
 
     // The marker is there once, so the checksum is the one the panel reads.
-    std::ifstream in(TVKSIL2_MATH_FILE, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string bytes = readBytes(TVKSIL2_MATH_FILE);
     const auto first = bytes.find(kCrcMarker);
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(bytes.find(kCrcMarker, first + 1), std::string::npos);

@@ -2,6 +2,7 @@
 // the largest panel, places far off the panel and the screen, the largest
 // table, long texts and lists, extreme limits, as a window, as a child panel
 // and as a tab page. Each shows and paints; none takes the process down.
+#include "tests/support/temp_dir.h"
 #include "toolkit/qt/qt.h"
 #include "toolkit/qt/tests/qt_start.h"
 #include "toolkit/qt/qt_backend.h"
@@ -65,13 +66,8 @@ protected:
         ASSERT_TRUE(qttest::startQt());
         tk::registerCallback("cb", noAction);
         tk::registerMenuCallback("cb", [](int, int, void*, int) {});
-        std::filesystem::create_directories(dir);
     }
-    void TearDown() override
-    {
-        tk::shutdown();
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { tk::shutdown(); }
     std::string write(const std::string& text)
     {
         const std::string file = (dir / "bounds.uir").string();
@@ -79,8 +75,8 @@ protected:
         return file;
     }
 
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("ksil_qt_bounds_" + std::to_string(::getpid()));
+    const TempDir folder{"ksil-qt-bounds"};
+    const std::filesystem::path& dir = folder.path();
 };
 
 TEST_F(QtResourceBounds, AcceptedExtremesShowAndPaint)

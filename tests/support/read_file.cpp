@@ -1,18 +1,17 @@
-// Reading back a file the program wrote in the platform's text mode.
-#pragma once
+#include "tests/support/read_file.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 
-// The file's text with its line ends as '\n'. On Windows, where text mode ends
-// a line with "\r\n", a line feed without its carriage return reads as the two
-// characters "\n", so that a comparison shows it.
-inline std::string readTextFile(const std::filesystem::path& path)
+std::string readBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string readTextFile(const std::filesystem::path& path)
+{
+    const std::string bytes = readBytes(path);
 #if defined(_WIN32)
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -1,4 +1,4 @@
-#include "machine_search_path.h"
+#include "tests/support/machine_search_path.h"
 
 #include "platform/process.h"
 #include "platform/searchpath.h"

@@ -1,0 +1,15 @@
+// The program's reset entry.
+#include "p_ksil2/reset.h"
+
+#include "gauge/reset.h"
+#include "si/reset.h"
+
+void resetProgramState()
+{
+    resetGlobals();
+    msgpForget();
+    resetProtocolState();
+    forgetSelection();
+    forgetBaseDriver();
+    gauge::unbindAll();
+}

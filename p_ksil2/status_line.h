@@ -1,0 +1,21 @@
+// The status line of the main window (MP's MSG): the one place that writes it.
+// Every failed driver call, and every other failure the operator must know of,
+// is shown here in red; progress in black.
+#pragma once
+
+#include "drivers/visa.h"
+
+#include <string>
+#include <string_view>
+
+// Shows a failed driver call: the driver's message, a blank and the call text,
+// in red; status 0 only turns the line grey.
+void reportStatus(const char* callText, ViStatus status);
+// Shows a failure in red, cut to the status text's 255 characters.
+void showStatusProblem(std::string text);
+// Shows what the program is doing now, in black.
+void showStatusProgress(std::string_view text);
+// Empties the text; the colour stays and tells what happened last.
+void clearStatusLine();
+// True while the line's last word is a failure (shown in red, perhaps emptied since).
+bool statusHasFailure();
