@@ -126,6 +126,9 @@ inline bool startProgram(const char* name, const WorkFolder& folder, int& argc, 
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     sim::setStateDir(folder.path());
+    // The history is on, as at a station: its own file in the folder, and no server.
+    setenv("KSIL_HISTORY_FILE", (std::filesystem::path(folder.path()) / "history.sqlite").c_str(), 1);
+    unsetenv("KSIL_HISTORY_PG");
     std::string error;
     if (!sim::loadJson(kBenchJson, &error)) {
         std::fprintf(stderr, "%s: %s\n", name, error.c_str());

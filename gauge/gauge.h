@@ -86,6 +86,14 @@ inline constexpr ViStatus kStatusNotANumber = -2;
 double resRangeStep(double ohms);
 double voltRangeStep(double volts);
 
+// The meter readings come from now: its family's name and the resource it was
+// opened at (both empty when none is open).
+struct MeterInUse {
+    std::string family;
+    std::string resource;
+};
+MeterInUse meterInUse();
+
 // The instrument the operator chose: its resource and mezzanine position.
 struct Choice {
     std::string address;

@@ -15,6 +15,9 @@ ViSession viHP1412 = 0, viHP3458 = 0, viDMM = 0, viDMM1 = 0, viM_DMM1 = 0, viNM 
 
 namespace {
 
+// The resource of the meter opened last (at most one is open).
+std::string openedResource;
+
 namespace lb = gauge::labels;
 
 // The one address the HP 3458A is looked for at.
@@ -127,6 +130,7 @@ int openM_DMM1()
     st = gauge::checked(lb::kMezDmmInit, p_tvmmultc1_init(address, VI_ON, VI_ON, &viM_DMM1));
     if (st < 0)
         return finish(st);
+    openedResource = choice->address + ", мезонин " + std::to_string(choice->meznum);
     st = gauge::checked(lb::kMezDmmConnect, p_tvmmultc1_connect(viM_DMM1, viNM, choice->meznum, VI_ON, VI_ON));
     return finish(st);
 }
@@ -147,6 +151,7 @@ int openHP1412()
     ViStatus st = gauge::checked(lb::kHpE1412Init, p_hpe1412_init(choice->address.c_str(), VI_ON, VI_ON, &viHP1412));
     if (st < 0)
         return finish(st);
+    openedResource = choice->address;
     st = gauge::checked(lb::kHpE1412VoltNplc, p_hpe1412_voltDcNplc(viHP1412, kNplc));
     if (st < 0)
         return finish(st);
@@ -173,6 +178,7 @@ int openDMM1()
     opening(gauge::kModelDmm1, choice->address);
     // Not reported: this meter is set up before each measurement series instead.
     meterStatus = p_tvmultc1_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM1);
+    openedResource = choice->address;
     return finish(meterStatus);
 }
 
@@ -191,6 +197,7 @@ int openDMM()
     ViStatus st = gauge::checked(lb::kDmmInit, p_tvmult_init(choice->address.c_str(), VI_ON, VI_ON, &viDMM));
     if (st < 0)
         return finish(st);
+    openedResource = choice->address;
     st = gauge::checked(lb::kDmmCurrNplc, p_tvmult_currDcNplc(viDMM, kNplc));
     if (st < 0)
         return finish(st);
@@ -230,6 +237,7 @@ int openHP3458()
     st = gauge::checked(lb::kHp3458Init, p_hp3458a_init(descriptor.data(), VI_ON, VI_ON, &viHP3458));
     if (st < 0)
         return finish(st);
+    openedResource = descriptor.data();
     st = gauge::checked(lb::kHp3458Nplc, p_hp3458a_nplc(viHP3458, kHp3458Nplc));
     if (st < 0)
         return finish(st);
@@ -249,6 +257,19 @@ void findMultimeter()
             break;
     if (!isMultimeterOpen())
         gauge::tellNoMeter();
+}
+
+gauge::MeterInUse gauge::meterInUse()
+{
+    // In the order readings are taken from the open sessions.
+    const struct {
+        ViSession session;
+        const char* family;
+    } families[] = {{viHP1412, "HP E1412"}, {viHP3458, "HP 3458A"}, {viDMM, "DMM1"}, {viDMM1, "ЦMM1"}, {viM_DMM1, "МЦMM"}};
+    for (const auto& f : families)
+        if (f.session != 0)
+            return {f.family, openedResource};
+    return {};
 }
 
 int isMultimeterOpen()

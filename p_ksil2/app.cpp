@@ -8,6 +8,7 @@
 #include "p_ksil2/callbacks.h"
 #include "p_ksil2/chart_link.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/history_link.h"
 #include "p_ksil2/driver_check.h"
 #include "p_ksil2/library_check.h"
 #include "p_ksil2/meter_link.h"
@@ -38,11 +39,11 @@ struct PanelSlot {
     int resourceId;
 };
 
-// The nine panels in the order they are loaded.
+// The panels in the order they are loaded.
 const std::array kPanels{
     PanelSlot{&hABOUT, ABOUT}, PanelSlot{&hST, ST},   PanelSlot{&hDP, DP},
     PanelSlot{&hCP, CP},       PanelSlot{&hPP, PP},   PanelSlot{&hPP5, PP5},
-    PanelSlot{&hTP, TP},       PanelSlot{&hCHLP, CHLP}, PanelSlot{&hMP, MP},
+    PanelSlot{&hTP, TP},       PanelSlot{&hCHLP, CHLP}, PanelSlot{&hHI, HI}, PanelSlot{&hMP, MP},
 };
 
 // The panels MP's tab control hosts as pages: their handles become page handles.
@@ -61,7 +62,7 @@ int panelHandle(int resourceId)
     return 0;
 }
 
-// Panel loading: the nine panels in resource order, then the menu bar onto MP.
+// Panel loading: the panels in the order above, then the menu bar onto MP.
 bool loadPanels(const std::string& file)
 {
     for (const auto& slot : kPanels) {
@@ -186,6 +187,7 @@ void appShutdown()
     closeSessions(true);
     closeProtocols();
     chartsClosed();
+    historylink::close();
     // Every panel loaded, MP last; the tab pages go with MP.
     for (const auto& slot : kPanels) {
         if (!isTabPage(slot.resourceId) && *slot.handle > 0)

@@ -11,6 +11,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/run_progress.h"
+#include "p_ksil2/run_record.h"
 #include "platform/clock.h"
 #include "toolkit/deferred_display.h"
 #include "toolkit/toolkit.h"
@@ -51,12 +52,14 @@ struct Run {
 // A result goes into its cell and is painted during the next settling wait
 // (the run pumps no events); without a module session there are no waits, and
 // it is painted at once.
-void showResult(Run& run, int row, int channel, double value, int colour)
+void showResult(Run& run, int row, int channel, double value, int colour, double reading,
+                std::optional<double> r0Used = {})
 {
     ++run.results;
     if (colour == tk::kRed)
         ++run.outside;
     storeCalCell(row, channel, value, colour);
+    runrecord::cell(row, channel, value, runrecord::measuredState(colour), reading, r0Used);
     if (mvi != 0)
         resultShown();
     else
@@ -78,7 +81,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
     run.progress.next(channel, "R0", 0, kStages);
     if (const auto reading = readResistance(kR0RangeValue)) {
         const double measured = r0FromReading(*reading);
-        showResult(run, kCalR0Row, channel, measured, r0Colour(measured));
+        showResult(run, kCalR0Row, channel, measured, r0Colour(measured), *reading);
         // An overload (leads off) is shown, but corrects no stage.
         if (!calvalues::isOverload(measured))
             r0 = measured;
@@ -95,7 +98,7 @@ bool calibrateChannel(Run& run, ViUInt16 channel, double r0)
         }
         if (const auto reading = readResistance(nominal)) {
             const double value = stageFromReading(*reading, r0);
-            showResult(run, k, channel, value, stageColour(value, nominal));
+            showResult(run, k, channel, value, stageColour(value, nominal), *reading, r0);
         }
         run.progress.measured();
     }
@@ -157,6 +160,7 @@ ViStatus autoCalibrate()
         tk::messagePopup(kTitle, kNoMeter);
         return 0;
     }
+    runrecord::Scope record(history::RunKind::AutoCalibration, history::ReadingsFrom::Meter);
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
     bool complete = false;
@@ -173,6 +177,7 @@ ViStatus autoCalibrate()
         paintResults();
         summary = runSummary(run);
     }
+    runrecord::finish(complete ? history::RunEnd::Complete : history::RunEnd::DriverError);
     if (complete) {
         msgpHide();
         tk::messagePopup(kTitle, summary);

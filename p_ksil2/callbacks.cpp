@@ -5,6 +5,7 @@
 #include "p_ksil2/calibration.h"
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/globals.h"
+#include "p_ksil2/history_panel.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/selftest.h"
 #include "p_ksil2/session.h"
@@ -88,6 +89,8 @@ constexpr std::array kMenuActions{
     MenuAction{MENUBAR_EXE_RESET, reset},
     MenuAction{MENUBAR_EXE_SELFTEST, selftest},
     MenuAction{MENUBAR_HELP_ABOUT, showAbout},
+    MenuAction{MENUBAR_HIST_BACKUPS, showBackups},
+    MenuAction{MENUBAR_HIST_RUNS, showModuleRuns},
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "p_ksil2/caltable.h"
 #include "p_ksil2/chart_link.h"
 #include "p_ksil2/flash_read.h"
+#include "p_ksil2/history_panel.h"
 #include "p_ksil2/manual.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/selftest.h"
@@ -29,6 +30,8 @@ constexpr std::array kCallbacks{
     NamedCallback{"ClosePopupCB", ClosePopupCB},
     NamedCallback{"messageCB", messageCB},
     NamedCallback{"selMezonin", selMezonin},
+    NamedCallback{"historyListCB", historyListCB},
+    NamedCallback{"loadBackupCB", loadBackupCB},
     NamedCallback{"ResetCB", ResetCB},
     NamedCallback{"SelftestCB", SelftestCB},
     NamedCallback{"continueSelftest", continueSelftest},

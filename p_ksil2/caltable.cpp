@@ -10,20 +10,29 @@
 #include "p_ksil2/globals.h"
 #include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/status_line.h"
 #include "toolkit/model.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wait_cursor.h"
 
 #include <array>
+#include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace {
 
 constexpr const char* kNoModule = "Мезонин не открыт: записать flash некуда.";
 constexpr const char* kWritten = "Таблица записана во flash";
 constexpr const char* kUnsavedNote = "есть незаписанные\nизменения"; // beside the table: narrow
+constexpr const char* kNoBackup = "Не удалось прочитать flash мезонина перед записью: прежние коэффициенты "
+                                  "не сохранены в истории.\nЗаписать таблицу во flash без резервной копии?";
+constexpr const char* kReadBackFailed = "Запись flash не проверена: flash не прочитан после записи";
+constexpr const char* kReadBackDiffers = "Запись flash не подтверждена: прочитано не то, что записано, ячейка ";
+
+std::string tableOrigin;
 
 using CellFlags = std::array<std::array<bool, kCalR0Row>, kChannels>; // [channel - 1][row - 1]
 CellFlags known{};
@@ -110,7 +119,63 @@ bool tableFitForFlash()
     return tk::confirmPopup(calibration::kTitle, questioned + "\nЗаписать таблицу во flash?", 0) == 1;
 }
 
+// Bit for bit: a NaN or a signed zero counts as written only when it is the same.
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The first cell whose read-back differs from what was written: {row, channel}, or {0, 0}.
+std::pair<int, int> firstDifference(const history::TableValues& written, const history::TableValues& read)
+{
+    for (int channel = 1; channel <= kChannels; ++channel)
+        for (int row = 1; row <= kCalR0Row; ++row) {
+            const auto c = static_cast<std::size_t>(channel - 1), r = static_cast<std::size_t>(row - 1);
+            if (!sameBits(written[c][r], read[c][r]))
+                return {row, channel};
+        }
+    return {0, 0};
+}
+
+// The flash read just after a WRITE, compared with what was written; a
+// difference or a failed read is shown in red on the status line.
+// True when the flash reads back what was written.
+bool checkReadBack(tvksil2_device_data& record, const history::TableValues& written, history::Run& run)
+{
+    const std::optional<ViStatus> status = readModuleFlash(record);
+    if (!status || *status != 0) {
+        if (status) {
+            reportStatus("tvksil2_readFlash", *status);
+            showStatusProblem(std::string(kReadBackFailed) + ": " + tk::textValue(hMP, MP_MSG));
+        } else {
+            showStatusProblem(kReadBackFailed);
+        }
+        run.readBack = history::ReadBack::Failed;
+        return false;
+    }
+    const history::TableValues read = recordValues(record);
+    run.tables.push_back(history::wholeTable(history::TableRole::ReadBack, read));
+    const auto [row, channel] = firstDifference(written, read);
+    if (row == 0) {
+        run.readBack = history::ReadBack::Match;
+        return true;
+    }
+    run.readBack = history::ReadBack::Mismatch;
+    showStatusProblem(kReadBackDiffers + cellName(row, channel));
+    return false;
+}
+
 } // namespace
+
+void setCalTableOrigin(std::string origin)
+{
+    tableOrigin = std::move(origin);
+}
+
+const std::string& calTableOrigin()
+{
+    return tableOrigin;
+}
 
 CalRecord::CalRecord()
 {
@@ -132,12 +197,14 @@ bool CalRecord::refused() const
 
 void forgetCalCells()
 {
+    tableOrigin.clear();
     fill(known, false);
     calTableSaved();
 }
 
 void knowCalCells()
 {
+    tableOrigin.clear();
     fill(known, true);
     fill(changed, true);
     showUnsaved();
@@ -145,6 +212,7 @@ void knowCalCells()
 
 void knowCalCell(int row, int channel)
 {
+    tableOrigin.clear();
     if (!inTable(row, channel))
         return;
     known[static_cast<std::size_t>(channel - 1)][static_cast<std::size_t>(row - 1)] = true;
@@ -252,18 +320,43 @@ int writeFlash(int, int, int event, void*, int, int)
     if (!tableFitForFlash())
         return 0;
     const tk::WaitCursor busy;
+    runrecord::Scope run(history::RunKind::Write);
+    runrecord::current()->note = calTableOrigin();
+    // The flash as found, kept before anything overwrites it.
+    if (const std::optional<ViStatus> found = readModuleFlash(*record.get()); found && *found == 0) {
+        runrecord::current()->tables.push_back(
+            history::wholeTable(history::TableRole::AsFound, recordValues(*record.get())));
+    } else {
+        if (found)
+            reportStatus("tvksil2_readFlash", *found);
+        const tk::WaitCursor normal(false); // the operator reads the question
+        if (tk::confirmPopup(calibration::kTitle, kNoBackup, 0) != 1)
+            return 0;
+    }
     lastStatus = setFlash(*record.get());
     if (lastStatus != 0)
         reportStatus("setFlash(device_data)", lastStatus);
-    if (lastStatus < 0)
+    if (lastStatus < 0) {
+        runrecord::finish(history::RunEnd::DriverError);
         return 0;
-    // No read-back: a failed write leaves the table as entered, so WRITE can be repeated.
+    }
+    const history::TableValues written = recordValues(*record.get());
+    history::Run& kept = *runrecord::current();
+    kept.tables.push_back(history::wholeTable(history::TableRole::AsLeft, written));
+    // A failed write leaves the table as entered, so WRITE can be repeated.
     lastStatus = tvksil2_writeFlash(record.get());
     if (lastStatus != 0)
         reportStatus("tvksil2_writeFlash(device_data)", lastStatus);
-    if (lastStatus >= 0)
-        calTableSaved();
-    if (lastStatus == 0)
+    if (lastStatus < 0) {
+        runrecord::finish(history::RunEnd::DriverError);
+        return 0;
+    }
+    calTableSaved();
+    const ViStatus writeStatus = lastStatus;
+    // The confirmation only when the flash reads back what was written.
+    if (checkReadBack(*record.get(), written, kept) && writeStatus == 0)
         showConfirmation(kWritten);
+    lastStatus = writeStatus;
+    runrecord::finish(history::RunEnd::Complete);
     return 0;
 }

@@ -4,8 +4,11 @@
 #pragma once
 
 #include "drivers/tvksil2.h"
+#include "history/record.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 
 inline constexpr int kCalR0Row = kStages + 1; // rows 1..18 are the stages
 
@@ -27,6 +30,21 @@ private:
     tvksil2_device_data* record_ = nullptr;
     ViStatus lookup_ = 0;
 };
+
+// Reads the module's flash into record, in attempts a pause apart, until one
+// succeeds; lastStatus holds the last attempt's status. Nothing (and no
+// attempt) without a module session.
+std::optional<ViStatus> readModuleFlash(tvksil2_device_data& record);
+// The stage values and R0s of a record, as the history keeps a table.
+history::TableValues recordValues(const tvksil2_device_data& record);
+// A record holding those values (and nothing else).
+tvksil2_device_data recordOf(const history::TableValues& values);
+
+// Where the table shown came from when it is not the module's flash or a
+// measurement (a backup loaded from the history); "" otherwise. Any other
+// change of the table forgets it.
+void setCalTableOrigin(std::string origin);
+const std::string& calTableOrigin();
 
 // Text colour of all 38 cells (tk::kBlue: values from the flash or the defaults;
 // tk::kBlack / tk::kRed: measured within / outside tolerance).

@@ -5,6 +5,7 @@
 #include "p_ksil2/caltable.h"
 #include "p_ksil2/globals.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/status_line.h"
 #include "platform/clock.h"
 #include "toolkit/toolkit.h"
@@ -34,6 +35,44 @@ constexpr int kFlashReadAttempts = 5;
 constexpr double kFlashReadWait = 0.5; // the module's flash answers only after a pause
 } // namespace
 
+std::optional<ViStatus> readModuleFlash(tvksil2_device_data& record)
+{
+    std::optional<ViStatus> status;
+    for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
+        Delay(kFlashReadWait);
+        if (mvi != 0) {
+            status = tvksil2_readFlash(&record);
+            if (*status == 0)
+                break;
+        }
+    }
+    if (status)
+        lastStatus = *status;
+    return status;
+}
+
+history::TableValues recordValues(const tvksil2_device_data& record)
+{
+    history::TableValues values{};
+    for (int ch = 0; ch < kChannels; ++ch) {
+        for (int k = 0; k < kStages; ++k)
+            values[static_cast<std::size_t>(ch)][static_cast<std::size_t>(k)] = record.step[ch * kStages + k];
+        values[static_cast<std::size_t>(ch)][kStages] = record.r0[ch];
+    }
+    return values;
+}
+
+tvksil2_device_data recordOf(const history::TableValues& values)
+{
+    tvksil2_device_data record{};
+    for (int ch = 0; ch < kChannels; ++ch) {
+        for (int k = 0; k < kStages; ++k)
+            record.step[ch * kStages + k] = values[static_cast<std::size_t>(ch)][static_cast<std::size_t>(k)];
+        record.r0[ch] = values[static_cast<std::size_t>(ch)][kStages];
+    }
+    return record;
+}
+
 int readFlash(int, int, int event, void*, int, int)
 {
     if (event == tk::EVENT_COMMIT)
@@ -54,25 +93,21 @@ void readFlashTable(bool confirm)
         return;
     }
     const tk::WaitCursor busy;
-    bool read = false;
-    for (int attempt = 0; attempt < kFlashReadAttempts; ++attempt) {
-        Delay(kFlashReadWait);
-        if (mvi != 0) {
-            read = true;
-            lastStatus = tvksil2_readFlash(record);
-            if (lastStatus == 0)
-                break;
-        }
-    }
+    runrecord::Scope run(history::RunKind::Read);
     // With no session nothing was read: the empty fallback record is no flash
     // content, and lastStatus belongs to an earlier call. The table stays.
-    if (!read)
-        return;
-    if (lastStatus != 0) {
-        reportStatus("tvksil2_readFlash", lastStatus);
+    if (!readModuleFlash(*record)) {
+        runrecord::discard();
         return;
     }
-    showCalTable(*record);
-    if (confirm)
-        showConfirmation("Таблица прочитана из flash");
+    if (lastStatus == 0) {
+        showCalTable(*record);
+        runrecord::current()->tables.push_back(history::wholeTable(history::TableRole::Read, recordValues(*record)));
+        runrecord::finish(history::RunEnd::Complete);
+        if (confirm)
+            showConfirmation("Таблица прочитана из flash");
+    } else {
+        reportStatus("tvksil2_readFlash", lastStatus);
+        runrecord::finish(history::RunEnd::DriverError);
+    }
 }

@@ -1,5 +1,6 @@
 // The program's global state, and where the panel resource is found.
 #include "p_ksil2/globals.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/reset.h"
 
@@ -18,7 +19,7 @@
 #include <filesystem>
 #include <system_error>
 
-int hABOUT = 0, hST = 0, hDP = 0, hCP = 0, hPP = 0, hPP5 = 0, hTP = 0, hCHLP = 0, hMP = 0;
+int hABOUT = 0, hST = 0, hDP = 0, hCP = 0, hPP = 0, hPP5 = 0, hTP = 0, hCHLP = 0, hHI = 0, hMP = 0;
 int hMenuBar = 0;
 int hTab = 0;
 
@@ -62,7 +63,8 @@ std::string resourceFile()
 
 void resetGlobals()
 {
-    hABOUT = hST = hDP = hCP = hPP = hPP5 = hTP = hCHLP = hMP = 0;
+    hABOUT = hST = hDP = hCP = hPP = hPP5 = hTP = hCHLP = hHI = hMP = 0;
+    runrecord::forgetRuns();
     hMenuBar = 0;
     hTab = 0;
     mvi = 0;

@@ -8,7 +8,7 @@
 #include <string>
 
 // Panel handles (the tab pages CP, PP and PP5 hold their page handles).
-extern int hABOUT, hST, hDP, hCP, hPP, hPP5, hTP, hCHLP, hMP;
+extern int hABOUT, hST, hDP, hCP, hPP, hPP5, hTP, hCHLP, hHI, hMP;
 extern int hMenuBar; // menu bar on MP
 extern int hTab;     // tab control that replaced MP's CANVAS
 

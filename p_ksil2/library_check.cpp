@@ -18,10 +18,18 @@ namespace {
 
 constexpr const char* kWarningTitle = "ВНИМАНИЕ!";
 
+std::string checkedCrc;
+
 } // namespace
+
+const std::string& mathLibraryCrc()
+{
+    return checkedCrc;
+}
 
 void checkMathLibrary()
 {
+    checkedCrc.clear();
     const std::string workingDir = platform::workingFolder();
     std::string path;
     PathListPtr found = findFileOnPath(workingDir, kMathLibraryFile, path);
@@ -39,6 +47,7 @@ void checkMathLibrary()
         // The CRC-32 of the bytes as read, which differs from the stored one of an intact file.
         char crc[9];
         std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(asRead));
+        checkedCrc = crc;
         tk::setValue(hABOUT, ABOUT_CERT_MSG,
                      std::string(kMathLibraryFile) + ", версия:" + version + ", дата:" + date + ", CRC32=" + crc);
     }

@@ -103,7 +103,7 @@ int inputP(int, int, int event, void*, int, int)
     // says, and a failure to switch the channel off is shown.
     if (mvi != 0)
         moduleOk(ModuleCall::ChanOff, tvksil2_switch(mvi, channel, 0));
-    addPovRowValues(channel, *set, *measured);
+    addPovRowValues(channel, *set, *measured, history::ReadingsFrom::Operator);
     tk::setActiveCtrl(hPP, PP_R_Z);
     return 0;
 }

@@ -13,6 +13,7 @@ inline constexpr int PP = 6;
 inline constexpr int PP5 = 7;
 inline constexpr int ST = 8;
 inline constexpr int TP = 9;
+inline constexpr int HI = 10;
 
 // ABOUT "О программе..."
 inline constexpr int ABOUT_COMMANDBUTTON = 2; // callback ClosePanelCB
@@ -124,6 +125,12 @@ inline constexpr int TP_ED_IZM_3 = 12;
 inline constexpr int TP_ED_IZM = 13;
 inline constexpr int TP_ED_IZM_2 = 14;
 
+// HI "История мезонина"
+inline constexpr int HI_LIST = 2;   // callback historyListCB
+inline constexpr int HI_DETAIL = 3;
+inline constexpr int HI_LOAD = 4;   // callback loadBackupCB
+inline constexpr int HI_CLOSE = 5;  // callback ClosePanelCB
+
 // Menu bar (every item's callback is MenuCallback)
 inline constexpr int MENUBAR = 1;
 inline constexpr int MENUBAR_INSTR = 2;
@@ -138,3 +145,6 @@ inline constexpr int MENUBAR_EXE_RESET = 10;
 inline constexpr int MENUBAR_EXE_SELFTEST = 11;
 inline constexpr int MENUBAR_HELP = 12;
 inline constexpr int MENUBAR_HELP_ABOUT = 13;
+inline constexpr int MENUBAR_HIST = 14;
+inline constexpr int MENUBAR_HIST_BACKUPS = 15;
+inline constexpr int MENUBAR_HIST_RUNS = 16;

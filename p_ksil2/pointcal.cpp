@@ -9,6 +9,7 @@
 #include "p_ksil2/manual.h"
 #include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_record.h"
 #include "platform/clock.h"
 #include "platform/number_text.h"
 #include "toolkit/toolkit.h"
@@ -29,6 +30,14 @@ constexpr const char* kImplausible = "Измеренное значение (з�
                                      "отличается от ожидаемого %lg\nИспользовать измеренное значение?";
 
 constexpr double kReadingSettle = 0.2; // before the reading of a freshly switched chain
+
+// The cell into the table and into the run, which ends with it.
+void storeMeasured(int row, ViUInt16 channel, double value, int colour, double reading, std::optional<double> r0)
+{
+    storeCalCell(row, channel, value, colour);
+    runrecord::cell(row, channel, value, runrecord::measuredState(colour), reading, r0);
+    runrecord::finish(history::RunEnd::Complete);
+}
 
 // The chain for the cell (stage k alone, or all bypassed for R0), then the channel on.
 bool connectChain(ViUInt16 channel, ViUInt16 row)
@@ -94,7 +103,7 @@ void calibrateStage(ViUInt16 channel, int row, double r0)
     const double value = stageFromReading(*reading, r0);
     if (!plausibleOrConfirmed(value, expected))
         return;
-    storeCalCell(row, channel, value, stageColour(value, expected));
+    storeMeasured(row, channel, value, stageColour(value, expected), *reading, r0);
 }
 
 void calibrateR0(ViUInt16 channel)
@@ -114,7 +123,7 @@ void calibrateR0(ViUInt16 channel)
     if (!reading)
         return;
     const double r0 = r0FromReading(*reading);
-    storeCalCell(kCalR0Row, channel, r0, r0Colour(r0));
+    storeMeasured(kCalR0Row, channel, r0, r0Colour(r0), *reading, std::nullopt);
 }
 
 } // namespace
@@ -131,6 +140,9 @@ int selectR(int panel, int control, int event, void*, int e1, int e2)
     if (row < 1 || row > kCalR0Row || col < 1 || col > kChannels)
         return 0;
     const auto channel = static_cast<ViUInt16>(col);
+    // Cancelled or refused, the run ends as stopped.
+    runrecord::Scope record(history::RunKind::PointCalibration,
+                            autoMeasure ? history::ReadingsFrom::Meter : history::ReadingsFrom::Operator);
     // R0 as the table shows it now corrects a stage reading.
     const double r0 = tk::cellNum(panel, control, kCalR0Row, col);
     if (mvi != 0) {

@@ -79,6 +79,9 @@ inline constexpr std::array kExpectedControls{
     ExpectedControl{ST, "STOP", ST_STOP, tk::Kind::Command},
     ExpectedControl{ST, "CLOSE", ST_CLOSE, tk::Kind::Command},
     ExpectedControl{ST, "MSG", ST_MSG, tk::Kind::TextBox},
+    ExpectedControl{HI, "LIST", HI_LIST, tk::Kind::ListBox},
+    ExpectedControl{HI, "DETAIL", HI_DETAIL, tk::Kind::TextBox},
+    ExpectedControl{HI, "LOAD", HI_LOAD, tk::Kind::Command},
 };
 
 struct ExpectedMenuItem {
@@ -95,6 +98,8 @@ inline constexpr std::array kExpectedMenuItems{
     ExpectedMenuItem{"EXE_RESET", MENUBAR_EXE_RESET},
     ExpectedMenuItem{"EXE_SELFTEST", MENUBAR_EXE_SELFTEST},
     ExpectedMenuItem{"HELP_ABOUT", MENUBAR_HELP_ABOUT},
+    ExpectedMenuItem{"HIST_BACKUPS", MENUBAR_HIST_BACKUPS},
+    ExpectedMenuItem{"HIST_RUNS", MENUBAR_HIST_RUNS},
 };
 
 // The loaded panels (panelHandle: the handle of a panel's resource id) and

@@ -11,6 +11,7 @@
 #include "p_ksil2/link_state.h"
 #include "p_ksil2/module_calls.h"
 #include "p_ksil2/p_ksil2.h"
+#include "p_ksil2/run_record.h"
 #include "p_ksil2/selftest.h"
 #include "p_ksil2/status_line.h"
 #include "platform/visa.h"
@@ -172,6 +173,7 @@ void openModule(Opening& opening, ViUInt16 position)
     const ViStatus nameStatus = visa ? visa->viGetAttribute(baseSession, VI_ATTR_RSRC_NAME, rsrcName.data())
                                      : VI_ERROR_INV_OBJECT;
     rsrcName.back() = '\0';
+    runrecord::moduleOpened(rsrcName.data(), position);
     if (nameStatus < 0)
         reportStatus("rsrc_name", nameStatus);
     ViSession module = 0;

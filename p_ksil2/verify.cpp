@@ -13,6 +13,7 @@
 #include "p_ksil2/protocol_file.h"
 #include "p_ksil2/run_paint.h"
 #include "p_ksil2/run_progress.h"
+#include "p_ksil2/run_record.h"
 #include "platform/clock.h"
 #include "platform/datetime.h"
 #include "toolkit/deferred_display.h"
@@ -39,6 +40,7 @@ constexpr const char* kPassText = "Автоповерка завершена,\n�
 // A nonconformity found by a run that ended before its verdict: the next
 // complete run reports it.
 bool unreportedNonconformity = false;
+bool meterFailed = false; // the run in progress ended on a multimeter failure
 
 // One automatic verification: the rows it took, in order.
 struct AutoRun {
@@ -74,6 +76,7 @@ bool verifyPoints(AutoRun& run, ViUInt16 channel, RunProgress& progress)
         // is one that is not a number (the meter layer fails it).
         const std::optional<double> measured = readResistance(point, waitSettle);
         if (!measured) {
+            meterFailed = true;
             {
                 const tk::WaitCursor normal(false); // the operator reads the pop-up
                 tk::messagePopup(kMeterFailTitle, kMeterFailText);
@@ -133,7 +136,7 @@ PovRow judgePovRow(std::uint16_t channel, double set, double measured)
 
 } // namespace
 
-PovRow addPovRowValues(std::uint16_t channel, double set, double measured)
+PovRow addPovRowValues(std::uint16_t channel, double set, double measured, history::ReadingsFrom from)
 {
     const PovRow judged = judgePovRow(channel, set, measured);
 
@@ -150,6 +153,7 @@ PovRow addPovRowValues(std::uint16_t channel, double set, double measured)
 
     logPovResult(channel, set, measured, judged.deviation, judged.outOfNorm);
     chartVerificationRow();
+    runrecord::povRow(channel, set, measured, judged.norm, judged.outOfNorm, from);
     return judged;
 }
 
@@ -157,6 +161,8 @@ void runAutoVerification()
 {
     if (mvi == 0)
         return;
+    runrecord::Scope record(history::RunKind::AutoVerification, history::ReadingsFrom::Meter);
+    meterFailed = false;
     AutoRun run;
     // "Запустить" stays dimmed until the verdict has been read.
     const DimmedWhileRunning dimmed(hPP, PP_SET);
@@ -173,6 +179,10 @@ void runAutoVerification()
                      std::to_string(progress.done()) + " из " + std::to_string(total));
         paintResults();
     }
+    runrecord::finish(complete      ? history::RunEnd::Complete
+                      : meterFailed ? history::RunEnd::MeterFailure
+                                    : history::RunEnd::DriverError,
+                      meterFailed ? kMeterFailText : "");
     const bool nonconforming = unreportedNonconformity || run.nonconforming();
     if (!complete) {
         unreportedNonconformity = nonconforming; // no verdict: the next complete run gives it

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drivers/mezzanine.h"
+#include "history/record.h"
 
 #include <array>
 #include <cstddef>
@@ -27,8 +28,10 @@ struct PovRow {
     bool outOfNorm; // a tie is within; a deviation that is no number never is
 };
 
-// Appends the judged row to TABLE_R and its line to the protocol.
-PovRow addPovRowValues(std::uint16_t channel, double set, double measured);
+// Appends the judged row to TABLE_R and its line to the protocol; the run's
+// record takes it as a point (the measured value typed by the operator when from says so).
+PovRow addPovRowValues(std::uint16_t channel, double set, double measured,
+                       history::ReadingsFrom from = history::ReadingsFrom::Meter);
 // Both channels through every test point, measured, recorded and judged (SET with
 // AUTO_POV on); a complete run gives its verdict, counting the nonconformity of
 // an earlier run that ended before its own.

@@ -12,6 +12,7 @@
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/module_calls.h"
+#include "p_ksil2/run_record.h"
 #include "platform/datetime.h"
 #include "toolkit/toolkit.h"
 
@@ -91,6 +92,20 @@ std::optional<double> enteredPoint()
     }
 }
 
+history::Ksil5Settings settingsOf(ViUInt16 channel, int ringTemp, int temperature, double tolerance)
+{
+    history::Ksil5Settings settings;
+    settings.channel = channel;
+    settings.mode = tk::intValue(hPP5, PP5_MEAS_MODE);
+    settings.modeText = tk::textValue(hPP5, PP5_MEAS_MODE);
+    settings.temperature = ringTemp;
+    settings.temperatureText = tk::textValue(hPP5, PP5_RING_TEMP);
+    if (ringTemp == 3)
+        settings.temperatureC = temperature;
+    settings.tolerance = tolerance;
+    return settings;
+}
+
 void runSteps()
 {
     const int ringTemp = tk::intValue(hPP5, PP5_RING_TEMP);
@@ -111,9 +126,13 @@ void runSteps()
     const std::string path = tk::textValue(hPP5, PP5_LINE_PROT);
     const ViUInt16 channel = chosenChannel();
     const double tolerance = pp5Tolerance(tk::intValue(hPP5, PP5_MEAS_MODE), ringTemp, temperature);
+    // Stopped by START inside a wait, the run ends as stopped.
+    runrecord::Scope record(history::RunKind::Ksil5Verification, history::ReadingsFrom::Operator);
+    runrecord::current()->ksil5 = settingsOf(channel, ringTemp, temperature, tolerance);
 
     if (!driverOk(ModuleCall::ChanOn, tvksil2_switch(mvi, channel, 1))) {
         stopRun();
+        runrecord::finish(history::RunEnd::DriverError);
         return;
     }
 
@@ -122,6 +141,7 @@ void runSteps()
         // Not a run without a protocol: the operator learns why, and the channel goes off.
         tk::messagePopup(kProtocolOpenFailedTitle, path);
         stopRun();
+        runrecord::finish(history::RunEnd::FileError, std::string(kProtocolOpenFailedTitle) + " " + path);
         return;
     }
     ksil5WriteRunHeader(file, platform::currentTime());
@@ -134,6 +154,7 @@ void runSteps()
         if (!driverOk(ModuleCall::ChanSetPoint, tvksil2_config_R(mvi, channel, set))) {
             ksil5CloseProtocol(file);
             stopRun();
+            runrecord::finish(history::RunEnd::DriverError);
             return;
         }
         // The measured value of the point before is gone: "Далее" records only what is typed for this one.
@@ -147,9 +168,11 @@ void runSteps()
         const bool outOfNorm = !(std::fabs(*measured - set) <= tolerance); // a tie is within
         ksil5WritePoint(file, set, *measured, tolerance, outOfNorm);
         chartKsil5Point(p, channel, set, *measured, tolerance);
+        runrecord::point(channel, set, *measured, tolerance, outOfNorm);
     }
     ksil5CloseProtocol(file);
     stopRun();
+    runrecord::finish(history::RunEnd::Complete);
 }
 
 } // namespace

@@ -280,7 +280,8 @@ TEST(QtCharts, CalibrationChartFollowsTheTableAndDriftChartTheHistory)
     ASSERT_EQ(tolerance.size(), static_cast<std::size_t>(kStages));
     EXPECT_NEAR(tolerance.back().y, 100.0 * stageTolerance(131072.0) / 131072.0, 1e-12);
 
-    // The drift of stage 6 on both channels: the module's two calibrations, not the other position's.
+    // The drift of stage 6 on both channels: the module's two stored calibrations
+    // and the one the program has just recorded, not the other position's.
     chartWindow()->showPage(Page::Drift);
     chartWindow()->setDriftChoice({0, 6});
     history::History read;
@@ -292,7 +293,7 @@ TEST(QtCharts, CalibrationChartFollowsTheTableAndDriftChartTheHistory)
         for (const history::DriftPoint& p : drift.value)
             if (p.channel == channel)
                 want.push_back({static_cast<double>(p.time), p.value});
-        ASSERT_EQ(want.size(), 2u);
+        ASSERT_EQ(want.size(), 3u);
         expectSame(series(shown(Page::Drift), charts::driftLineName(channel, 6)), want, "drift");
     }
     EXPECT_EQ(shown(Page::Drift)->series().size(), 2);

@@ -1,5 +1,5 @@
 // The panel resource and p_ksil2.h must agree: every panel, control and menu
-// item constant with its id, and every callback the header names; all nine
+// item constant with its id, and every callback the header names; every
 // panels and the menu bar must load with those callbacks registered; and the
 // resource must hold what the program's start-up check asks of it, which in
 // turn names each control by its constant.
@@ -117,7 +117,7 @@ TEST(Resource, WhatTheProgramAddressesIsNamedAsInTheHeader)
 {
     const Header h = parseHeader();
     std::map<int, std::string> panels;
-    for (const char* name : {"ABOUT", "CHLP", "CP", "DP", "MP", "PP", "PP5", "ST", "TP"})
+    for (const char* name : {"ABOUT", "CHLP", "CP", "DP", "MP", "PP", "PP5", "ST", "TP", "HI"})
         panels[h.ids.at(name)] = name;
     for (const ExpectedControl& c : kExpectedControls) {
         const std::string name = panels.at(c.panel) + "_" + c.name;
@@ -146,7 +146,7 @@ protected:
     void TearDown() override { tk::shutdown(); }
     void load(const std::string& file)
     {
-        for (int id = 1; id <= 9; ++id) {
+        for (int id = 1; id <= kPanelCount; ++id) {
             handle[id] = tk::loadPanel(0, file, id);
             ASSERT_GT(handle[id], 0) << tk::lastError();
         }
@@ -155,9 +155,10 @@ protected:
     }
     std::string check() const
     {
-        return checkResource([this](int id) { return id >= 1 && id <= 9 ? handle[id] : 0; }, bar);
+        return checkResource([this](int id) { return id >= 1 && id <= kPanelCount ? handle[id] : 0; }, bar);
     }
-    int handle[10] = {};
+    static constexpr int kPanelCount = 10;
+    int handle[kPanelCount + 1] = {};
     int bar = 0;
 };
 
@@ -221,6 +222,7 @@ TEST_F(ResourceLoad, PanelsHaveTheirTitlesAndSizes)
         {1, "О программе...", 265, 364}, {2, "Поверка", 469, 640},  {3, "Калибровка", 420, 555},
         {4, "Измерьте точное значение", 145, 282}, {5, "КСИЛ2-4л", 588, 701}, {6, "Поверка", 420, 555},
         {7, "Поверка КСИЛ5", 420, 555}, {8, "Самоконтроль", 167, 654},  {9, "Поверка 2", 420, 555},
+        {10, "История мезонина", 500, 640},
     };
     for (const auto& w : want) {
         const tk::model::Panel* p = tk::model::panel(handle[w.id]);
@@ -301,7 +303,7 @@ TEST_F(ResourceLoad, MainWindowTakesItsThreePagesAndLaysOutCleanly)
     EXPECT_GE(c->height, 420);
 
     // Every control lies inside its panel, and no two controls (frames aside) overlap.
-    for (int id = 1; id <= 9; ++id) {
+    for (int id = 1; id <= kPanelCount; ++id) {
         const tk::model::Panel* p = tk::model::panel(handle[id]);
         for (const auto& a : p->controls) {
             EXPECT_GE(a.top, 0) << p->constName << "_" << a.constName;

@@ -1,5 +1,11 @@
 #include "tests/harness/harness.h"
 
+#if defined(KSIL_WITH_QT)
+#include "history/config.h"
+#include <cstdlib>
+#include <unistd.h>
+#endif
+
 #include "p_ksil2/reset.h"
 #include "platform/process.h"
 #include "tests/support/machine_search_path.h"
@@ -45,6 +51,23 @@ Harness::Harness(Bench bench) : bench_(std::move(bench))
     loadBench(bench_, folder_.path() / "bench-state");
     resetProgramState();
     setResourceDir(KSIL_RESOURCE_DIR);
+    // Every test keeps its own history and no lab server unless it names one.
+    // The file lies in memory where the system offers a folder there: each
+    // stored run waits for the disk otherwise, and the fault matrix stores thousands.
+#if defined(KSIL_WITH_QT)
+    ::setenv(history::kFileVariable, historyFile().c_str(), 1);
+    ::unsetenv(history::kServerVariable);
+#endif
+}
+
+std::filesystem::path Harness::historyFile() const
+{
+#if defined(KSIL_WITH_QT)
+    const std::filesystem::path memory = "/dev/shm";
+    if (std::error_code ec; std::filesystem::is_directory(memory, ec) && ::access(memory.c_str(), W_OK) == 0)
+        return memory / (folder_.path().filename().string() + "-history.sqlite");
+#endif
+    return folder_.path() / "history.sqlite";
 }
 
 void Harness::setMachineSearchPath(const std::string& text)
@@ -82,6 +105,8 @@ Harness::~Harness()
     platform::setClock(nullptr);
     std::error_code ec;
     std::filesystem::current_path(previousFolder_, ec); // the folder goes with folder_
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        std::filesystem::remove(historyFile().string() + suffix, ec);
 }
 
 int Harness::guarded(const std::function<int()>& step, const char* what)

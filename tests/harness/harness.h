@@ -159,6 +159,9 @@ public:
     double elapsed() const { return clock_.now() - startTime_; } // virtual seconds since construction
     platform::VirtualClock& clock() { return clock_; }
     const std::filesystem::path& folder() const { return folder_.path(); } // the temporary working folder
+    // The history file the program keeps its runs in (KSIL_HISTORY_FILE, set
+    // for each harness, in memory where /dev/shm is; KSIL_HISTORY_PG is unset).
+    std::filesystem::path historyFile() const;
     // The machine-wide search path the program reads: the test's own (on
     // Linux a file in the temporary folder, on Windows a registry key of the
     // user's), absent until a test sets it (then only the working folder is

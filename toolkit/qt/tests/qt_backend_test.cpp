@@ -40,7 +40,7 @@ TEST_F(QtPanels, MainWindowHasTitleSizeMenuBarAndThreeTabPages)
     QStringList menus;
     for (QAction* a : bar->actions())
         menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"Инструмент", "Выполнить...", "Справка"}));
+    EXPECT_EQ(menus, (QStringList{"Инструмент", "Выполнить...", "Справка", "История"}));
     QMenu* instr = bar->actions().front()->menu();
     ASSERT_NE(instr, nullptr);
     ASSERT_EQ(instr->actions().size(), 5);
