@@ -177,10 +177,11 @@ ViStatus autoCalibrate()
         paintResults();
         summary = runSummary(run);
     }
-    runrecord::finish(complete ? history::RunEnd::Complete : history::RunEnd::DriverError);
+    runrecord::measurementsEnded();
     if (complete) {
         msgpHide();
         tk::messagePopup(kTitle, summary);
     }
+    runrecord::finish(complete ? history::RunEnd::Complete : history::RunEnd::DriverError);
     return run.step.last();
 }

@@ -144,6 +144,12 @@ void point(int channel, double set, double measured, double norm, bool outOfNorm
     run->points.push_back(p);
 }
 
+void measurementsEnded()
+{
+    if (!running.empty())
+        running.back().ended = now();
+}
+
 void finish(history::RunEnd end, std::string detail)
 {
     if (running.empty())
@@ -155,7 +161,8 @@ void finish(history::RunEnd end, std::string detail)
     if (detail.empty() && endedInFailure(end))
         detail = tk::textValue(hMP, MP_MSG);
     run.endDetail = std::move(detail);
-    run.ended = now();
+    if (run.ended == 0)
+        run.ended = now();
     run.verdict = verdictOf(run);
     const historylink::Stored stored = historylink::store(std::move(run));
     if (!historylink::available())

@@ -44,6 +44,10 @@ void povRow(int channel, double set, double measured, double norm, bool outOfNor
 // status line says. A verification that ran to its end is judged by
 // its points; one that did not has no verdict.
 void finish(history::RunEnd end, std::string detail = {});
+// The measurements of the current run are over: its end time is now, though it
+// is stored only at finish (after the pop-up that closes it, so that storing
+// costs the run no time the operator waits for).
+void measurementsEnded();
 
 // Ends the run begun in its scope, as stopped, when nothing finished it.
 class Scope {

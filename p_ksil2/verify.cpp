@@ -179,17 +179,17 @@ void runAutoVerification()
                      std::to_string(progress.done()) + " из " + std::to_string(total));
         paintResults();
     }
-    runrecord::finish(complete      ? history::RunEnd::Complete
-                      : meterFailed ? history::RunEnd::MeterFailure
-                                    : history::RunEnd::DriverError,
-                      meterFailed ? kMeterFailText : "");
+    runrecord::measurementsEnded();
     const bool nonconforming = unreportedNonconformity || run.nonconforming();
     if (!complete) {
+        runrecord::finish(meterFailed ? history::RunEnd::MeterFailure : history::RunEnd::DriverError,
+                          meterFailed ? kMeterFailText : "");
         unreportedNonconformity = nonconforming; // no verdict: the next complete run gives it
         return;
     }
     unreportedNonconformity = false;
     showVerdict(nonconforming);
+    runrecord::finish(history::RunEnd::Complete);
     chartSaveVerification(protocolPath(logFile), started);
 }
 
