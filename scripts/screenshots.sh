@@ -106,7 +106,7 @@ key Return
 
 # "Графики": the run's deviations against the norm; the window closed again
 # (openbox closes on Alt+F4).
-click 498 203
+click 392 157
 charts=$(window "^Графики$")
 windowshot 09-deviation-chart "$charts"
 xdotool windowactivate --sync "$charts" key alt+F4
@@ -143,12 +143,13 @@ click 498 157
 # An automatic calibration (menu "Выполнить", its first item), then the charts
 # again: the calibration's stages against their tolerance, and the drift of
 # the module's stages across the calibrations the history holds.
-click 130 8
+click 162 8
 key Down
 key Return
-sleep 4
+window "^Калибровка КСИЛ2-4Л$" >/dev/null
+key Return
 click 142 112
-click 498 203
+click 392 157
 charts=$(window "^Графики$")
 xdotool windowactivate --sync "$charts"
 key ctrl+Tab
