@@ -26,22 +26,22 @@ std::string_view decimalPoint()
     return point && *point ? std::string_view(point) : std::string_view(".");
 }
 
-template <typename T> void appendFormatted(std::string& text, const std::string& spec, T value)
+template <typename T> void appendFormatted(std::string& text, const std::string& pattern, T value)
 {
-    const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+    const int needed = std::snprintf(nullptr, 0, pattern.c_str(), value);
     if (needed <= 0)
         return;
     const std::size_t at = text.size();
     text.resize(at + static_cast<std::size_t>(needed) + 1);
-    std::snprintf(text.data() + at, static_cast<std::size_t>(needed) + 1, spec.c_str(), value);
+    std::snprintf(text.data() + at, static_cast<std::size_t>(needed) + 1, pattern.c_str(), value);
     text.resize(at + static_cast<std::size_t>(needed));
 }
 
 // A floating conversion, its decimal point made '.'.
-template <typename T> void appendFloating(std::string& text, const std::string& spec, T value)
+template <typename T> void appendFloating(std::string& text, const std::string& pattern, T value)
 {
     const std::size_t at = text.size();
-    appendFormatted(text, spec, value);
+    appendFormatted(text, pattern, value);
     const std::string_view point = decimalPoint();
     if (point == ".")
         return;
@@ -53,46 +53,46 @@ template <typename T> void appendFloating(std::string& text, const std::string& 
 enum class Length { none, hh, h, l, ll, j, z, t, L };
 
 // Reads the argument of an integer conversion with its length modifier and writes it.
-void appendInteger(std::string& text, const std::string& spec, char conversion, Length length, std::va_list& args)
+void appendInteger(std::string& text, const std::string& pattern, char conversion, Length length, std::va_list& args)
 {
     const bool isSigned = conversion == 'd' || conversion == 'i';
     switch (length) {
     case Length::l:
         if (isSigned)
-            appendFormatted(text, spec, va_arg(args, long));
+            appendFormatted(text, pattern, va_arg(args, long));
         else
-            appendFormatted(text, spec, va_arg(args, unsigned long));
+            appendFormatted(text, pattern, va_arg(args, unsigned long));
         return;
     case Length::ll:
         if (isSigned)
-            appendFormatted(text, spec, va_arg(args, long long));
+            appendFormatted(text, pattern, va_arg(args, long long));
         else
-            appendFormatted(text, spec, va_arg(args, unsigned long long));
+            appendFormatted(text, pattern, va_arg(args, unsigned long long));
         return;
     case Length::j:
         if (isSigned)
-            appendFormatted(text, spec, va_arg(args, std::intmax_t));
+            appendFormatted(text, pattern, va_arg(args, std::intmax_t));
         else
-            appendFormatted(text, spec, va_arg(args, std::uintmax_t));
+            appendFormatted(text, pattern, va_arg(args, std::uintmax_t));
         return;
     case Length::z:
         if (isSigned)
-            appendFormatted(text, spec, va_arg(args, std::make_signed_t<std::size_t>));
+            appendFormatted(text, pattern, va_arg(args, std::make_signed_t<std::size_t>));
         else
-            appendFormatted(text, spec, va_arg(args, std::size_t));
+            appendFormatted(text, pattern, va_arg(args, std::size_t));
         return;
     case Length::t:
         if (isSigned)
-            appendFormatted(text, spec, va_arg(args, std::ptrdiff_t));
+            appendFormatted(text, pattern, va_arg(args, std::ptrdiff_t));
         else
-            appendFormatted(text, spec, va_arg(args, std::make_unsigned_t<std::ptrdiff_t>));
+            appendFormatted(text, pattern, va_arg(args, std::make_unsigned_t<std::ptrdiff_t>));
         return;
     default:
-        // hh and h arguments arrive promoted to int; the spec narrows them.
+        // hh and h arguments arrive promoted to int; the pattern narrows them.
         if (isSigned)
-            appendFormatted(text, spec, va_arg(args, int));
+            appendFormatted(text, pattern, va_arg(args, int));
         else
-            appendFormatted(text, spec, va_arg(args, unsigned));
+            appendFormatted(text, pattern, va_arg(args, unsigned));
         return;
     }
 }
@@ -132,45 +132,45 @@ std::string formatTextV(const char* format, std::va_list args)
             continue;
         }
         const char* const start = p++;
-        std::string spec = "%";
+        std::string pattern = "%";
         bool leftAligned = false;
         for (; *p && std::string_view("-+ #0'").find(*p) != std::string_view::npos; ++p) {
             if (*p == '\'')
                 continue; // grouping is off in the C locale
             leftAligned = leftAligned || *p == '-';
-            spec += *p;
+            pattern += *p;
         }
         if (*p == '*') {
             int width = va_arg(rest, int);
             if (width < 0) {
                 // A negative width is a '-' flag and its value.
                 if (!leftAligned)
-                    spec += '-';
+                    pattern += '-';
                 width = -width;
             }
-            spec += std::to_string(width);
+            pattern += std::to_string(width);
             ++p;
         } else {
             while (isDigit(*p))
-                spec += *p++;
+                pattern += *p++;
         }
         if (*p == '.') {
             ++p;
             if (*p == '*') {
                 const int precision = va_arg(rest, int);
                 if (precision >= 0) // a negative precision is none
-                    spec += "." + std::to_string(precision);
+                    pattern += "." + std::to_string(precision);
                 ++p;
             } else {
-                spec += '.';
+                pattern += '.';
                 while (isDigit(*p))
-                    spec += *p++;
+                    pattern += *p++;
             }
         }
         Length length = Length::none;
         const auto modifier = [&](Length l, int size) {
             length = l;
-            spec.append(p, static_cast<std::size_t>(size));
+            pattern.append(p, static_cast<std::size_t>(size));
             p += size;
         };
         switch (*p) {
@@ -188,7 +188,7 @@ std::string formatTextV(const char* format, std::va_list args)
             break;
         }
         ++p;
-        spec += conversion;
+        pattern += conversion;
         switch (conversion) {
         case '%': text += '%'; break;
         case 'd':
@@ -196,20 +196,20 @@ std::string formatTextV(const char* format, std::va_list args)
         case 'u':
         case 'o':
         case 'x':
-        case 'X': appendInteger(text, spec, conversion, length, rest); break;
+        case 'X': appendInteger(text, pattern, conversion, length, rest); break;
         case 'c':
             if (length == Length::l)
-                appendFormatted(text, spec, static_cast<std::wint_t>(va_arg(rest, int)));
+                appendFormatted(text, pattern, static_cast<std::wint_t>(va_arg(rest, int)));
             else
-                appendFormatted(text, spec, va_arg(rest, int));
+                appendFormatted(text, pattern, va_arg(rest, int));
             break;
         case 's':
             if (length == Length::l)
-                appendFormatted(text, spec, va_arg(rest, const wchar_t*));
+                appendFormatted(text, pattern, va_arg(rest, const wchar_t*));
             else
-                appendFormatted(text, spec, va_arg(rest, const char*));
+                appendFormatted(text, pattern, va_arg(rest, const char*));
             break;
-        case 'p': appendFormatted(text, spec, va_arg(rest, void*)); break;
+        case 'p': appendFormatted(text, pattern, va_arg(rest, void*)); break;
         case 'n': storeCount(text.size(), length, rest); break;
         case 'f':
         case 'F':
@@ -220,9 +220,9 @@ std::string formatTextV(const char* format, std::va_list args)
         case 'a':
         case 'A':
             if (length == Length::L)
-                appendFloating(text, spec, va_arg(rest, long double));
+                appendFloating(text, pattern, va_arg(rest, long double));
             else
-                appendFloating(text, spec, va_arg(rest, double));
+                appendFloating(text, pattern, va_arg(rest, double));
             break;
         default: text.append(start, p); break; // not a conversion: as written
         }
