@@ -160,15 +160,7 @@ TEST(QtCharts, AutomaticVerificationFillsTheChartInsideItsWaitsAndSavesItBesideT
         ASSERT_EQ(series(chart, charts::channelName(2)).size(), t.channel[1].size()) << "at row " << n;
         EXPECT_EQ(painted.last, n) << "at row " << n;
     };
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
-        if (QWidget* popup = QApplication::activeModalWidget())
-            popup->close();
-    });
-    closer.start(0);
-    setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
-    clock.watch = nullptr;
-    platform::setClock(&h.clock());
+    qt_run::runWatched(h, clock); // the verdict closed as it shows
 
     ASSERT_EQ(tk::numTableRows(hPP, PP_TABLE_R), 38);
     EXPECT_GT(looks, 37);

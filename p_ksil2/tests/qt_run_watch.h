@@ -3,10 +3,16 @@
 // test look at the screen whenever the program waits.
 #pragma once
 
+#include "p_ksil2/globals.h"
+#include "p_ksil2/manual.h"
+#include "p_ksil2/p_ksil2.h"
+#include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
 #include "tests/support/carrier_picker.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QWidget>
 
 namespace qt_run {
 
@@ -25,5 +31,20 @@ using FirstCarrierChooser = CarrierPicker;
 
 // Virtual time that lets a test look at the screen whenever the program waits.
 using WatchingClock = verify::WatchingClock;
+
+// Presses "Запустить" with the clock watching the run, closes each modal
+// pop-up (the verdict) as it shows, and gives the harness its clock back.
+inline void runWatched(Harness& h, WatchingClock& clock)
+{
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* popup = QApplication::activeModalWidget())
+            popup->close();
+    });
+    closer.start(0);
+    setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
+    clock.watch = nullptr;
+    platform::setClock(&h.clock());
+}
 
 } // namespace qt_run

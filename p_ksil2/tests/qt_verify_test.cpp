@@ -1,6 +1,7 @@
 // The automatic verification on the Qt backend (offscreen). The run pumps no
 // events, yet each result row is on the screen before the next point is
 // measured, and the status line keeps showing what was reported on the way.
+#include "p_ksil2/tests/qt_run_watch.h"
 #include "tests/harness/harness.h"
 #include "tests/scenario/verify_bench.h"
 #include "tests/support/carrier_picker.h"
@@ -110,17 +111,7 @@ TEST(QtVerification, EachRowIsOnTheScreenBeforeTheNextPointIsMeasured)
             EXPECT_EQ(line.painted, warningText);
         }
     };
-    // OK on the verdict.
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
-        if (QWidget* popup = QApplication::activeModalWidget())
-            popup->close();
-    });
-    closer.start(0);
-
-    setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
-    clock.watch = nullptr;
-    platform::setClock(&h.clock());
+    qt_run::runWatched(h, clock); // the verdict closed as it shows
 
     EXPECT_EQ(tk::numTableRows(hPP, PP_TABLE_R), 38);
     EXPECT_GT(looks, 37 * 3);
@@ -157,15 +148,7 @@ TEST(QtVerification, ProgressAndDimmedStartArePaintedDuringTheRun)
         EXPECT_EQ(line.painted.toStdString(), tk::textValue(hPP, PP_PROGRESS));
         EXPECT_EQ(button.painted, QStringLiteral("off"));
     };
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
-        if (QWidget* popup = QApplication::activeModalWidget())
-            popup->close();
-    });
-    closer.start(0);
-    setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
-    clock.watch = nullptr;
-    platform::setClock(&h.clock());
+    qt_run::runWatched(h, clock); // the verdict closed as it shows
 
     EXPECT_GT(looks, 37 * 3);
     EXPECT_TRUE(start->isEnabled());
