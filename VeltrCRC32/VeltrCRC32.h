@@ -1,7 +1,9 @@
 // File integrity and version utilities: the CRC-32 of a file, the checksum a
 // file carries after its marker (checked and stamped), a file's version and
 // date as text, and the search for a file along the machine-wide search path.
-// Plain functions over file names; they keep no state.
+// Plain functions over file names; they keep no state. The operations keep
+// the names the program knows them by; what this module adds around them
+// (limits, the list's owner) is in namespace crc.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +20,12 @@ std::uint32_t calcCRC32(std::span<const unsigned char> bytes);
 // bytes.size() - pattern.size(); a pattern ending exactly at the end is not found.
 std::optional<std::size_t> findInBuffer(std::span<const unsigned char> bytes, std::string_view pattern);
 
+namespace crc {
 // Result of fileCRC32 when the file's buffer cannot be had.
-inline constexpr std::uint32_t kCrcNoMemory = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kNoMemory = 0xFFFFFFFFu;
+} // namespace crc
 
-// CRC-32 of the whole file; 0 when it cannot be read or is empty, kCrcNoMemory
+// CRC-32 of the whole file; 0 when it cannot be read or is empty, crc::kNoMemory
 // when memory runs out.
 std::uint32_t fileCRC32(const std::string& path);
 
@@ -37,9 +41,11 @@ int checkFileCRC32(const std::string& path, std::uint32_t& stored, std::uint32_t
 // or not at all. 0 stamped, -1 on any failure (nothing written).
 int stampFileCRC32(const std::string& path);
 
+namespace crc {
 // Limits of fileVersionDate's texts, in characters.
 inline constexpr std::size_t kVersionTextMax = 31;
 inline constexpr std::size_t kFileNameTextMax = 127;
+} // namespace crc
 
 // Each text given is emptied, then filled: version from the file's version
 // record ("n/a" when it has none), date "DD-MM-YYYY" and time "HH:MM" of its
@@ -50,17 +56,19 @@ int fileVersionDate(const std::string& path, std::string* version, std::string* 
 
 // Result of a file search: the directories searched and which were tried.
 struct PathList;
+namespace crc {
 struct PathListDeleter {
     void operator()(PathList* list) const;
 };
 using PathListPtr = std::unique_ptr<PathList, PathListDeleter>;
+} // namespace crc
 
 // Looks for fileName in startDir (when given and not empty), then along the
 // machine-wide search path, in order. When found, fullPath holds its path and
 // the list is returned, from which findNextOnPath goes on; otherwise none.
-PathListPtr findFileOnPath(std::string_view startDir, std::string_view fileName, std::string& fullPath);
+crc::PathListPtr findFileOnPath(std::string_view startDir, std::string_view fileName, std::string& fullPath);
 // Tries the next directories of the list not tried yet: 1 found (fullPath set),
 // 0 no further directory (fullPath empty).
 int findNextOnPath(PathList* list, std::string_view fileName, std::string& fullPath);
 // Releases the list (none allowed).
-void freePathList(PathListPtr& list);
+void freePathList(crc::PathListPtr& list);

@@ -162,7 +162,7 @@ std::uint32_t fileCRC32(const std::string& path)
     case ReadStatus::ok:
         return calcCRC32(file.bytes());
     case ReadStatus::noMemory:
-        return kCrcNoMemory;
+        return crc::kNoMemory;
     case ReadStatus::unreadable:
         break;
     }
@@ -181,8 +181,8 @@ int checkFileCRC32(const std::string& path, std::uint32_t& stored, std::uint32_t
         *fileCrc = calcCRC32(bytes);
 
     int result = -1;
-    if (const auto marker = findInBuffer(bytes, kCrcMarker)) {
-        const std::size_t first = *marker + kCrcMarker.size();
+    if (const auto marker = findInBuffer(bytes, crc::kMarker)) {
+        const std::size_t first = *marker + crc::kMarker.size();
         const StoredValue value = readStored(bytes, first);
         stored = value.value;
         // The checksum was computed with its digits as '0'.
@@ -205,20 +205,20 @@ int stampFileCRC32(const std::string& path)
     if (!file.complete)
         return -1;
     const auto bytes = file.bytes();
-    const auto marker = findInBuffer(bytes, kCrcMarker);
+    const auto marker = findInBuffer(bytes, crc::kMarker);
     if (!marker)
         return -1;
     // The digits and their zero byte must lie inside the file: stamping never
     // lengthens it.
-    const std::size_t field = *marker + kCrcMarker.size();
-    if (bytes.size() - field < kCrcFieldSize)
+    const std::size_t field = *marker + crc::kMarker.size();
+    if (bytes.size() - field < crc::kFieldSize)
         return -1;
 
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(field), kCrcDigits, '0');
-    bytes[field + kCrcDigits] = 0;
-    char digits[kCrcFieldSize];
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(field), crc::kDigits, '0');
+    bytes[field + crc::kDigits] = 0;
+    char digits[crc::kFieldSize];
     std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(calcCRC32(bytes)));
-    std::copy_n(digits, kCrcFieldSize, bytes.begin() + static_cast<std::ptrdiff_t>(field));
+    std::copy_n(digits, crc::kFieldSize, bytes.begin() + static_cast<std::ptrdiff_t>(field));
 
     // A file this process may not write is not replaced, even where its folder
     // would allow it.

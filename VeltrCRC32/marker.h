@@ -5,8 +5,12 @@
 
 #include <string_view>
 
-inline constexpr std::string_view kCrcMarker{"\xC2\xF1\xF2\xF0\xEE\xE5\xED\xED\xFB\xE9"
-                                             "CRC32="};
+namespace crc {
+
+inline constexpr std::string_view kMarker{"\xC2\xF1\xF2\xF0\xEE\xE5\xED\xED\xFB\xE9"
+                                          "CRC32="};
 // Digits and the zero byte that follow the marker.
-inline constexpr std::size_t kCrcDigits = 8;
-inline constexpr std::size_t kCrcFieldSize = kCrcDigits + 1;
+inline constexpr std::size_t kDigits = 8;
+inline constexpr std::size_t kFieldSize = kDigits + 1;
+
+} // namespace crc

@@ -59,15 +59,15 @@ struct PathList {
     }
 };
 
-void PathListDeleter::operator()(PathList* list) const
+void crc::PathListDeleter::operator()(PathList* list) const
 {
     delete list;
 }
 
-PathListPtr findFileOnPath(std::string_view startDir, std::string_view fileName, std::string& fullPath)
+crc::PathListPtr findFileOnPath(std::string_view startDir, std::string_view fileName, std::string& fullPath)
 {
     fullPath.clear();
-    PathListPtr list(new PathList);
+    crc::PathListPtr list(new PathList);
 
     // A starting folder too long for the buffer is left out rather than cut:
     // a cut folder name names another folder.
@@ -109,7 +109,7 @@ int findNextOnPath(PathList* list, std::string_view fileName, std::string& fullP
     return 0;
 }
 
-void freePathList(PathListPtr& list)
+void freePathList(crc::PathListPtr& list)
 {
     list.reset();
 }

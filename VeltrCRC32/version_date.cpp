@@ -39,7 +39,7 @@ std::string versionText(const std::string& path)
     const auto version = platform::versionValue(path, key);
     if (!version)
         return std::string(kNoVersion);
-    return cutCharacters(*version, kVersionTextMax);
+    return cutCharacters(*version, crc::kVersionTextMax);
 }
 
 } // namespace
@@ -55,7 +55,7 @@ int fileVersionDate(const std::string& path, std::string* version, std::string* 
         const auto slash = path.find_last_of(platform::kFolderSeparators);
         *fileName = cutCharacters(slash == std::string::npos ? std::string_view(path)
                                                              : std::string_view(path).substr(slash + 1),
-                                  kFileNameTextMax);
+                                  crc::kFileNameTextMax);
     }
 
     if (date || time) {

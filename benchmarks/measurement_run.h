@@ -9,7 +9,7 @@
 #include "p_ksil2/app.h"
 #include "p_ksil2/charts/program_charts.h"
 #include "p_ksil2/chart_link.h"
-#include "p_ksil2/globals.h"
+#include "p_ksil2/entry.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/run_paint.h"
 #include "platform/clock.h"

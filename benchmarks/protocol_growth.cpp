@@ -10,7 +10,7 @@
 // the cost measured is CPU time of this process.
 #include "p_ksil2/app_state.h"
 #include "p_ksil2/callbacks.h"
-#include "p_ksil2/globals.h"
+#include "p_ksil2/entry.h"
 #include "p_ksil2/p_ksil2.h"
 #include "p_ksil2/protocol.h"
 #include "platform/clock.h"

@@ -2,7 +2,6 @@
 add_library(ksil_options INTERFACE)
 target_compile_options(ksil_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wno-unused-parameter>)
-target_include_directories(ksil_options INTERFACE ${PROJECT_SOURCE_DIR})
 
 # The Qt backend and the program built on it; a cross build for Windows has no Qt.
 option(KSIL_QT "Build the Qt backend, the panel program and their tests" ON)

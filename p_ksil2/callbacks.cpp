@@ -60,7 +60,7 @@ void selectMultimeter()
     // As for the carrier choice: with a selection dialog waiting, a search
     // started now would find the dialog taken, pass over every family that
     // asks, and open the HP 3458A, which is not asked for.
-    if (selectionWaiting())
+    if (si::selectionWaiting())
         return;
     findMultimeter();
     showMeterControls();

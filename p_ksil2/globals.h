@@ -2,17 +2,12 @@
 #pragma once
 
 #include "drivers/tvksil2.h"
+#include "p_ksil2/entry.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-// Panel handles (the tab pages CP, PP and PP5 hold their page handles).
-extern int hABOUT, hST, hDP, hCP, hPP, hPP5, hTP, hCHLP, hHI, hMP;
-extern int hMenuBar; // menu bar on MP
-extern int hTab;     // tab control that replaced MP's CANVAS
-
-extern ViSession mvi;          // module session, 0 = none
 extern ViSession baseSession;  // carrier session, 0 = none
 extern std::int32_t moduleModel;                 // 64, 79, or 0 when none is open
 extern std::array<std::int32_t, kMezzaninePositions> moduleTypes; // model code at positions 1..4, 0 = empty
@@ -26,7 +21,3 @@ extern char instrumentRevision[256];
 
 inline constexpr const char* kProgramVersion = KSIL_PROGRAM_VERSION; // the project version in CMake
 inline constexpr const char* kResourceFile = "p_ksil2.uir";
-
-// Folder the resource is loaded from (the program's own folder unless set).
-std::string resourcePath();
-void setResourceDir(const std::string& dir);

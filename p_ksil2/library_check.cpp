@@ -32,7 +32,7 @@ void checkMathLibrary()
     checkedCrc.clear();
     const std::string workingDir = platform::workingFolder();
     std::string path;
-    PathListPtr found = findFileOnPath(workingDir, kMathLibraryFile, path);
+    crc::PathListPtr found = findFileOnPath(workingDir, kMathLibraryFile, path);
     if (!found)
         return; // not installed here: CERT_MSG keeps what it shows
 

@@ -9,7 +9,7 @@ void resetProgramState()
     resetGlobals();
     msgpForget();
     resetProtocolState();
-    forgetSelection();
-    forgetBaseDriver();
+    si::forgetSelection();
+    si::forgetBaseDriver();
     gauge::unbindAll();
 }

@@ -122,7 +122,7 @@ void reselectInstrument()
     // A choice already waiting (the menu chosen again while the dialog is up)
     // is not started twice: its dialog comes to the front and the sessions
     // stay as the waiting choice will leave them.
-    if (selectionWaiting())
+    if (si::selectionWaiting())
         return;
     closeSessions(false);
     selectInstrument();

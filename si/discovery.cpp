@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-std::array<InstrInfo, kInstrTableSize> instrTable{};
+std::array<InstrInfo, si::kInstrTableSize> instrTable{};
 
 namespace {
 
@@ -61,7 +61,7 @@ bool vxiBranch(const platform::VisaApi& visa, ViSession vi, const char* rsrc, In
     if (visa.viGetAttribute(vi, VI_ATTR_MANF_ID, &manf) < 0)
         manf = 0;
     rec.Slot = static_cast<ViUInt16>(slot);
-    formatInto(rec.Address, "%s", rsrc);
+    si::formatInto(rec.Address, "%s", rsrc);
     visa.viGetAttribute(vi, VI_ATTR_MAINFRAME_LA, &rec.CrateLA);
     visa.viGetAttribute(vi, VI_ATTR_VXI_LA, &rec.LA);
     ViUInt16 model = 0;
@@ -72,15 +72,15 @@ bool vxiBranch(const platform::VisaApi& visa, ViSession vi, const char* rsrc, In
     if (manf == kCarrierManufacturer) {
         for (const auto& f : si::kCarrierFormats) {
             if (f.model == rec.ModelCode) {
-                formatInto(rec.Descr, f.descr, crate, rec.Slot, rec.Address);
-                rec.Kind = KIND_CARRIER;
+                si::formatInto(rec.Descr, f.descr, crate, rec.Slot, rec.Address);
+                rec.Kind = si::KIND_CARRIER;
                 return true;
             }
         }
     }
-    formatInto(rec.Descr, si::kOtherVxiFormat, static_cast<unsigned>(rec.ModelCode), crate, rec.Slot,
+    si::formatInto(rec.Descr, si::kOtherVxiFormat, static_cast<unsigned>(rec.ModelCode), crate, rec.Slot,
                rec.Address);
-    rec.Kind = KIND_OTHER;
+    rec.Kind = si::KIND_OTHER;
     return true;
 }
 
@@ -90,14 +90,14 @@ bool chassisBranch(const platform::VisaApi& visa, ViSession vi, const char* rsrc
 {
     if (visa.viLock(vi, VI_EXCLUSIVE_LOCK, si::kLockTimeoutMs, nullptr, nullptr) < 0)
         return false;
-    formatInto(rec.Address, "%s", rsrc);
+    si::formatInto(rec.Address, "%s", rsrc);
     std::array<char, kScratchSize> scratch{};
     ViInt32 size = static_cast<ViInt32>(scratch.size());
     // Bounded read: a longer reply is cut to the buffer, never written past it.
     const ViStatus st = visa.viQueryf(vi, si::kIdnQuery, "%#t", &size, scratch.data());
     visa.viUnlock(vi);
     scratch.back() = '\0';
-    if (st < 0 || !parseChassisIdn(std::string_view(scratch.data()), rec))
+    if (st < 0 || !si::parseChassisIdn(std::string_view(scratch.data()), rec))
         return false;
 
     if (intf == VI_INTF_TCPIP) {
@@ -105,15 +105,15 @@ bool chassisBranch(const platform::VisaApi& visa, ViSession vi, const char* rsrc
         if (visa.viGetAttribute(vi, VI_ATTR_TCPIP_ADDR, scratch.data()) < 0)
             scratch[0] = '\0';
         scratch.back() = '\0';
-        formatInto(rec.Descr, si::kLxiFormat, scratch.data(), rec.Serial);
+        si::formatInto(rec.Descr, si::kLxiFormat, scratch.data(), rec.Serial);
     } else {
-        formatInto(rec.Descr, si::kUsbFormat, rec.Serial);
+        si::formatInto(rec.Descr, si::kUsbFormat, rec.Serial);
     }
     rec.ModelCode = kChassisModelCode;
     rec.Slot = si::kChassisSlotLA;
     rec.LA = static_cast<ViInt16>(si::kChassisSlotLA);
     rec.CrateLA = 0;
-    rec.Kind = KIND_CARRIER;
+    rec.Kind = si::KIND_CARRIER;
     return true;
 }
 
@@ -140,7 +140,7 @@ int loadBaseDriver()
     return 0;
 }
 
-void forgetBaseDriver()
+void si::forgetBaseDriver()
 {
     baseDriver = BaseDriver{};
 }
@@ -166,8 +166,8 @@ int findMezonins(std::span<InstrInfo> list)
         rec = carrier;
         rec.ModelCode = static_cast<ViUInt16>(model);
         rec.Meznum = pos;
-        rec.Kind = KIND_MEZZANINE;
-        formatInto(rec.Descr, si::kMezzanineFormat, carrier.Descr, static_cast<int>(pos),
+        rec.Kind = si::KIND_MEZZANINE;
+        si::formatInto(rec.Descr, si::kMezzanineFormat, carrier.Descr, static_cast<int>(pos),
                    static_cast<unsigned>(static_cast<ViUInt16>(model)));
         ++written;
     }
@@ -194,7 +194,7 @@ ViStatus findInstruments()
 
     std::vector<InstrInfo> work;
     try {
-        work.assign(kInstrTableSize, InstrInfo{});
+        work.assign(si::kInstrTableSize, InstrInfo{});
     } catch (const std::bad_alloc&) {
         return VI_ERROR_ALLOC;
     }
@@ -218,7 +218,7 @@ ViStatus findInstruments()
 
             if (added) {
                 ++used;
-                if (rec.Kind == KIND_CARRIER)
+                if (rec.Kind == si::KIND_CARRIER)
                     used += static_cast<std::size_t>(
                         findMezonins(std::span<InstrInfo>(work).subspan(used - 1)));
             } else {

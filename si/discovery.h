@@ -23,10 +23,12 @@ struct InstrInfo {
     char Firmware[34];
 };
 
+namespace si {
 inline constexpr int kInstrTableSize = 256;
 inline constexpr ViInt16 KIND_CARRIER = 0, KIND_MEZZANINE = 1, KIND_OTHER = 2;
+} // namespace si
 
-extern std::array<InstrInfo, kInstrTableSize> instrTable;
+extern std::array<InstrInfo, si::kInstrTableSize> instrTable;
 
 // Runs one scan; returns the number of records published, or a negative VISA status.
 ViStatus findInstruments();
@@ -38,6 +40,8 @@ int loadBaseDriver();
 // many it wrote (never more than list.size() - 1; 0 when the driver is unusable).
 int findMezonins(std::span<InstrInfo> list);
 
+namespace si {
+
 // --- text helpers of the scan, exposed for unit tests -----------------------
 // Formats into a fixed field, cutting the text to fit without splitting a UTF-8
 // character; the field is always terminated.
@@ -45,3 +49,5 @@ void formatInto(std::span<char> field, const char* format, ...) __attribute__((f
 // Fills Serial and Firmware from a chassis identification reply. Returns false
 // (and changes nothing) when the reply is not one of our chassis.
 bool parseChassisIdn(std::string_view reply, InstrInfo& record);
+
+} // namespace si

@@ -4,6 +4,8 @@
 // carrier driver once and keeps its dialog for the whole run.
 #pragma once
 
+namespace si {
+
 // Forgets the dialog without touching the toolkit (a new toolkit run knows no
 // panel of the old one), which is then built anew.
 void forgetSelection();
@@ -11,3 +13,5 @@ void forgetSelection();
 // Forgets the carrier-driver binding, so that the next loadBaseDriver binds
 // again (and can be made to fail by hiding the library).
 void forgetBaseDriver();
+
+} // namespace si

@@ -38,7 +38,7 @@ bool takeSelection()
     int value = -1;
     if (index < 0 || tk::listItemValue(panel, listCtrl, index, value) < 0)
         return false;
-    if (value < 0 || value >= kInstrTableSize)
+    if (value < 0 || value >= si::kInstrTableSize)
         return false;
     selectedInstr = &instrTable[static_cast<std::size_t>(value)];
     return true;
@@ -115,7 +115,7 @@ int fillList(Offered offered)
 {
     tk::clearList(panel, listCtrl);
     int n = 0;
-    for (int i = 0; i < kInstrTableSize; ++i) {
+    for (int i = 0; i < si::kInstrTableSize; ++i) {
         const InstrInfo& e = instrTable[static_cast<std::size_t>(i)];
         if (e.ModelCode != 0 && offered(e)) {
             tk::insertListItem(panel, listCtrl, -1, itemLabel(e), i);
@@ -127,7 +127,7 @@ int fillList(Offered offered)
 
 int fillBaseList()
 {
-    return fillList([](const InstrInfo& e) { return e.Kind == KIND_CARRIER; });
+    return fillList([](const InstrInfo& e) { return e.Kind == si::KIND_CARRIER; });
 }
 
 int fillModelList(int modelCode)
@@ -188,12 +188,12 @@ InstrInfo* selByModel(const char* title, int modelCode)
     return runDialog();
 }
 
-bool selectionWaiting()
+bool si::selectionWaiting()
 {
     return alreadyWaiting();
 }
 
-void forgetSelection()
+void si::forgetSelection()
 {
     panel = 0;
     okCtrl = cancelCtrl = listCtrl = 0;
@@ -201,7 +201,7 @@ void forgetSelection()
     waiting = false;
 }
 
-int selectionPanel() { return panel; }
-int selectionListCtrl() { return listCtrl; }
-int selectionOkCtrl() { return okCtrl; }
-int selectionCancelCtrl() { return cancelCtrl; }
+int si::selectionPanel() { return panel; }
+int si::selectionListCtrl() { return listCtrl; }
+int si::selectionOkCtrl() { return okCtrl; }
+int si::selectionCancelCtrl() { return cancelCtrl; }

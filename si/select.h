@@ -10,6 +10,8 @@ InstrInfo* selBase(const char* title);
 // Offers the entries of one model code; returns the chosen entry or nullptr.
 InstrInfo* selByModel(const char* title, int modelCode);
 
+namespace si {
+
 // True while a caller waits on the dialog; the dialog is then brought to the front.
 bool selectionWaiting();
 
@@ -18,3 +20,5 @@ int selectionPanel();
 int selectionListCtrl();
 int selectionOkCtrl();
 int selectionCancelCtrl();
+
+} // namespace si

@@ -21,7 +21,7 @@ void copyField(std::span<char> field, std::string_view text)
 
 } // namespace
 
-void formatInto(std::span<char> field, const char* format, ...)
+void si::formatInto(std::span<char> field, const char* format, ...)
 {
     if (field.empty())
         return;
@@ -39,7 +39,7 @@ void formatInto(std::span<char> field, const char* format, ...)
     }
 }
 
-bool parseChassisIdn(std::string_view reply, InstrInfo& record)
+bool si::parseChassisIdn(std::string_view reply, InstrInfo& record)
 {
     const std::string_view prefix = kChassisIdnPrefix;
     if (reply.substr(0, prefix.size()) != prefix)

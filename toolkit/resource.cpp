@@ -285,13 +285,121 @@ int color(const json& j, const char* key, int fallback, const std::string& at)
     return static_cast<int>(integer(j, key, fallback, 0, kMaxColor, at));
 }
 
-model::Control readControl(const json& j, const std::string& where)
+// The function registered under a resource's callback name; a name nobody
+// registered fails the load.
+tk::CtrlCallback registeredCallback(const std::string& name, const std::string& at)
 {
-    model::Control c;
-    c.id = static_cast<int>(integer(j, "id", 0, 0, kIntMax, where + ": a control"));
-    const std::string at = where + ": control " + std::to_string(c.id);
-    if (c.id < 1)
-        throw LoadError{where + ": a control has no id"};
+    auto& reg = ctrlCallbacks();
+    auto it = reg.find(name);
+    if (it == reg.end())
+        throw LoadError{at + ": callback " + quotedText(name) + " is not registered"};
+    return it->second;
+}
+
+// The fields of one kind of control, read after those every control has
+// (the data type among them). Each reader takes its kind's fields in the
+// order the checks report them.
+
+void readNumeric(model::Control& c, const json& j, const std::string& at)
+{
+    if (c.type == DataType::None || c.type == DataType::String)
+        c.type = DataType::Double;
+    c.step = number(j, "step", 1.0, at);
+    if (j.contains("min") || j.contains("max")) {
+        c.hasLimits = true;
+        c.minValue = number(j, "min", -1e300, at);
+        c.maxValue = number(j, "max", 1e300, at);
+    }
+    c.num = coerce(c, number(j, "value", 0.0, at));
+}
+
+// A string or a text message: one line of text.
+void readText(model::Control& c, const json& j, const std::string& at)
+{
+    c.type = DataType::String;
+    c.text = text(j, "value", "", at);
+}
+
+void readTextBox(model::Control& c, const json& j, const std::string& at)
+{
+    c.type = DataType::String;
+    const std::string value = text(j, "value", "", at);
+    if (!value.empty())
+        c.lines = splitLines(value);
+    c.visibleLines = visibleLinesFor(c.height);
+}
+
+// A toggle or an LED: on or off.
+void readOnOff(model::Control& c, const json& j, const std::string& at)
+{
+    c.num = number(j, "value", 0.0, at) != 0.0 ? 1.0 : 0.0;
+}
+
+// A list box, a ring or a binary switch: labelled values, one of them current.
+void readItems(model::Control& c, const json& j, const std::string& at)
+{
+    if (c.type == DataType::None)
+        c.type = DataType::Int32;
+    for (const auto& item : list(j, "items", at)) {
+        const std::string itemAt = at + ": item " + std::to_string(c.items.size());
+        checkKeys(item, itemAt, {"label", "value"});
+        c.items.push_back({text(item, "label", "", itemAt),
+                           static_cast<int>(integer(item, "value", 0, kIntMin, kIntMax, itemAt))});
+    }
+    if (c.kind == Kind::BinarySwitch && c.items.size() != 2)
+        throw LoadError{at + ": a binary switch needs two items"};
+    c.index = c.items.empty() ? -1 : static_cast<int>(integer(j, "index", 0, kIntMin, kIntMax, at));
+    if (c.index >= static_cast<int>(c.items.size()) || (!c.items.empty() && c.index < 0))
+        throw LoadError{at + ": item index out of range"};
+    if (c.index >= 0)
+        c.num = c.items[static_cast<size_t>(c.index)].value;
+}
+
+void readTable(model::Control& c, const json& j, const std::string& at)
+{
+    c.cornerLabel = text(j, "corner", "", at);
+    for (const auto& col : list(j, "columns", at)) {
+        const std::string colAt = at + ": column " + std::to_string(c.columns.size() + 1);
+        checkKeys(col, colAt, {"label", "type", "precision"});
+        model::Column column;
+        column.label = text(col, "label", "", colAt);
+        const std::string t = text(col, "type", "double", colAt);
+        if (t != "double" && t != "string")
+            throw LoadError{at + ": column type " + quotedText(t) + " is neither double nor string"};
+        column.type = t == "string" ? DataType::String : DataType::Double;
+        column.precision = static_cast<int>(integer(col, "precision", -1, -1, kMaxPrecision, colAt));
+        c.columns.push_back(column);
+    }
+    for (const auto& label : list(j, "rows", at)) {
+        if (!label.is_string())
+            throw LoadError{at + ": row labels must be texts"};
+        c.rowLabels.push_back(label.get<std::string>());
+    }
+    // Rows are added at run time; a resource that starts with more than this is broken.
+    constexpr int kMaxRowsAtLoad = 10000;
+    const auto numRows = integer(j, "numRows", 0, 0, kMaxRowsAtLoad, at, "number of rows");
+    if (c.rowLabels.size() > static_cast<size_t>(kMaxRowsAtLoad))
+        throw LoadError{at + ": number of rows " + std::to_string(c.rowLabels.size()) + " out of range 0.."
+                        + std::to_string(kMaxRowsAtLoad)};
+    const size_t n = c.rowLabels.empty() ? static_cast<size_t>(numRows) : c.rowLabels.size();
+    // Every cell is an item of the table's widget: a table far wider or
+    // larger than anyone reads would take the memory and the time of the
+    // whole program to show.
+    constexpr size_t kMaxColumns = 100;
+    constexpr size_t kMaxCellsAtLoad = 100000;
+    if (c.columns.size() > kMaxColumns)
+        throw LoadError{at + ": number of columns " + std::to_string(c.columns.size()) + " out of range 0.."
+                        + std::to_string(kMaxColumns)};
+    if (n * c.columns.size() > kMaxCellsAtLoad)
+        throw LoadError{at + ": " + std::to_string(n) + " rows of " + std::to_string(c.columns.size())
+                        + " columns are more than " + std::to_string(kMaxCellsAtLoad) + " cells"};
+    c.cells.assign(n, std::vector<model::Cell>(c.columns.size()));
+    c.firstVisibleLine = 1;
+}
+
+// What every control has besides its id: name, kind, place, flags, colours and data type.
+void readCommon(model::Control& c, const json& j, const std::string& at)
+{
     checkKeys(j, at,
               {"id", "name", "kind", "label", "top", "left", "height", "width", "callback", "hidden", "dimmed",
                "indicator", "monospace", "textColor", "color", "type", "value", "min", "max", "step", "items",
@@ -324,108 +432,45 @@ model::Control readControl(const json& j, const std::string& where)
     const std::string typeName = text(j, "type", "", at);
     if (!typeName.empty() && !typeByName(typeName, c.type))
         throw LoadError{at + " has unknown data type " + quotedText(typeName)};
+}
 
+model::Control readControl(const json& j, const std::string& where)
+{
+    model::Control c;
+    c.id = static_cast<int>(integer(j, "id", 0, 0, kIntMax, where + ": a control"));
+    const std::string at = where + ": control " + std::to_string(c.id);
+    if (c.id < 1)
+        throw LoadError{where + ": a control has no id"};
+    readCommon(c, j, at);
     switch (c.kind) {
     case Kind::Numeric:
-        if (c.type == DataType::None || c.type == DataType::String)
-            c.type = DataType::Double;
-        c.step = number(j, "step", 1.0, at);
-        if (j.contains("min") || j.contains("max")) {
-            c.hasLimits = true;
-            c.minValue = number(j, "min", -1e300, at);
-            c.maxValue = number(j, "max", 1e300, at);
-        }
-        c.num = coerce(c, number(j, "value", 0.0, at));
+        readNumeric(c, j, at);
         break;
     case Kind::String:
     case Kind::TextMessage:
-        c.type = DataType::String;
-        c.text = text(j, "value", "", at);
+        readText(c, j, at);
         break;
-    case Kind::TextBox: {
-        c.type = DataType::String;
-        const std::string value = text(j, "value", "", at);
-        if (!value.empty())
-            c.lines = splitLines(value);
-        c.visibleLines = visibleLinesFor(c.height);
+    case Kind::TextBox:
+        readTextBox(c, j, at);
         break;
-    }
     case Kind::Toggle:
     case Kind::Led:
-        c.num = number(j, "value", 0.0, at) != 0.0 ? 1.0 : 0.0;
+        readOnOff(c, j, at);
         break;
     case Kind::ListBox:
     case Kind::Ring:
     case Kind::BinarySwitch:
-        if (c.type == DataType::None)
-            c.type = DataType::Int32;
-        for (const auto& item : list(j, "items", at)) {
-            const std::string itemAt = at + ": item " + std::to_string(c.items.size());
-            checkKeys(item, itemAt, {"label", "value"});
-            c.items.push_back({text(item, "label", "", itemAt),
-                               static_cast<int>(integer(item, "value", 0, kIntMin, kIntMax, itemAt))});
-        }
-        if (c.kind == Kind::BinarySwitch && c.items.size() != 2)
-            throw LoadError{at + ": a binary switch needs two items"};
-        c.index = c.items.empty() ? -1 : static_cast<int>(integer(j, "index", 0, kIntMin, kIntMax, at));
-        if (c.index >= static_cast<int>(c.items.size()) || (!c.items.empty() && c.index < 0))
-            throw LoadError{at + ": item index out of range"};
-        if (c.index >= 0)
-            c.num = c.items[static_cast<size_t>(c.index)].value;
+        readItems(c, j, at);
         break;
-    case Kind::Table: {
-        c.cornerLabel = text(j, "corner", "", at);
-        for (const auto& col : list(j, "columns", at)) {
-            const std::string colAt = at + ": column " + std::to_string(c.columns.size() + 1);
-            checkKeys(col, colAt, {"label", "type", "precision"});
-            model::Column column;
-            column.label = text(col, "label", "", colAt);
-            const std::string t = text(col, "type", "double", colAt);
-            if (t != "double" && t != "string")
-                throw LoadError{at + ": column type " + quotedText(t) + " is neither double nor string"};
-            column.type = t == "string" ? DataType::String : DataType::Double;
-            column.precision = static_cast<int>(integer(col, "precision", -1, -1, kMaxPrecision, colAt));
-            c.columns.push_back(column);
-        }
-        for (const auto& label : list(j, "rows", at)) {
-            if (!label.is_string())
-                throw LoadError{at + ": row labels must be texts"};
-            c.rowLabels.push_back(label.get<std::string>());
-        }
-        // Rows are added at run time; a resource that starts with more than this is broken.
-        constexpr int kMaxRowsAtLoad = 10000;
-        const auto numRows = integer(j, "numRows", 0, 0, kMaxRowsAtLoad, at, "number of rows");
-        if (c.rowLabels.size() > static_cast<size_t>(kMaxRowsAtLoad))
-            throw LoadError{at + ": number of rows " + std::to_string(c.rowLabels.size()) + " out of range 0.."
-                            + std::to_string(kMaxRowsAtLoad)};
-        const size_t n = c.rowLabels.empty() ? static_cast<size_t>(numRows) : c.rowLabels.size();
-        // Every cell is an item of the table's widget: a table far wider or
-        // larger than anyone reads would take the memory and the time of the
-        // whole program to show.
-        constexpr size_t kMaxColumns = 100;
-        constexpr size_t kMaxCellsAtLoad = 100000;
-        if (c.columns.size() > kMaxColumns)
-            throw LoadError{at + ": number of columns " + std::to_string(c.columns.size()) + " out of range 0.."
-                            + std::to_string(kMaxColumns)};
-        if (n * c.columns.size() > kMaxCellsAtLoad)
-            throw LoadError{at + ": " + std::to_string(n) + " rows of " + std::to_string(c.columns.size())
-                            + " columns are more than " + std::to_string(kMaxCellsAtLoad) + " cells"};
-        c.cells.assign(n, std::vector<model::Cell>(c.columns.size()));
-        c.firstVisibleLine = 1;
+    case Kind::Table:
+        readTable(c, j, at);
+        break;
+    default: // commands, decorations, pictures and canvases have no fields of their own
         break;
     }
-    default:
-        break;
-    }
-
     c.callbackName = text(j, "callback", "", at);
-    if (!c.callbackName.empty()) {
-        auto& reg = ctrlCallbacks();
-        auto it = reg.find(c.callbackName);
-        if (it == reg.end())
-            throw LoadError{at + ": callback " + quotedText(c.callbackName) + " is not registered"};
-        c.callback = it->second;
-    }
+    if (!c.callbackName.empty())
+        c.callback = registeredCallback(c.callbackName, at);
     return c;
 }
 
@@ -466,13 +511,8 @@ std::unique_ptr<model::Panel> buildPanel(const json& doc, int resourceId)
     p->fontFamily = text(*j, "font", "", where);
     p->backColor = color(*j, "backColor", p->backColor, where);
     p->callbackName = text(*j, "callback", "", where);
-    if (!p->callbackName.empty()) {
-        auto& reg = ctrlCallbacks();
-        auto it = reg.find(p->callbackName);
-        if (it == reg.end())
-            throw LoadError{where + ": callback " + quotedText(p->callbackName) + " is not registered"};
-        p->callback = it->second;
-    }
+    if (!p->callbackName.empty())
+        p->callback = registeredCallback(p->callbackName, where);
     for (const auto& cj : list(*j, "controls", where)) {
         model::Control c = readControl(cj, where);
         if (findControl(*p, c.id))

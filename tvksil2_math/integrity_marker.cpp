@@ -9,11 +9,11 @@ namespace {
 
 constexpr auto markerField()
 {
-    std::array<char, kCrcMarker.size() + kCrcFieldSize> field{};
+    std::array<char, crc::kMarker.size() + crc::kFieldSize> field{};
     std::size_t i = 0;
-    for (char c : kCrcMarker)
+    for (char c : crc::kMarker)
         field[i++] = c;
-    for (std::size_t k = 0; k < kCrcDigits; ++k)
+    for (std::size_t k = 0; k < crc::kDigits; ++k)
         field[i++] = '0';
     return field;
 }

@@ -33,8 +33,8 @@ TEST(Crc32, CheckValueAndPatternSearch)
     EXPECT_FALSE(findInBuffer(bytesOf("AB"), "ABC"));
     EXPECT_FALSE(findInBuffer(bytesOf("ABC"), "ABC"));
     // The marker is Windows-1251 bytes; its UTF-8 spelling is something else.
-    EXPECT_FALSE(findInBuffer(bytesOf("ВстроенныйCRC32=00000000"), kCrcMarker));
-    EXPECT_EQ(findInBuffer(bytesOf(marker() + "00000000"), kCrcMarker), 0u);
+    EXPECT_FALSE(findInBuffer(bytesOf("ВстроенныйCRC32=00000000"), crc::kMarker));
+    EXPECT_EQ(findInBuffer(bytesOf(marker() + "00000000"), crc::kMarker), 0u);
 }
 
 TEST(Crc32, WholeFilesAgreeWithZlib)

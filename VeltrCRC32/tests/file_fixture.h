@@ -17,7 +17,7 @@
 
 inline std::string marker()
 {
-    return std::string(kCrcMarker);
+    return std::string(crc::kMarker);
 }
 
 #if !defined(_WIN32)

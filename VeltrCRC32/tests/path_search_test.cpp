@@ -42,7 +42,7 @@ TEST_F(SearchFixture, StartingFolderFirstThenThePathInOrder)
     machinePath(a + S + b + F + S + c);
 
     std::string found;
-    PathListPtr list = findFileOnPath(start, kName, found);
+    crc::PathListPtr list = findFileOnPath(start, kName, found);
     ASSERT_TRUE(list);
     EXPECT_EQ(found, start + F + kName);
     // Going on from there: b (its trailing slash removed), then c, then nothing.

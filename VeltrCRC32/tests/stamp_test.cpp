@@ -54,9 +54,9 @@ TEST(Stamp, WritesOnlyTheDigitsAndTheirZeroByte)
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t at : changed(before, after)) {
         EXPECT_GE(at, head.size());
-        EXPECT_LT(at, head.size() + kCrcFieldSize);
+        EXPECT_LT(at, head.size() + crc::kFieldSize);
     }
-    EXPECT_EQ(after[head.size() + kCrcDigits], '\0');
+    EXPECT_EQ(after[head.size() + crc::kDigits], '\0');
 #if !defined(_WIN32)
     EXPECT_EQ(std::filesystem::status(file).permissions(), static_cast<std::filesystem::perms>(0751));
 #endif
@@ -66,7 +66,7 @@ TEST(Stamp, WritesOnlyTheDigitsAndTheirZeroByte)
     EXPECT_EQ(stored, computed);
     char digits[9];
     std::snprintf(digits, sizeof digits, "%08X", stored);
-    EXPECT_EQ(after.substr(head.size(), kCrcDigits), digits);
+    EXPECT_EQ(after.substr(head.size(), crc::kDigits), digits);
     // The stored checksum is the one with '0' digits, not that of the bytes as they are.
     EXPECT_NE(asRead, stored);
 
@@ -75,8 +75,8 @@ TEST(Stamp, WritesOnlyTheDigitsAndTheirZeroByte)
     EXPECT_EQ(readBytes(file), after);
 
     // Any other byte changed, or a digit changed, and the file no longer checks.
-    for (std::size_t at : {std::size_t{0}, head.size() - kCrcMarker.size() - 1, head.size() + kCrcDigits, after.size() - 1,
-                           head.size(), head.size() + 7}) {
+    for (std::size_t at : {std::size_t{0}, head.size() - crc::kMarker.size() - 1, head.size() + crc::kDigits,
+                           after.size() - 1, head.size(), head.size() + 7}) {
         std::string bad = after;
         bad[at] = static_cast<char>(bad[at] == '1' ? '2' : '1');
         EXPECT_EQ(check(dir.write("lib.so", bad)), 1) << at;
@@ -91,12 +91,12 @@ TEST(Stamp, OnlyTheFirstMarkerCounts)
     const std::string file = dir.write("two", first + second);
     ASSERT_EQ(stampFileCRC32(file), 0);
     const std::string after = readBytes(file);
-    EXPECT_EQ(after.substr(first.size() + kCrcFieldSize), second.substr(kCrcFieldSize));
+    EXPECT_EQ(after.substr(first.size() + crc::kFieldSize), second.substr(crc::kFieldSize));
     EXPECT_EQ(check(file), 0);
 
     // The second marker's digits are checksummed bytes like any other.
     std::string bad = after;
-    bad[after.rfind(marker()) + kCrcMarker.size()] = '9';
+    bad[after.rfind(marker()) + crc::kMarker.size()] = '9';
     EXPECT_EQ(check(dir.write("two", bad)), 1);
 }
 
@@ -108,7 +108,7 @@ TEST(Stamp, NeverLengthensTheFile)
     // Room for the digits and the zero byte and no more, or a little more
     // (well under 48 bytes after the marker): stamped, same length.
     for (std::size_t tail : {std::size_t{0}, std::size_t{20}}) {
-        const std::string before = head + std::string(kCrcFieldSize + tail, 'x');
+        const std::string before = head + std::string(crc::kFieldSize + tail, 'x');
         const std::string file = dir.write("near_end", before);
         ASSERT_EQ(stampFileCRC32(file), 0) << tail;
         EXPECT_EQ(readBytes(file).size(), before.size());
@@ -116,7 +116,7 @@ TEST(Stamp, NeverLengthensTheFile)
     }
 
     // Too little room, a marker at the very end, a file too short: refused, untouched.
-    for (const std::string& before : {head + "1234", head + std::string(kCrcDigits, '0'), head,
+    for (const std::string& before : {head + "1234", head + std::string(crc::kDigits, '0'), head,
                                       marker().substr(0, 19), noise(100, 5)}) {
         const std::string file = dir.write("refused", before);
         EXPECT_EQ(stampFileCRC32(file), -1) << before.size();

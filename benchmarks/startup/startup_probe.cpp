@@ -22,8 +22,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Show && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow() && selectionPanel() > 0 &&
-            tk::attr(selectionPanel(), 0, tk::Attr::Visible) > 0)
+            static_cast<QWidget*>(watched)->isWindow() && si::selectionPanel() > 0 &&
+            tk::attr(si::selectionPanel(), 0, tk::Attr::Visible) > 0)
             ::_exit(0);
         return false;
     }

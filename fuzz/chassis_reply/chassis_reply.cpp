@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memset(&record, 0x5A, sizeof record);
     InstrInfo before;
     std::memcpy(&before, &record, sizeof record);
-    if (!parseChassisIdn(reply, record)) {
+    if (!si::parseChassisIdn(reply, record)) {
         fuzz::check(std::memcmp(&before, &record, sizeof record) == 0, "a refused reply changes nothing");
         return 0;
     }

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t fieldSize = maxBytes + 1;
     std::vector<char> buffer(fieldSize + 16, '\x5A');
     const std::string terminated(text);
-    formatInto(std::span<char>(buffer.data() + 8, fieldSize), "%s|%s", terminated.c_str(), terminated.c_str());
+    si::formatInto(std::span<char>(buffer.data() + 8, fieldSize), "%s|%s", terminated.c_str(), terminated.c_str());
     for (std::size_t i = 0; i < 8; ++i)
         fuzz::check(buffer[i] == '\x5A' && buffer[8 + fieldSize + i] == '\x5A', "the field is not overrun");
     const char* field = buffer.data() + 8;

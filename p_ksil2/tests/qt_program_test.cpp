@@ -174,7 +174,7 @@ TEST(QtProgram, SelfTestPopupIsSeenWhileTheDriverWorks)
     Harness h{Bench::empty()};
     scene::add({scene::carrier(kCarrier, 5, {{1, 64}})});
     sim::mezzanine(kCarrier, 1)->selfTest.questions = {{7, "Замкните перемычку"}};
-    pressWhenShown(selectionPanel, selectionOkCtrl);
+    pressWhenShown(si::selectionPanel, si::selectionOkCtrl);
     acknowledgeNextMessage();
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);
@@ -224,7 +224,7 @@ TEST(QtProgram, AResistanceTypedOutsideItsRangeIsRefusedWithTheRange)
 {
     Harness h{Bench::empty()};
     scene::add({scene::carrier(kCarrier, 5, {{1, 64}})});
-    pressWhenShown(selectionPanel, selectionOkCtrl);
+    pressWhenShown(si::selectionPanel, si::selectionOkCtrl);
     acknowledgeNextMessage();
     ASSERT_EQ(h.startWithQt(), 0);
     ASSERT_NE(mvi, 0u);

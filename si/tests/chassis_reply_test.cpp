@@ -12,7 +12,7 @@ namespace {
 InstrInfo parsed(const std::string& reply, bool* ok = nullptr)
 {
     InstrInfo rec{};
-    const bool r = parseChassisIdn(reply, rec);
+    const bool r = si::parseChassisIdn(reply, rec);
     if (ok)
         *ok = r;
     return rec;
@@ -92,7 +92,7 @@ TEST(ChassisReply, OtherRepliesChangeNothing)
     for (const char* reply : {"", "VELTRONA,TVBAS", "OTHER,TVBASE,1,2", "veltrona,tvbase,1,2"}) {
         InstrInfo rec{};
         std::strcpy(rec.Serial, "keep");
-        EXPECT_FALSE(parseChassisIdn(reply, rec)) << reply;
+        EXPECT_FALSE(si::parseChassisIdn(reply, rec)) << reply;
         EXPECT_STREQ(rec.Serial, "keep");
     }
 }
@@ -100,15 +100,15 @@ TEST(ChassisReply, OtherRepliesChangeNothing)
 TEST(FixedField, CutsOnCharacterBoundary)
 {
     char field[10];
-    formatInto(field, "%s", "абвгдеж"); // 14 bytes: only four 2-byte letters fit in 9
+    si::formatInto(field, "%s", "абвгдеж"); // 14 bytes: only four 2-byte letters fit in 9
     EXPECT_STREQ(field, "абвг");
 
     char small[8];
     std::memset(small, 'x', sizeof small);
-    formatInto(small, "%s:%d", "ab", 123456);
+    si::formatInto(small, "%s:%d", "ab", 123456);
     EXPECT_STREQ(small, "ab:1234");
 
     char exact[6];
-    formatInto(exact, "%s", "12345");
+    si::formatInto(exact, "%s", "12345");
     EXPECT_STREQ(exact, "12345");
 }

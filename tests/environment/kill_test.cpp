@@ -196,7 +196,7 @@ std::string stampableContent()
     std::string content(1 << 20, '\0');
     for (char& c : content)
         c = static_cast<char>(random() & 0x7F);
-    const std::string field = std::string(kCrcMarker) + "00000000" + '\0';
+    const std::string field = std::string(crc::kMarker) + "00000000" + '\0';
     content.replace(content.size() / 2, field.size(), field);
     return content;
 }

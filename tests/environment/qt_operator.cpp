@@ -79,9 +79,9 @@ void answerWhatWaits()
 {
     if (tk::core::queued() != 0)
         return;
-    const int selection = selectionPanel();
+    const int selection = si::selectionPanel();
     if (selection > 0 && tk::attr(selection, 0, tk::Attr::Visible) > 0) {
-        tk::core::queue({tk::core::InputEvent::Type::DoubleClick, selection, selectionListCtrl(), 0, 0});
+        tk::core::queue({tk::core::InputEvent::Type::DoubleClick, selection, si::selectionListCtrl(), 0, 0});
         return;
     }
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {

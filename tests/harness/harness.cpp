@@ -194,7 +194,7 @@ namespace {
 
 bool selectionOpen()
 {
-    const int panel = selectionPanel();
+    const int panel = si::selectionPanel();
     return panel > 0 && tk::attr(panel, 0, tk::Attr::Visible) != 0;
 }
 
@@ -207,7 +207,7 @@ void Harness::chooseFromSelection(int index)
             ADD_FAILURE() << "chooseFromSelection(" << index << "): the selection dialog is not open";
             return;
         }
-        tk::headless::doubleClickItem(selectionPanel(), selectionListCtrl(), index);
+        tk::headless::doubleClickItem(si::selectionPanel(), si::selectionListCtrl(), index);
     });
 }
 
@@ -218,7 +218,7 @@ void Harness::cancelSelection()
             ADD_FAILURE() << "cancelSelection(): the selection dialog is not open";
             return;
         }
-        tk::headless::closeWindow(selectionPanel());
+        tk::headless::closeWindow(si::selectionPanel());
     });
 }
 

@@ -1,8 +1,8 @@
 // What the program hands to its history, read back from the harness's file:
 // the WRITE's backup and read-back when the flash will not be read, the runs
 // of manual and КСИЛ5 verification, and a history that cannot be used.
-#include "calibration_bench.h"
-#include "verify_bench.h"
+#include "tests/scenario/calibration_bench.h"
+#include "tests/scenario/verify_bench.h"
 
 #include "history/history.h"
 #include "p_ksil2/history_link.h"

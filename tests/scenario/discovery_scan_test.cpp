@@ -20,7 +20,7 @@ std::string s(const char* field) { return field; }
 int published()
 {
     int n = 0;
-    while (n < kInstrTableSize && instrTable[static_cast<std::size_t>(n)].ModelCode != 0)
+    while (n < si::kInstrTableSize && instrTable[static_cast<std::size_t>(n)].ModelCode != 0)
         ++n;
     return n;
 }
@@ -41,7 +41,7 @@ TEST(DiscoveryScan, VxiCarriersMezzaninesAndOtherInstruments)
     ASSERT_EQ(published(), 5);
 
     const InstrInfo& c = instrTable[0];
-    EXPECT_EQ(c.Kind, KIND_CARRIER); // the skipped resource after it changed nothing
+    EXPECT_EQ(c.Kind, si::KIND_CARRIER); // the skipped resource after it changed nothing
     EXPECT_EQ(s(c.Descr), "Н.М.  Л.А.крейта:0x10, слот:2\n(VXI0::2::INSTR)");
     EXPECT_EQ(s(c.Address), "VXI0::2::INSTR");
     EXPECT_EQ(c.ModelCode, 0x10D);
@@ -53,7 +53,7 @@ TEST(DiscoveryScan, VxiCarriersMezzaninesAndOtherInstruments)
         const InstrInfo& m = instrTable[static_cast<std::size_t>(i)];
         const int pos = i == 1 ? 1 : 3;
         const unsigned model = i == 1 ? 0x40 : 0x4F;
-        EXPECT_EQ(m.Kind, KIND_MEZZANINE);
+        EXPECT_EQ(m.Kind, si::KIND_MEZZANINE);
         EXPECT_EQ(m.Meznum, pos);
         EXPECT_EQ(m.ModelCode, model);
         EXPECT_EQ(s(m.Address), "VXI0::2::INSTR");
@@ -62,10 +62,10 @@ TEST(DiscoveryScan, VxiCarriersMezzaninesAndOtherInstruments)
     }
 
     const InstrInfo& other = instrTable[3];
-    EXPECT_EQ(other.Kind, KIND_OTHER);
+    EXPECT_EQ(other.Kind, si::KIND_OTHER);
     EXPECT_EQ(s(other.Descr), "Модель 0x10d Л.А.крейта:0x00, слот:4\n(VXI0::7::INSTR)");
 
-    EXPECT_EQ(instrTable[4].Kind, KIND_CARRIER);
+    EXPECT_EQ(instrTable[4].Kind, si::KIND_CARRIER);
     EXPECT_EQ(s(instrTable[4].Descr), "Н.М.М.  Л.А.крейта:0x00, слот:9\n(VXI0::9::INSTR)");
     EXPECT_EQ(instrTable[5].ModelCode, 0);
 
@@ -99,11 +99,11 @@ TEST(DiscoveryScan, ChassisRecognisedByTheirReply)
     EXPECT_EQ(lxi.Slot, 255);
     EXPECT_EQ(lxi.LA, 255);
     EXPECT_EQ(lxi.CrateLA, 0);
-    EXPECT_EQ(lxi.Kind, KIND_CARRIER);
+    EXPECT_EQ(lxi.Kind, si::KIND_CARRIER);
 
     EXPECT_EQ(s(instrTable[1].Descr), "Karvel, USB (№:55)");
     EXPECT_EQ(s(instrTable[1].Firmware), "n/a");
-    EXPECT_EQ(instrTable[2].Kind, KIND_MEZZANINE);
+    EXPECT_EQ(instrTable[2].Kind, si::KIND_MEZZANINE);
     EXPECT_EQ(s(instrTable[2].Descr), "Karvel, USB (№:55) мезонин N 2 модель 0x40");
     EXPECT_EQ(s(instrTable[3].Serial), longSerial.substr(0, 31));
     EXPECT_EQ(s(instrTable[3].Firmware), "n/a");
@@ -164,8 +164,8 @@ TEST(DiscoveryScan, MissingCarrierDriverListsCarriersAlone)
     platform::setLibraryDirs({});
 
     EXPECT_EQ(found, 2);
-    EXPECT_EQ(instrTable[0].Kind, KIND_CARRIER);
-    EXPECT_EQ(instrTable[1].Kind, KIND_OTHER);
+    EXPECT_EQ(instrTable[0].Kind, si::KIND_CARRIER);
+    EXPECT_EQ(instrTable[1].Kind, si::KIND_OTHER);
     EXPECT_EQ(sim::callCount("tvbase_init"), 0);
 
     EXPECT_EQ(loadBaseDriver(), 0); // bound again once the library is back
@@ -187,7 +187,7 @@ TEST(DiscoveryScan, FailuresOfVisaLeaveTheTable)
     sim::failCall("viFindNext", VI_ERROR_RSRC_NFOUND, 1, sim::callCount("viFindNext") + 1);
     EXPECT_EQ(findInstruments(), VI_ERROR_RSRC_NFOUND);
     EXPECT_EQ(published(), 4);
-    EXPECT_EQ(instrTable[0].Kind, KIND_CARRIER);
+    EXPECT_EQ(instrTable[0].Kind, si::KIND_CARRIER);
 
     sim::failCall("viOpenDefaultRM", VI_ERROR_ALLOC, 1, sim::callCount("viOpenDefaultRM") + 1);
     EXPECT_EQ(findInstruments(), VI_ERROR_ALLOC);
@@ -202,9 +202,9 @@ TEST(DiscoveryScan, MoreThanTheTableHoldsKeepsTheFirst256)
     // The 256th record is a carrier with no room left for its mezzanines.
     add({carrier("VXI0::1::INSTR", 1, {{1, 64}, {2, 64}}), vxi("VXI0::2::INSTR", 2, 0, kOtherMaker, 0x144)});
 
-    EXPECT_EQ(findInstruments(), kInstrTableSize);
-    EXPECT_EQ(published(), kInstrTableSize);
-    EXPECT_EQ(instrTable[255].Kind, KIND_CARRIER);
+    EXPECT_EQ(findInstruments(), si::kInstrTableSize);
+    EXPECT_EQ(published(), si::kInstrTableSize);
+    EXPECT_EQ(instrTable[255].Kind, si::KIND_CARRIER);
     EXPECT_EQ(s(instrTable[255].Address), "VXI0::1::INSTR");
     EXPECT_EQ(sim::journal("viOpen(").size(), 256u); // the scan stopped once the list was full
 }
@@ -225,7 +225,7 @@ TEST(DiscoveryScan, OverlongNamesAndModelCodeZeroAreNotPublished)
     EXPECT_EQ(findInstruments(), 3);
     ASSERT_EQ(published(), 3);
     EXPECT_EQ(s(instrTable[0].Address), "VXI0::2::INSTR");
-    EXPECT_EQ(instrTable[0].Kind, KIND_CARRIER);
+    EXPECT_EQ(instrTable[0].Kind, si::KIND_CARRIER);
     EXPECT_EQ(instrTable[1].Meznum, 2); // the fitted position that reports 0 is left out
     EXPECT_EQ(instrTable[1].ModelCode, 64);
     EXPECT_EQ(s(instrTable[2].Address), longest);

@@ -56,10 +56,10 @@ void respond(Run& r)
         return;
     tk::headless::respondWhenIdle([&r] { respond(r); });
     namespace hl = tk::headless;
-    if (const int sel = selectionPanel(); shown(sel)) {
-        if (r.selections < kMaxSelections && tk::numListItems(sel, selectionListCtrl()) > 0) {
+    if (const int sel = si::selectionPanel(); shown(sel)) {
+        if (r.selections < kMaxSelections && tk::numListItems(sel, si::selectionListCtrl()) > 0) {
             ++r.selections;
-            hl::doubleClickItem(sel, selectionListCtrl(), 0);
+            hl::doubleClickItem(sel, si::selectionListCtrl(), 0);
         } else {
             hl::closeWindow(sel);
         }

@@ -48,7 +48,7 @@ protected:
     {
         std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(f), {}};
-        const auto marker = bytes.find(kCrcMarker);
+        const auto marker = bytes.find(crc::kMarker);
         ASSERT_NE(marker, std::string::npos);
         const std::size_t at = marker > bytes.size() / 2 ? 64 : bytes.size() - 64;
         f.seekp(static_cast<std::streamoff>(at));

@@ -76,7 +76,7 @@ TEST_F(MeterChoice, NoSearchWhileASelectionWaits)
     const ViSession e1412 = viHP1412;
     tk::headless::respondWhenIdle([] {
         tk::headless::chooseMenu(hMenuBar, MENUBAR_INSTR_SELECT_HP);
-        tk::headless::doubleClickItem(selectionPanel(), selectionListCtrl(), 0);
+        tk::headless::doubleClickItem(si::selectionPanel(), si::selectionListCtrl(), 0);
     });
     h.chooseMenu(MENUBAR_INSTR_SELECT);
     ASSERT_EQ(h.run(), Harness::kRunning);

@@ -26,12 +26,12 @@ struct Dialog {
 void answerMeterChoice(Harness& h, std::vector<Dialog>& seen, int index)
 {
     tk::headless::respondWhenIdle([&h, &seen, index] {
-        const int panel = selectionPanel();
-        seen.push_back({h.title(panel), h.listLabels(panel, selectionListCtrl())});
+        const int panel = si::selectionPanel();
+        seen.push_back({h.title(panel), h.listLabels(panel, si::selectionListCtrl())});
         if (index < 0)
             tk::headless::closeWindow(panel);
         else
-            tk::headless::doubleClickItem(panel, selectionListCtrl(), index);
+            tk::headless::doubleClickItem(panel, si::selectionListCtrl(), index);
     });
 }
 

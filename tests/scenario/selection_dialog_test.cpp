@@ -36,11 +36,11 @@ struct Seen {
 void whenOpen(Harness& h, Seen& seen, std::function<void()> act)
 {
     tk::headless::respondWhenIdle([&h, &seen, act] {
-        const int p = selectionPanel();
+        const int p = si::selectionPanel();
         seen.open = p > 0 && h.visible(p);
         seen.title = h.title(p);
-        seen.labels = h.listLabels(p, selectionListCtrl());
-        seen.values = h.listValues(p, selectionListCtrl());
+        seen.labels = h.listLabels(p, si::selectionListCtrl());
+        seen.values = h.listValues(p, si::selectionListCtrl());
         seen.waitCursor = tk::waitCursor();
         act();
     });
@@ -58,7 +58,7 @@ TEST(SelectionDialog, NothingOfferedShowsNothing)
     EXPECT_EQ(mvi, 0u);
     EXPECT_EQ(h.number(hMP, MP_VER), 1); // the table was restored instead
     EXPECT_EQ(selByModel("Выберите DMM1", 0x144), nullptr);
-    EXPECT_TRUE(selectionPanel() <= 0 || !h.visible(selectionPanel()));
+    EXPECT_TRUE(si::selectionPanel() <= 0 || !h.visible(si::selectionPanel()));
 }
 
 TEST(SelectionDialog, OffersCarriersInTableOrderOnOneLine)
@@ -66,7 +66,7 @@ TEST(SelectionDialog, OffersCarriersInTableOrderOnOneLine)
     Harness h{Bench::empty()};
     threeCarriers();
     Seen seen;
-    whenOpen(h, seen, [] { tk::headless::doubleClickItem(selectionPanel(), selectionListCtrl(), 2); });
+    whenOpen(h, seen, [] { tk::headless::doubleClickItem(si::selectionPanel(), si::selectionListCtrl(), 2); });
     h.cancelSelection(); // the multimeter search then offers the HP1412 of the bench
     ASSERT_EQ(h.start(), 0);
 
@@ -79,7 +79,7 @@ TEST(SelectionDialog, OffersCarriersInTableOrderOnOneLine)
     EXPECT_EQ(seen.values, (std::vector<int>{0, 3, 4}));
 
     // The double-clicked carrier was opened and holds its session.
-    EXPECT_FALSE(h.visible(selectionPanel()));
+    EXPECT_FALSE(h.visible(si::selectionPanel()));
     EXPECT_NE(baseSession, 0u);
     EXPECT_EQ(instrTable[4].Session, baseSession);
     EXPECT_EQ(instrTable[0].Session, 0u);
@@ -92,8 +92,8 @@ TEST(SelectionDialog, ChooseButtonAndCloseWindow)
     threeCarriers();
     Seen first;
     whenOpen(h, first, [] {
-        tk::setListIndex(selectionPanel(), selectionListCtrl(), 1);
-        tk::headless::press(selectionPanel(), selectionOkCtrl());
+        tk::setListIndex(si::selectionPanel(), si::selectionListCtrl(), 1);
+        tk::headless::press(si::selectionPanel(), si::selectionOkCtrl());
     });
     ASSERT_EQ(h.start(), 0);
     EXPECT_EQ(instrTable[3].Session, baseSession);
@@ -101,21 +101,21 @@ TEST(SelectionDialog, ChooseButtonAndCloseWindow)
 
     // Menu SELECT, and the operator closes the dialog's window: no carrier at all.
     Seen second;
-    whenOpen(h, second, [] { tk::headless::closeWindow(selectionPanel()); });
+    whenOpen(h, second, [] { tk::headless::closeWindow(si::selectionPanel()); });
     h.chooseMenu(MENUBAR_INSTR_SELECT);
     EXPECT_EQ(h.run(), Harness::kRunning);
     EXPECT_TRUE(second.open);
     EXPECT_EQ(second.labels.size(), 3u); // the list was filled anew, not appended to
     EXPECT_EQ(baseSession, 0u);
     EXPECT_EQ(mvi, 0u);
-    EXPECT_FALSE(h.visible(selectionPanel()));
+    EXPECT_FALSE(h.visible(si::selectionPanel()));
 
     // The other panels stay usable while the dialog is open: MP's OK clears the status line.
     Seen third;
     tk::setValue(hMP, MP_MSG, "старое сообщение");
     whenOpen(h, third, [] {
         tk::headless::press(hMP, MP_MSG_OK);
-        tk::headless::press(selectionPanel(), selectionCancelCtrl());
+        tk::headless::press(si::selectionPanel(), si::selectionCancelCtrl());
     });
     h.chooseMenu(MENUBAR_INSTR_SELECT);
     EXPECT_EQ(h.run(), Harness::kRunning);
@@ -132,7 +132,7 @@ TEST(SelectionDialog, ByModelShowsNormalCursorWhileChoosing)
 
     tk::setWaitCursor(true);
     Seen seen;
-    whenOpen(h, seen, [] { tk::headless::doubleClickItem(selectionPanel(), selectionListCtrl(), 1); });
+    whenOpen(h, seen, [] { tk::headless::doubleClickItem(si::selectionPanel(), si::selectionListCtrl(), 1); });
     InstrInfo* chosen = selByModel("Выберите HP1412", 0x243);
     EXPECT_EQ(chosen, &instrTable[2]);
     EXPECT_EQ(seen.title, "Выберите HP1412");
@@ -141,7 +141,7 @@ TEST(SelectionDialog, ByModelShowsNormalCursorWhileChoosing)
     EXPECT_TRUE(tk::waitCursor());
 
     tk::setWaitCursor(false);
-    whenOpen(h, seen, [] { tk::headless::press(selectionPanel(), selectionCancelCtrl()); });
+    whenOpen(h, seen, [] { tk::headless::press(si::selectionPanel(), si::selectionCancelCtrl()); });
     EXPECT_EQ(selByModel("Выберите HP1412", 0x243), nullptr);
     EXPECT_FALSE(tk::waitCursor());
 }

@@ -16,11 +16,11 @@ public:
     CarrierPicker()
     {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const int panel = selectionPanel();
+            const int panel = si::selectionPanel();
             if (panel <= 0 || tk::attr(panel, 0, tk::Attr::Visible) <= 0 || tk::core::queued() != 0)
                 return;
-            tk::core::storeIndex(panel, selectionListCtrl(), 0);
-            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, selectionListCtrl(), 0, 0});
+            tk::core::storeIndex(panel, si::selectionListCtrl(), 0);
+            tk::core::queue({tk::core::InputEvent::Type::DoubleClick, panel, si::selectionListCtrl(), 0, 0});
             timer_.stop();
         });
         timer_.start(0);

@@ -20,9 +20,9 @@ TEST(LibraryFile, CarriesItsChecksumAndVersion)
 
     // The marker is there once, so the checksum is the one the panel reads.
     const std::string bytes = readBytes(TVKSIL2_MATH_FILE);
-    const auto first = bytes.find(kCrcMarker);
+    const auto first = bytes.find(crc::kMarker);
     ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(bytes.find(kCrcMarker, first + 1), std::string::npos);
+    EXPECT_EQ(bytes.find(crc::kMarker, first + 1), std::string::npos);
 
     std::string version, name;
     EXPECT_EQ(fileVersionDate(TVKSIL2_MATH_FILE, &version, nullptr, nullptr, &name), 0);
