@@ -40,10 +40,18 @@ inline constexpr std::array kMeterSlots{
               "p_tvmmultc1_close (viM_DMM1)", &p_tvmmultc1_error_message},
 };
 
+constexpr bool isFamily(int model)
+{
+    for (const Family& f : kFamilies)
+        if (f.model == model)
+            return true;
+    return false;
+}
+
 constexpr bool slotsInEnumOrder()
 {
     for (std::size_t i = 0; i < kMeterSlots.size(); ++i)
-        if (kMeterSlots[i].meter != static_cast<Meter>(i) || !findFamily(kMeterSlots[i].model))
+        if (kMeterSlots[i].meter != static_cast<Meter>(i) || !isFamily(kMeterSlots[i].model))
             return false;
     return true;
 }
