@@ -2,6 +2,7 @@
 #include "VeltrCRC32/VeltrCRC32.h"
 #include "platform/datetime.h"
 #include "platform/files.h"
+#include "platform/utf8.h"
 #include "platform/version_record.h"
 
 #include <cstdio>
@@ -10,19 +11,6 @@
 namespace {
 
 constexpr std::string_view kNoVersion = "n/a";
-
-// The longest prefix of text with at most maxChars UTF-8 characters.
-std::string cutCharacters(std::string_view text, std::size_t maxChars)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            continue;
-        if (chars++ == maxChars)
-            return std::string(text.substr(0, i));
-    }
-    return std::string(text);
-}
 
 // FileVersion of the first translation of the file's version record.
 std::string versionText(const std::string& path)
@@ -39,7 +27,7 @@ std::string versionText(const std::string& path)
     const auto version = platform::versionValue(path, key);
     if (!version)
         return std::string(kNoVersion);
-    return cutCharacters(*version, crc::kVersionTextMax);
+    return std::string(platform::utf8Cut(*version, platform::kNoLimit, crc::kVersionTextMax));
 }
 
 } // namespace
@@ -53,9 +41,9 @@ int fileVersionDate(const std::string& path, std::string* version, std::string* 
 
     if (fileName) {
         const auto slash = path.find_last_of(platform::kFolderSeparators);
-        *fileName = cutCharacters(slash == std::string::npos ? std::string_view(path)
-                                                             : std::string_view(path).substr(slash + 1),
-                                  crc::kFileNameTextMax);
+        const std::string_view name =
+            slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+        *fileName = platform::utf8Cut(name, platform::kNoLimit, crc::kFileNameTextMax);
     }
 
     if (date || time) {

@@ -20,11 +20,10 @@
 
 namespace {
 
-constexpr int kStages = 18;
 constexpr std::int32_t kAllSet = (1 << kStages) - 1;
 constexpr int kRounds = 5;
 
-using Table = std::array<double, 39>;
+using Table = std::array<double, kSwitchTableEntries>;
 using CountFn = std::int32_t (*)(std::uint32_t, const double*, std::int32_t, double);
 
 // The computation as it is defined: greedy pass from the coarsest stage down,
@@ -32,9 +31,9 @@ using CountFn = std::int32_t (*)(std::uint32_t, const double*, std::int32_t, dou
 // the top of the range.
 std::int32_t transcription(std::uint32_t, const double* table, std::int32_t channel, double x)
 {
-    const double* steps = table + 1 + kStages * channel;
-    const double o = table[37 + channel];
-    const double base = 18.0 * o;
+    const double* steps = table + kStepEntry + kStages * channel;
+    const double o = table[kR0Entry + channel];
+    const double base = double(kStages) * o;
     double r = x - base;
     std::int32_t code1 = 0;
     for (int k = kStages - 1; k >= 0; --k) {
@@ -75,24 +74,24 @@ Table measuredTable(std::mt19937_64& rng)
     std::normal_distribution<double> absolute(0.0, 0.004);
     Table t{};
     t[0] = 0.0;
-    t[37] = 0.0312;
-    t[38] = 0.0287;
-    for (int a = 0; a < 2; ++a)
+    t[kR0Entry] = 0.0312;
+    t[kR0Entry + 1] = 0.0287;
+    for (int a = 0; a < kChannels; ++a)
         for (int k = 0; k < kStages; ++k)
-            t[1 + kStages * a + k] = std::ldexp(1.0, k) * (1.0 + relative(rng)) + absolute(rng) + t[37 + a];
+            t[kStepEntry + kStages * a + k] = std::ldexp(1.0, k) * (1.0 + relative(rng)) + absolute(rng) + t[kR0Entry + a];
     return t;
 }
 
 double lowest(const Table& t, int a)
 {
-    return 18.0 * t[37 + a];
+    return double(kStages) * t[kR0Entry + a];
 }
 
 double highest(const Table& t, int a)
 {
-    double sum = 18.0 * t[37 + a];
+    double sum = double(kStages) * t[kR0Entry + a];
     for (int k = 0; k < kStages; ++k)
-        sum += t[1 + kStages * a + k] - t[37 + a];
+        sum += t[kStepEntry + kStages * a + k] - t[kR0Entry + a];
     return sum;
 }
 
@@ -133,13 +132,13 @@ long differencesOnEdges(const Table& measured, std::mt19937_64& rng)
     std::vector<Table> tables = {measured};
     for (double increment : {0.0, -2.5, -5000.0}) {
         Table t = measured;
-        for (int a = 0; a < 2; ++a)
-            t[1 + kStages * a + 9] = t[37 + a] + increment;
+        for (int a = 0; a < kChannels; ++a)
+            t[kStepEntry + kStages * a + 9] = t[kR0Entry + a] + increment;
         tables.push_back(t);
     }
     long n = 0;
     for (const Table& t : tables) {
-        for (int a = 0; a < 2; ++a) {
+        for (int a = 0; a < kChannels; ++a) {
             const double lo = lowest(t, a), hi = highest(t, a);
             Targets edges;
             for (double x : {nan, -nan, inf, -inf, 0.0, -0.0, -1.0, lo, std::nextafter(lo, -inf), hi,

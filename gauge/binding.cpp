@@ -1,6 +1,6 @@
 // Binding a meter family's driver library by name: every entry point of the
-// family's list is looked up, in list order, and the family is bound only when
-// all are found.
+// family's table is looked up, in table order, and the family is bound only
+// when all are found.
 #include "gauge/bindings.h"
 #include "gauge/reset.h"
 #include "drivers/meters.h"
@@ -8,7 +8,7 @@
 
 #include "platform/library.h"
 
-#include <cassert>
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -95,83 +95,105 @@ namespace {
 
 std::string bindError;
 
-// Hands out the looked-up entry points in the order of the family's list.
-// assign() either stores the next entry point into its variable or, with
-// clear set, empties it; the variables are given in list order.
-class Entries {
-public:
-    Entries(std::vector<void*> symbols, bool clear) : symbols_(std::move(symbols)), clear_(clear) {}
-    template <class F> Entries& operator()(F& slot)
-    {
-        assert(next_ < symbols_.size() && "more variables than entry points in the family's list");
-        slot = clear_ ? nullptr : reinterpret_cast<F>(symbols_[next_]);
-        ++next_;
-        return *this;
-    }
-    bool complete() const { return next_ == symbols_.size(); }
-
-private:
-    std::vector<void*> symbols_;
-    bool clear_;
-    std::size_t next_ = 0;
+// One entry point of a family: the name it is looked up by and the variable it
+// is stored in. The variable's type must be the pointer type of the entry point
+// as drivers/meters.h declares it, or the table does not compile.
+struct Entry {
+    std::string_view name;
+    void (*store)(void* symbol); // stores the looked-up entry point; null clears the variable
+    bool (*isSet)();
 };
 
-void assignHpE1412(Entries& e)
+template <class F, F*& Variable> constexpr Entry entry(std::string_view name)
 {
-    e(p_hpe1412_init)(p_hpe1412_close)(p_hpe1412_reset)(p_hpe1412_error_message)(p_hpe1412_currDcNplc)(
-        p_hpe1412_currDcRang)(p_hpe1412_func)(p_hpe1412_initImm)(p_hpe1412_voltDcNplc)(p_hpe1412_voltDcRang)(
-        p_hpe1412_resRang)(p_hpe1412_timedFetch_Q)(p_hpe1412_trigCoun);
+    return {name, [](void* symbol) { Variable = reinterpret_cast<F*>(symbol); }, [] { return Variable != nullptr; }};
 }
 
-void assignHp3458(Entries& e)
-{
-    e(p_hp3458a_init)(p_hp3458a_close)(p_hp3458a_reset)(p_hp3458a_error_message)(p_hp3458a_nplc)(
-        p_hp3458a_currDcRang)(p_hp3458a_func)(p_hp3458a_voltDcRang)(p_hp3458a_resRang)(p_hp3458a_measure_Q)(
-        p_hp3458a_trigCoun);
-}
+// The name, the variable (p_ plus the name) and the type (that of the declared
+// entry point) all come from the one name written, so no pair can be crossed.
+#define KSIL_ENTRY(name) entry<decltype(::name), p_##name>(#name)
 
-void assignDmm(Entries& e)
-{
-    e(p_tvmult_init)(p_tvmult_close)(p_tvmult_reset)(p_tvmult_error_message)(p_tvmult_voltDcNplc)(
-        p_tvmult_currDcNplc)(p_tvmult_currDcRang)(p_tvmult_func)(p_tvmult_voltDcRang)(p_tvmult_fresRang)(
-        p_tvmult_measure_Q)(p_tvmult_trigCoun);
-}
+constexpr std::array kHpE1412{
+    KSIL_ENTRY(hpe1412_init),       KSIL_ENTRY(hpe1412_close),       KSIL_ENTRY(hpe1412_reset),
+    KSIL_ENTRY(hpe1412_error_message), KSIL_ENTRY(hpe1412_currDcNplc), KSIL_ENTRY(hpe1412_currDcRang),
+    KSIL_ENTRY(hpe1412_func),       KSIL_ENTRY(hpe1412_initImm),     KSIL_ENTRY(hpe1412_voltDcNplc),
+    KSIL_ENTRY(hpe1412_voltDcRang), KSIL_ENTRY(hpe1412_resRang),     KSIL_ENTRY(hpe1412_timedFetch_Q),
+    KSIL_ENTRY(hpe1412_trigCoun),
+};
 
-void assignDmm1(Entries& e)
-{
-    e(p_tvmultc1_init)(p_tvmultc1_close)(p_tvmultc1_reset)(p_tvmultc1_error_message)(p_tvmultc1_measure_Q)(
-        p_tvmultc1_configure)(p_tvmultc1_reconfig)(p_tvmultc1_conf_func)(p_tvmultc1_currDcRang)(
-        p_tvmultc1_voltDcRang)(p_tvmultc1_fresRang)(p_tvmultc1_currDcNplc)(p_tvmultc1_voltDcNplc)(
-        p_tvmultc1_trigCoun)(p_tvmultc1_trigDel)(p_tvmultc1_trigSour)(p_tvmultc1_read_Q);
-}
+constexpr std::array kHp3458{
+    KSIL_ENTRY(hp3458a_init),          KSIL_ENTRY(hp3458a_close),      KSIL_ENTRY(hp3458a_reset),
+    KSIL_ENTRY(hp3458a_error_message), KSIL_ENTRY(hp3458a_nplc),       KSIL_ENTRY(hp3458a_currDcRang),
+    KSIL_ENTRY(hp3458a_func),          KSIL_ENTRY(hp3458a_voltDcRang), KSIL_ENTRY(hp3458a_resRang),
+    KSIL_ENTRY(hp3458a_measure_Q),     KSIL_ENTRY(hp3458a_trigCoun),
+};
 
-void assignMezDmm(Entries& e)
-{
-    e(p_tvmmultc1_init)(p_tvmmultc1_connect)(p_tvmmultc1_close)(p_tvmmultc1_reset)(p_tvmmultc1_error_message)(
-        p_tvmmultc1_measure_Q)(p_tvmmultc1_configure)(p_tvmmultc1_conf_func)(p_tvmmultc1_currDcRang)(
-        p_tvmmultc1_voltDcRang)(p_tvmmultc1_fresRang)(p_tvmmultc1_currDcNplc)(p_tvmmultc1_voltDcNplc)(
-        p_tvmmultc1_trigCoun)(p_tvmmultc1_trigDel)(p_tvmmultc1_trigSour);
-}
+constexpr std::array kDmm{
+    KSIL_ENTRY(tvmult_init),        KSIL_ENTRY(tvmult_close),       KSIL_ENTRY(tvmult_reset),
+    KSIL_ENTRY(tvmult_error_message), KSIL_ENTRY(tvmult_voltDcNplc), KSIL_ENTRY(tvmult_currDcNplc),
+    KSIL_ENTRY(tvmult_currDcRang),  KSIL_ENTRY(tvmult_func),        KSIL_ENTRY(tvmult_voltDcRang),
+    KSIL_ENTRY(tvmult_fresRang),    KSIL_ENTRY(tvmult_measure_Q),   KSIL_ENTRY(tvmult_trigCoun),
+};
 
-void assignCarrier(Entries& e)
-{
-    e(p_tvbase_init)(p_tvbase_close);
-}
+constexpr std::array kDmm1{
+    KSIL_ENTRY(tvmultc1_init),       KSIL_ENTRY(tvmultc1_close),       KSIL_ENTRY(tvmultc1_reset),
+    KSIL_ENTRY(tvmultc1_error_message), KSIL_ENTRY(tvmultc1_measure_Q), KSIL_ENTRY(tvmultc1_configure),
+    KSIL_ENTRY(tvmultc1_reconfig),   KSIL_ENTRY(tvmultc1_conf_func),   KSIL_ENTRY(tvmultc1_currDcRang),
+    KSIL_ENTRY(tvmultc1_voltDcRang), KSIL_ENTRY(tvmultc1_fresRang),    KSIL_ENTRY(tvmultc1_currDcNplc),
+    KSIL_ENTRY(tvmultc1_voltDcNplc), KSIL_ENTRY(tvmultc1_trigCoun),    KSIL_ENTRY(tvmultc1_trigDel),
+    KSIL_ENTRY(tvmultc1_trigSour),   KSIL_ENTRY(tvmultc1_read_Q),
+};
+
+constexpr std::array kMezDmm{
+    KSIL_ENTRY(tvmmultc1_init),       KSIL_ENTRY(tvmmultc1_connect),    KSIL_ENTRY(tvmmultc1_close),
+    KSIL_ENTRY(tvmmultc1_reset),      KSIL_ENTRY(tvmmultc1_error_message), KSIL_ENTRY(tvmmultc1_measure_Q),
+    KSIL_ENTRY(tvmmultc1_configure),  KSIL_ENTRY(tvmmultc1_conf_func),  KSIL_ENTRY(tvmmultc1_currDcRang),
+    KSIL_ENTRY(tvmmultc1_voltDcRang), KSIL_ENTRY(tvmmultc1_fresRang),   KSIL_ENTRY(tvmmultc1_currDcNplc),
+    KSIL_ENTRY(tvmmultc1_voltDcNplc), KSIL_ENTRY(tvmmultc1_trigCoun),   KSIL_ENTRY(tvmmultc1_trigDel),
+    KSIL_ENTRY(tvmmultc1_trigSour),
+};
+
+constexpr std::array kCarrier{KSIL_ENTRY(tvbase_init), KSIL_ENTRY(tvbase_close)};
+
+#undef KSIL_ENTRY
 
 struct FamilyBinding {
     int model;
-    void (*assign)(Entries&);
-    bool (*bound)(); // the family's p_…_init is set
+    std::span<const Entry> entries; // the first is the family's init
 };
 
-const FamilyBinding kBindings[] = {
-    {gauge::kModelHpE1412, assignHpE1412, [] { return p_hpe1412_init != nullptr; }},
-    {gauge::kModelHp3458, assignHp3458, [] { return p_hp3458a_init != nullptr; }},
-    {gauge::kModelDmm, assignDmm, [] { return p_tvmult_init != nullptr; }},
-    {gauge::kModelDmm1, assignDmm1, [] { return p_tvmultc1_init != nullptr; }},
-    {gauge::kModelMezDmm, assignMezDmm, [] { return p_tvmmultc1_init != nullptr; }},
-    {gauge::kModelCarrier, assignCarrier, [] { return p_tvbase_init != nullptr; }},
+constexpr std::array kBindings{
+    FamilyBinding{gauge::kModelHpE1412, kHpE1412}, FamilyBinding{gauge::kModelHp3458, kHp3458},
+    FamilyBinding{gauge::kModelDmm, kDmm},         FamilyBinding{gauge::kModelDmm1, kDmm1},
+    FamilyBinding{gauge::kModelMezDmm, kMezDmm},   FamilyBinding{gauge::kModelCarrier, kCarrier},
 };
+
+// The tables bind what drivers/meters.h lists for each family, in its lookup
+// order; the simulated bench exports from the same lists.
+// (Written without pointers to table elements: a sanitizer build does not take
+// their comparison as a constant.)
+constexpr bool bindsItsList(const FamilyBinding& binding, const gauge::Family& family)
+{
+    if (family.entries.size() != binding.entries.size())
+        return false;
+    for (std::size_t i = 0; i < binding.entries.size(); ++i)
+        if (family.entries[i] != binding.entries[i].name)
+            return false;
+    return true;
+}
+
+constexpr bool bindsEveryFamily()
+{
+    for (const gauge::Family& f : gauge::kFamilies) {
+        bool found = false;
+        for (const FamilyBinding& b : kBindings)
+            found = found || (b.model == f.model && bindsItsList(b, f));
+        if (!found)
+            return false;
+    }
+    return kBindings.size() == gauge::kFamilies.size();
+}
+static_assert(bindsEveryFamily(), "a binding table differs from its family's entry-point list");
 
 const FamilyBinding* bindingOf(int model)
 {
@@ -193,17 +215,17 @@ int loadLibs(int modelCode)
     auto lib = platform::Library::open(family->library, &bindError);
     if (!lib)
         return -1;
+    // Every entry point is looked up before any is stored: a family binds whole or not at all.
     std::vector<void*> symbols;
-    symbols.reserve(family->entries.size());
-    for (std::string_view name : family->entries) {
-        void* symbol = lib->symbol(std::string(name).c_str(), &bindError);
+    symbols.reserve(binding->entries.size());
+    for (const Entry& e : binding->entries) {
+        void* symbol = lib->symbol(std::string(e.name).c_str(), &bindError);
         if (!symbol)
             return -1; // the library is unloaded on the way out; nothing was stored
         symbols.push_back(symbol);
     }
-    Entries entries(std::move(symbols), false);
-    binding->assign(entries);
-    assert(entries.complete() && "fewer variables than entry points in the family's list");
+    for (std::size_t i = 0; i < symbols.size(); ++i)
+        binding->entries[i].store(symbols[i]);
     lib->keep();
     return 0;
 }
@@ -213,15 +235,14 @@ namespace gauge {
 bool familyBound(int modelCode)
 {
     const FamilyBinding* binding = bindingOf(modelCode);
-    return binding && binding->bound();
+    return binding && binding->entries.front().isSet();
 }
 
 void unbindAll()
 {
-    for (const FamilyBinding& b : kBindings) {
-        Entries entries(std::vector<void*>(findFamily(b.model)->entries.size()), true);
-        b.assign(entries);
-    }
+    for (const FamilyBinding& b : kBindings)
+        for (const Entry& e : b.entries)
+            e.store(nullptr);
 }
 
 const std::string& lastBindError()

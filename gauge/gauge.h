@@ -3,6 +3,7 @@
 // Statuses follow VISA: 0 success, positive a warning, negative an error.
 #pragma once
 
+#include "drivers/meters.h"
 #include "platform/visa.h"
 
 #include <functional>
@@ -59,7 +60,8 @@ bool setResRangeForReading(double ohms);
 ViStatus setVoltRange(double volts);
 // Prepares a ЦMM1 or МЦMM for the function code (kFourWireRes); other meters
 // need no preparation.
-inline constexpr ViInt16 kFourWireRes = 2; // the function code of four-wire resistance
+inline constexpr ViInt16 kFourWireRes = gauge::kDmm1Functions.fres; // the meters configureMeter prepares
+static_assert(gauge::kMezDmmFunctions.fres == kFourWireRes);
 void configureMeter(ViInt16 function);
 
 // One four-wire resistance reading for the resistance expected: the meter

@@ -53,7 +53,11 @@ ViStatus readFamily(Quantity q, double* reading, std::string_view& label)
 {
     Delay(kReadingSettle);
     const auto& labels = labelsOf(q);
-    if (viHP1412) {
+    const auto meter = gauge::openMeter(gauge::kReadingOrder);
+    if (!meter)
+        return -1;
+    switch (*meter) {
+    case gauge::Meter::HpE1412: {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kHpE1412Functions, q));
         ViStatus st = gauge::checked(labels.hpe1412Func, p_hpe1412_func(viHP1412, code));
         if (st < 0)
@@ -68,26 +72,27 @@ ViStatus readFamily(Quantity q, double* reading, std::string_view& label)
         label = lb::kHpE1412Fetch;
         return gauge::checked(lb::kHpE1412Fetch, p_hpe1412_timedFetch_Q(viHP1412, kFetchTimeoutMs, reading, &count));
     }
-    if (viHP3458) {
+    case gauge::Meter::Hp3458: {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kHp3458Functions, q));
         label = labels.hp3458aMeasure;
         return gauge::checked(labels.hp3458aMeasure, p_hp3458a_measure_Q(viHP3458, code, reading));
     }
-    if (viDMM) {
+    case gauge::Meter::Dmm: {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kDmmFunctions, q));
         label = labels.tvmultMeasure;
         return gauge::checked(labels.tvmultMeasure, p_tvmult_measure_Q(viDMM, code, reading));
     }
-    if (viDMM1) {
+    case gauge::Meter::Dmm1: {
         // Reads the function configureMeter set; no function code here.
         ViInt32 count = 0;
         label = labels.tvmultc1Read;
         return gauge::checked(labels.tvmultc1Read, p_tvmultc1_read_Q(viDMM1, &count, reading));
     }
-    if (viM_DMM1) {
+    case gauge::Meter::MezDmm: {
         const auto code = static_cast<ViInt16>(codeOf(gauge::kMezDmmFunctions, q));
         label = labels.tvmmultc1Measure;
         return gauge::checked(labels.tvmmultc1Measure, p_tvmmultc1_measure_Q(viM_DMM1, code, reading));
+    }
     }
     return -1;
 }
@@ -143,18 +148,28 @@ double voltRangeStep(double volts)
 ViStatus setResRange(double ohms)
 {
     const double step = gauge::resRangeStep(ohms);
-    if (viHP1412)
+    const auto meter = gauge::openMeter(gauge::kRangeOrder);
+    if (!meter)
+        return meterStatus;
+    switch (*meter) {
+    case gauge::Meter::HpE1412:
         gauge::checked(lb::kHpE1412ResRang, p_hpe1412_resRang(viHP1412, VI_FALSE, step));
-    else if (viHP3458)
+        break;
+    case gauge::Meter::Hp3458:
         // Reported and recorded like the others': a reading on a range the
         // meter refused is no measurement, and the caller must know.
         gauge::checked(lb::kHp3458ResRang, p_hp3458a_resRang(viHP3458, VI_FALSE, step));
-    else if (viDMM1)
+        break;
+    case gauge::Meter::Dmm1:
         gauge::checked(lb::kDmm1ResRang, p_tvmultc1_fresRang(viDMM1, VI_FALSE, step));
-    else if (viDMM)
+        break;
+    case gauge::Meter::Dmm:
         gauge::checked(lb::kDmmResRang, p_tvmult_fresRang(viDMM, VI_FALSE, step));
-    else if (viM_DMM1)
+        break;
+    case gauge::Meter::MezDmm:
         gauge::checked(lb::kMezDmmResRang, p_tvmmultc1_fresRang(viM_DMM1, VI_FALSE, step));
+        break;
+    }
     return meterStatus;
 }
 
@@ -167,15 +182,25 @@ bool setResRangeForReading(double ohms)
 ViStatus setVoltRange(double volts)
 {
     const double step = gauge::voltRangeStep(volts);
-    // The HP 3458A keeps the range it was given at opening.
-    if (viHP1412)
+    const auto meter = gauge::openMeter(gauge::kRangeOrder);
+    if (!meter)
+        return meterStatus;
+    switch (*meter) {
+    case gauge::Meter::HpE1412:
         gauge::checked(lb::kHpE1412VoltDcRang, p_hpe1412_voltDcRang(viHP1412, VI_FALSE, step));
-    else if (viDMM1)
+        break;
+    case gauge::Meter::Hp3458:
+        break; // keeps the range it was given at opening
+    case gauge::Meter::Dmm1:
         p_tvmultc1_voltDcRang(viDMM1, VI_FALSE, step); // neither reported nor recorded
-    else if (viDMM)
+        break;
+    case gauge::Meter::Dmm:
         gauge::checked(lb::kDmmVoltDcRang, p_tvmult_voltDcRang(viDMM, VI_FALSE, step));
-    else if (viM_DMM1)
+        break;
+    case gauge::Meter::MezDmm:
         gauge::checked(lb::kMezDmmVoltDcRang, p_tvmmultc1_voltDcRang(viM_DMM1, VI_FALSE, step));
+        break;
+    }
     return meterStatus;
 }
 
@@ -219,16 +244,18 @@ void prepare(ViSession vi, ViInt16 function, const PrepApi& api)
 
 void configureMeter(ViInt16 function)
 {
-    if (viDMM1)
+    const auto meter = gauge::openMeter(gauge::kRangeOrder);
+    if (meter == gauge::Meter::Dmm1)
         prepare(viDMM1, function,
-                PrepApi{"p_tvmultc1_", p_tvmultc1_measure_Q, p_tvmultc1_voltDcRang, p_tvmultc1_voltDcNplc, p_tvmultc1_currDcRang,
+                PrepApi{gauge::slotOf(gauge::Meter::Dmm1).callPrefix, p_tvmultc1_measure_Q, p_tvmultc1_voltDcRang, p_tvmultc1_voltDcNplc, p_tvmultc1_currDcRang,
                         p_tvmultc1_currDcNplc, p_tvmultc1_configure, p_tvmultc1_trigCoun, p_tvmultc1_trigDel,
                         p_tvmultc1_trigSour});
-    else if (viM_DMM1)
+    else if (meter == gauge::Meter::MezDmm)
         prepare(viM_DMM1, function,
-                PrepApi{"p_tvmmultc1_", p_tvmmultc1_measure_Q, p_tvmmultc1_voltDcRang, p_tvmmultc1_voltDcNplc,
+                PrepApi{gauge::slotOf(gauge::Meter::MezDmm).callPrefix, p_tvmmultc1_measure_Q, p_tvmmultc1_voltDcRang, p_tvmmultc1_voltDcNplc,
                         p_tvmmultc1_currDcRang, p_tvmmultc1_currDcNplc, p_tvmmultc1_configure, p_tvmmultc1_trigCoun,
                         p_tvmmultc1_trigDel, p_tvmmultc1_trigSour});
+    // The other meters need no preparation.
 }
 
 std::optional<double> readRangedResistance(bool ranged)

@@ -66,6 +66,12 @@ void closeSession(ViSession& vi, meter_close_t close, std::string_view callText)
     vi = 0;
 }
 
+void closeMeter(gauge::Meter m)
+{
+    const gauge::MeterSlot& slot = gauge::slotOf(m);
+    closeSession(*slot.session, *slot.close, slot.closeText);
+}
+
 // Binds the family unless it is bound already.
 bool bind(int model)
 {
@@ -111,7 +117,7 @@ int finish(int result)
 
 int openM_DMM1()
 {
-    closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
+    closeMeter(gauge::Meter::MezDmm);
     // The carrier session of an earlier opening would otherwise be lost, never closed.
     closeSession(viNM, p_tvbase_close, "p_tvbase_close (viNM)");
     const auto choice = chooseMeter(gauge::kModelMezDmm);
@@ -137,7 +143,7 @@ int openM_DMM1()
 
 int openHP1412()
 {
-    closeSession(viHP1412, p_hpe1412_close, "p_hpe1412_close (viHP1412)");
+    closeMeter(gauge::Meter::HpE1412);
     const auto choice = chooseMeter(gauge::kModelHpE1412);
     if (!choice)
         return finish(1);
@@ -167,7 +173,7 @@ int openHP1412()
 
 int openDMM1()
 {
-    closeSession(viDMM1, p_tvmultc1_close, "p_tvmultc1_close (viDMM1)");
+    closeMeter(gauge::Meter::Dmm1);
     const auto choice = chooseMeter(gauge::kModelDmm1);
     if (!choice)
         return finish(1);
@@ -184,7 +190,7 @@ int openDMM1()
 
 int openDMM()
 {
-    closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
+    closeMeter(gauge::Meter::Dmm);
     const auto choice = chooseMeter(gauge::kModelDmm);
     if (!choice)
         return finish(1);
@@ -213,7 +219,7 @@ int openDMM()
 
 int openHP3458()
 {
-    closeSession(viHP3458, p_hp3458a_close, "p_hp3458a_close (viHP3458)");
+    closeMeter(gauge::Meter::Hp3458);
     // No selection: the meter is looked for at its one GPIB address.
     const platform::VisaApi* visa = platform::visa();
     if (!visa)
@@ -248,65 +254,60 @@ int openHP3458()
     return finish(st);
 }
 
+// The order a meter is searched for in.
+constexpr std::array kSearchOrder{openM_DMM1, openHP1412, openDMM1, openDMM, openHP3458};
+
 void findMultimeter()
 {
     // A warning from an opening counts as a failure here: the search goes on,
     // and the session that opening left open stays open.
-    for (int (*opening)() : {openM_DMM1, openHP1412, openDMM1, openDMM, openHP3458})
+    for (int (*opening)() : kSearchOrder)
         if (opening() == 0)
             break;
     if (!isMultimeterOpen())
         gauge::tellNoMeter();
 }
 
+std::optional<gauge::Meter> gauge::openMeter(std::span<const Meter> order)
+{
+    for (Meter m : order)
+        if (*slotOf(m).session != 0)
+            return m;
+    return std::nullopt;
+}
+
 gauge::MeterInUse gauge::meterInUse()
 {
-    // In the order readings are taken from the open sessions.
-    const struct {
-        ViSession session;
-        const char* family;
-    } families[] = {{viHP1412, "HP E1412"}, {viHP3458, "HP 3458A"}, {viDMM, "DMM1"}, {viDMM1, "ЦMM1"}, {viM_DMM1, "МЦMM"}};
-    for (const auto& f : families)
-        if (f.session != 0)
-            return {f.family, openedResource};
+    if (const auto m = openMeter(kReadingOrder))
+        return {std::string(slotOf(*m).recordName), openedResource};
     return {};
 }
 
 int isMultimeterOpen()
 {
-    return (viHP1412 || viHP3458 || viDMM || viDMM1 || viM_DMM1) ? 1 : 0;
+    return gauge::openMeter(gauge::kReadingOrder) ? 1 : 0;
 }
 
 void closeMultimeter()
 {
     // Every open one: a session left open would outlive the program, its
     // mezzanine meter's carrier closed under it.
-    closeSession(viHP1412, p_hpe1412_close, "p_hpe1412_close (viHP1412)");
-    closeSession(viHP3458, p_hp3458a_close, "p_hp3458a_close (viHP3458)");
-    closeSession(viDMM1, p_tvmultc1_close, "p_tvmultc1_close (viDMM1)");
-    closeSession(viDMM, p_tvmult_close, "p_tvmult_close (viDMM)");
-    closeSession(viM_DMM1, p_tvmmultc1_close, "p_tvmmultc1_close (viM_DMM1)");
+    for (gauge::Meter m : gauge::kRangeOrder)
+        closeMeter(m);
     closeSession(viNM, p_tvbase_close, "p_tvbase_close (viNM)");
 }
 
 std::string openMeterText()
 {
-    struct Open {
-        ViSession session;
-        int model;
-    };
-    for (const Open& meter : {Open{viHP1412, gauge::kModelHpE1412}, Open{viHP3458, gauge::kModelHp3458},
-                              Open{viDMM1, gauge::kModelDmm1}, Open{viDMM, gauge::kModelDmm},
-                              Open{viM_DMM1, gauge::kModelMezDmm}}) {
-        if (meter.session == 0)
-            continue;
-        std::string text(gauge::findFamily(meter.model)->designation);
-        if (opened.model == meter.model) {
-            text += ", " + opened.address;
-            if (opened.meznum != 0)
-                text += ", мезонин " + std::to_string(opened.meznum);
-        }
-        return text;
+    const auto m = gauge::openMeter(gauge::kRangeOrder);
+    if (!m)
+        return {};
+    const gauge::MeterSlot& slot = gauge::slotOf(*m);
+    std::string text(gauge::findFamily(slot.model)->designation);
+    if (opened.model == slot.model) {
+        text += ", " + opened.address;
+        if (opened.meznum != 0)
+            text += ", мезонин " + std::to_string(opened.meznum);
     }
-    return {};
+    return text;
 }

@@ -4,6 +4,7 @@
 #include "gauge/bindings.h"
 #include "gauge/layer.h"
 
+#include "platform/utf8.h"
 #include "toolkit/toolkit.h"
 
 #include <array>
@@ -22,32 +23,18 @@ constexpr const char* kNoMeterText = "Мультиметр не найден";
 
 OperatorHooks hooks;
 
-// Drops a letter that a driver cut short at the end of its buffer.
-void dropCutLetter(std::string& text)
-{
-    std::size_t start = text.size();
-    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
-        --start;
-    if (start == 0)
-        return;
-    const auto lead = static_cast<unsigned char>(text[start - 1]);
-    const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (text.size() - (start - 1) < need)
-        text.resize(start - 1);
-}
+constexpr std::string_view kCarrierCallPrefix = "p_tvbase_";
 
 // The error-message entry of the driver a call text names ("p_<family>_...");
 // the carrier's statuses are worded by the mezzanine meter's driver, which
 // reaches the carrier through it. Null when the text names none that is bound.
 meter_error_message_t messageEntryOf(std::string_view label)
 {
-    const std::pair<std::string_view, meter_error_message_t> families[] = {
-        {"p_hpe1412_", p_hpe1412_error_message}, {"p_hp3458a_", p_hp3458a_error_message},
-        {"p_tvmultc1_", p_tvmultc1_error_message}, {"p_tvmult_", p_tvmult_error_message},
-        {"p_tvmmultc1_", p_tvmmultc1_error_message}, {"p_tvbase_", p_tvmmultc1_error_message}};
-    for (const auto& [prefix, entry] : families)
-        if (label.substr(0, prefix.size()) == prefix)
-            return entry;
+    for (const MeterSlot& slot : kMeterSlots)
+        if (label.starts_with(slot.callPrefix))
+            return *slot.errorMessage;
+    if (label.starts_with(kCarrierCallPrefix))
+        return *slotOf(Meter::MezDmm).errorMessage;
     return nullptr;
 }
 
@@ -56,26 +43,17 @@ meter_error_message_t messageEntryOf(std::string_view label)
 std::string driverMessage(std::string_view label, ViStatus status)
 {
     meter_error_message_t errorMessage = messageEntryOf(label);
-    if (errorMessage == nullptr) {
-        if (viHP1412)
-            errorMessage = p_hpe1412_error_message;
-        else if (viHP3458)
-            errorMessage = p_hp3458a_error_message;
-        else if (viDMM)
-            errorMessage = p_tvmult_error_message;
-        else if (viDMM1)
-            errorMessage = p_tvmultc1_error_message;
-        else if (viM_DMM1)
-            errorMessage = p_tvmmultc1_error_message;
-    }
+    if (errorMessage == nullptr)
+        if (const auto meter = openMeter(kReadingOrder))
+            errorMessage = *slotOf(*meter).errorMessage;
     if (!errorMessage)
         return {};
     std::array<ViChar, 256> buffer{};
     errorMessage(0, status, buffer.data());
     buffer.back() = '\0';
-    std::string text = buffer.data();
-    dropCutLetter(text);
-    return text;
+    // A letter the driver cut short at the end of its buffer is dropped.
+    const std::string_view text = buffer.data();
+    return std::string(platform::utf8Cut(text, text.size()));
 }
 
 } // namespace

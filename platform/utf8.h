@@ -1,8 +1,10 @@
 // Cutting UTF-8 text to a limit without splitting a character: the one routine
-// behind every fixed-size text of the program (record fields, the status line).
+// behind every fixed-size or shortened text (record fields, the status line,
+// driver messages, version texts, the one-line messages of the loaders).
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -25,6 +27,22 @@ constexpr std::string_view utf8Cut(std::string_view text, std::size_t maxBytes, 
         ++chars;
     }
     return text.substr(0, end);
+}
+
+// A text as a one-line message shows it: cut by utf8Cut to maxBytes, control
+// characters as '?', and "..." after a text that was cut.
+inline std::string oneLine(std::string_view text, std::size_t maxBytes)
+{
+    const std::string_view kept = utf8Cut(text, maxBytes);
+    std::string out;
+    out.reserve(kept.size() + 3);
+    for (char ch : kept) {
+        const auto c = static_cast<unsigned char>(ch);
+        out += c < 0x20 || c == 0x7F ? '?' : ch;
+    }
+    if (kept.size() < text.size())
+        out += "...";
+    return out;
 }
 
 } // namespace platform

@@ -10,7 +10,8 @@ scripts/setup.sh
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(resource resource_qt bench chassis_reply crc_check search_path text_cut)
+# Every target of fuzz/fuzz_targets.txt (first word of each line) unless some are named.
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(awk '!/^#/ && NF { print $1 }' fuzz/fuzz_targets.txt)
 
 build=build/fuzz
 launcher=()

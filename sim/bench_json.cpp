@@ -6,6 +6,7 @@
 #include "drivers/meters.h"
 #include "drivers/tvbase.h"
 #include "platform/number_text.h"
+#include "platform/utf8.h"
 
 #include <nlohmann/json.hpp>
 
@@ -39,15 +40,7 @@ struct BadBench : std::runtime_error {
 // A text from the file as a message shows it: on one line and not too long.
 std::string shown(std::string_view text, std::size_t kMax = 60)
 {
-    std::string out;
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (out.size() >= kMax && (c & 0xC0) != 0x80) break; // cut between UTF-8 letters
-        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    }
-    if (i < text.size()) out += "...";
-    return out;
+    return platform::oneLine(text, kMax);
 }
 
 void checkKeys(const json& j, const std::string& where, std::initializer_list<const char*> allowed)
@@ -446,7 +439,7 @@ Instrument parseInstrument(const json& j, const std::string& where, std::uint32_
         }
     }
     const bool chassis = (in.intfType == VI_INTF_TCPIP || in.intfType == VI_INTF_USB) &&
-                         in.idn.rfind("VELTRONA,TVBASE", 0) == 0;
+                         in.idn.starts_with(kChassisIdnPrefix);
     in.carrier = getBool(j, "carrier", !in.mezzanines.empty() || isCarrierModel(in) || chassis, w);
     if (!in.carrier && !in.mezzanines.empty()) fail(w, "mezzanines on an instrument that is not a carrier");
     if (auto m = j.find("meter"); m != j.end()) in.meter = parseMeter(*m, w + " meter", false);

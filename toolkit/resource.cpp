@@ -144,24 +144,9 @@ bool typeByName(const std::string& name, DataType& t)
     return true;
 }
 
-// A text of the resource as a message shows it: on one line, cut to maxBytes
-// without splitting a letter.
-std::string oneLine(std::string_view text, std::size_t maxBytes)
-{
-    const std::string_view kept = platform::utf8Cut(text, maxBytes);
-    std::string out;
-    for (char ch : kept) {
-        const auto c = static_cast<unsigned char>(ch);
-        out += c < 0x20 || c == 0x7F ? '?' : ch;
-    }
-    if (kept.size() < text.size())
-        out += "...";
-    return out;
-}
-
 std::string quotedText(std::string_view text)
 {
-    return "\"" + oneLine(text, 60) + "\"";
+    return "\"" + platform::oneLine(text, 60) + "\"";
 }
 
 // Keys beginning with '_' are comments; any other key not listed is refused,
@@ -211,7 +196,7 @@ long long integer(const json& j, const char* key, long long fallback, long long 
         throw LoadError{at + ": " + name + " must be an integer"};
     }
     if (!inRange)
-        throw LoadError{at + ": " + name + " " + oneLine(v->dump(), 40) + " out of range " + std::to_string(lo) + ".."
+        throw LoadError{at + ": " + name + " " + platform::oneLine(v->dump(), 40) + " out of range " + std::to_string(lo) + ".."
                         + std::to_string(hi)};
     return n;
 }
@@ -574,14 +559,14 @@ auto guarded(const std::string& file, F build) -> decltype(build(json()))
         checkKeys(*doc, "the document", {"panels", "menubars"});
         return build(*doc);
     } catch (const FileError& e) {
-        state().lastError = oneLine(e.message, kMaxMessage);
+        state().lastError = platform::oneLine(e.message, kMaxMessage);
     } catch (const LoadError& e) {
-        state().lastError = oneLine(baseName(file) + ": " + e.message, kMaxMessage);
+        state().lastError = platform::oneLine(baseName(file) + ": " + e.message, kMaxMessage);
     } catch (const json::exception& e) {
-        state().lastError = oneLine(baseName(file) + ": malformed entry: " + e.what(), kMaxMessage);
+        state().lastError = platform::oneLine(baseName(file) + ": malformed entry: " + e.what(), kMaxMessage);
     } catch (const std::exception& e) {
         // Whatever else a broken document provokes ends here, not in a crash.
-        state().lastError = oneLine(baseName(file) + ": cannot be loaded: " + e.what(), kMaxMessage);
+        state().lastError = platform::oneLine(baseName(file) + ": cannot be loaded: " + e.what(), kMaxMessage);
     }
     return nullptr;
 }

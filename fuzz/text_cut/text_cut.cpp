@@ -1,10 +1,12 @@
 // The text cutters: a cut is a prefix within both limits that never splits a
-// UTF-8 letter, and a formatted field is always terminated inside its buffer.
+// UTF-8 letter, a one-line message is that cut flattened, and a formatted field
+// is always terminated inside its buffer.
 #include "fuzz/fuzz_util.h"
 #include "platform/utf8.h"
 #include "si/discovery.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -29,6 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
             fuzz::check(next > maxBytes, "a cut keeps every letter that fits");
         }
+    }
+
+    // A one-line message: the byte cut with every control character replaced,
+    // "..." after it exactly when something was cut.
+    const std::string_view byBytes = platform::utf8Cut(text, maxBytes);
+    const std::string line = platform::oneLine(text, maxBytes);
+    const bool marked = byBytes.size() < text.size();
+    fuzz::check(line.size() == byBytes.size() + (marked ? 3 : 0), "a one-line text is the cut, marked when cut");
+    for (std::size_t i = 0; i < byBytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        fuzz::check(c >= 0x20 && c != 0x7F, "a one-line text holds no control character");
+        fuzz::check(line[i] == byBytes[i] || line[i] == '?', "a one-line text keeps every other byte");
     }
 
     // A field of 1 to 256 bytes, guarded on both sides.

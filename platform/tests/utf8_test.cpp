@@ -32,4 +32,17 @@ TEST(Utf8Cut, CharacterLimitCountsLettersNotBytes)
     EXPECT_EQ(utf8Cut(text, 5, 4), "ЖЖ"); // the tighter limit wins
 }
 
+// The one-line message of the loaders: a text that fits is kept whole (no
+// "..."), one that does not is cut on a letter boundary and marked, and a
+// control character or DEL never reaches the message.
+TEST(OneLine, CutsMarksAndFlattens)
+{
+    EXPECT_EQ(platform::oneLine("abc", 3), "abc");
+    EXPECT_EQ(platform::oneLine("", 0), "");
+    EXPECT_EQ(platform::oneLine("abcd", 3), "abc...");
+    EXPECT_EQ(platform::oneLine("aЖb", 2), "a...");      // Ж does not fit in the second byte
+    EXPECT_EQ(platform::oneLine("a\nb\tc\x7F", 10), "a?b?c?");
+    EXPECT_EQ(platform::oneLine("\"key\"\r\n", 6), "\"key\"?...");
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // Stand-in carrier driver (tvbase_32): sessions on carriers and the question
 // which module sits at each mezzanine position.
 #include "sim/core.h"
+#include "drivers/mezzanine.h"
 #include "drivers/tvbase.h"
 
 using namespace sim;
@@ -26,7 +27,7 @@ ViStatus tvbase_m_type_q(ViSession vi, ViInt16 position, ViInt16* present, ViInt
     return afterGate(enter("tvbase_m_type_q", vi, position), [&]() -> ViStatus {
         const Session* s = find(vi, Kind::Carrier);
         if (!s || !instrument(s->address)) return VI_ERROR_INV_OBJECT;
-        if (position < 1 || position > 4 || !present || !model) return kStatusBadParameter;
+        if (position < 1 || position > kMezzaninePositions || !present || !model) return kStatusBadParameter;
         const Mezzanine* mz = mezzanine(s->address, position);
         *present = mz ? 1 : 0;
         *model = mz ? static_cast<ViInt16>(mz->model) : 0;

@@ -1,6 +1,7 @@
 // Stand-in resistance-module driver (tvksil2_32): sessions on a module, the
 // calibration record, switching, resistance settings and the flash.
 #include "sim/core.h"
+#include "drivers/mezzanine.h"
 #include "platform/clock.h"
 #include "drivers/tvksil2_math.h"
 
@@ -93,7 +94,7 @@ ViStatus tvksil2_connect(ViSession vi, ViSession baseSession, ViUInt16 mezNum, V
         Session* s = find(vi, Kind::Module);
         const Session* base = find(baseSession, Kind::Carrier);
         if (!s || !base) return VI_ERROR_INV_OBJECT;
-        if (mezNum < 1 || mezNum > 4) return kStatusBadParameter;
+        if (mezNum < 1 || mezNum > kMezzaninePositions) return kStatusBadParameter;
         Mezzanine* mz = mezzanine(base->address, mezNum);
         if (!mz || (mz->model != kModelKsil2 && mz->model != kModelKsil5)) return kStatusNoModule;
         s->address = base->address;
