@@ -139,10 +139,11 @@ InstrInfo* runDialog()
 {
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
-    // Shown over the main window (the toolkit keeps every window in front of
-    // it), the keyboard in the list: arrows choose, Enter takes the choice.
+    // Over the main window and modal to it: nothing else takes input until
+    // the operator chooses; the keyboard in the list: arrows choose, Enter
+    // takes the choice, Escape cancels.
     tk::setActiveCtrl(panel, listCtrl);
-    tk::displayPanel(panel);
+    tk::installPopup(panel);
     struct Waiting {
         Waiting() { waiting = true; }
         ~Waiting() { waiting = false; }

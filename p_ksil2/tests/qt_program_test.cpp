@@ -167,6 +167,60 @@ void acknowledgeNextMessage(QString* title = nullptr, QString* text = nullptr, i
 
 } // namespace
 
+// What the operator finds when the carrier choice shows: a window over the
+// main one (its dialog for the window system), modal, the keyboard in its list.
+struct ChoiceSeen {
+    bool shown = false, overMain = false, modal = false, listFocused = false;
+};
+
+// Looks at the selection dialog once it shows, then presses `key` in its list.
+void keyWhenChoiceShown(ChoiceSeen& seen, Qt::Key key)
+{
+    QTimer::singleShot(0, [&seen, key] {
+        tk::qtui::QtBackend* qt = tk::qtui::current();
+        const int p = selectionPanel();
+        QWidget* window = qt && p > 0 ? qt->panelWindow(p) : nullptr;
+        QWidget* list = window ? qt->controlField(p, selectionListCtrl()) : nullptr;
+        if (!window || !window->isVisible() || !list || qt->syncing()) {
+            keyWhenChoiceShown(seen, key);
+            return;
+        }
+        seen.shown = true;
+        seen.overMain = window->parentWidget() == qt->panelWindow(hMP) && window->windowType() == Qt::Dialog;
+        seen.modal = window->isModal() && QApplication::activeModalWidget() == window;
+        seen.listFocused = window->focusWidget() == list;
+        QTest::keyClick(list, key);
+    });
+}
+
+// The carrier choice at start-up and again from the menu: modal over the main
+// window, Enter takes the carrier in the list, Escape cancels.
+TEST(QtProgram, CarrierChoiceIsModalOverTheMainWindowAndTakesTheKeyboard)
+{
+    Harness h{Bench::empty()};
+    scene::add({scene::carrier(kCarrier, 5, {{1, 64}})});
+    ChoiceSeen first;
+    keyWhenChoiceShown(first, Qt::Key_Return);
+    acknowledgeNextMessage();
+    ASSERT_EQ(h.startWithQt(), 0);
+    EXPECT_TRUE(first.shown);
+    EXPECT_TRUE(first.overMain);
+    EXPECT_TRUE(first.modal);
+    EXPECT_TRUE(first.listFocused);
+    EXPECT_NE(mvi, 0u); // Enter took the carrier
+
+    const int inits = sim::callCount("tvbase_init");
+    ChoiceSeen again;
+    keyWhenChoiceShown(again, Qt::Key_Escape);
+    tk::core::queue({tk::core::InputEvent::Type::Menu, hMenuBar, 0, MENUBAR_INSTR_SELECT, 0});
+    tk::processEvents();
+    EXPECT_TRUE(again.modal);
+    EXPECT_TRUE(again.listFocused);
+    EXPECT_FALSE(tk::qtui::current()->panelWindow(selectionPanel())->isVisible());
+    EXPECT_EQ(sim::callCount("tvbase_init"), inits); // cancelled: no carrier opened
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 // The driver's self-test may take seconds: while it runs, the ST pop-up is
 // already on screen, painted, with the text that asks the operator to wait.
 TEST(QtProgram, SelfTestPopupIsSeenWhileTheDriverWorks)
