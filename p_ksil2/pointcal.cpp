@@ -39,13 +39,22 @@ void storeMeasured(int row, ViUInt16 channel, double value, int colour, double r
     runrecord::finish(history::RunEnd::Complete);
 }
 
+// A module call that failed ends the run as a driver error (its text is on the
+// status line), not as one the operator stopped.
+bool moduleCallsOk(bool ok)
+{
+    if (!ok)
+        runrecord::finish(history::RunEnd::DriverError);
+    return ok;
+}
+
 // The chain for the cell (stage k alone, or all bypassed for R0), then the channel on.
 bool connectChain(ViUInt16 channel, ViUInt16 row)
 {
     if (mvi == 0)
         return true;
-    return moduleOk(ModuleCall::PointChain, tvksil2_config_R_Calibr(mvi, channel, row)) &&
-           moduleOk(ModuleCall::PointOn, tvksil2_switch(mvi, channel, 1));
+    return moduleCallsOk(moduleOk(ModuleCall::PointChain, tvksil2_config_R_Calibr(mvi, channel, row)) &&
+                         moduleOk(ModuleCall::PointOn, tvksil2_switch(mvi, channel, 1)));
 }
 
 // With automatic measurements on, the meter's reading of the chain.
@@ -63,7 +72,7 @@ bool askOperator(ViUInt16 channel)
     popupResult = 0;
     while (popupResult == 0)
         tk::processEvents();
-    if (mvi != 0 && !moduleOk(ModuleCall::PointOff, tvksil2_switch(mvi, channel, 0)))
+    if (mvi != 0 && !moduleCallsOk(moduleOk(ModuleCall::PointOff, tvksil2_switch(mvi, channel, 0))))
         return false;
     return popupResult == 1;
 }
@@ -140,7 +149,7 @@ int selectR(int panel, int control, int event, void*, int e1, int e2)
     if (row < 1 || row > kCalR0Row || col < 1 || col > kChannels)
         return 0;
     const auto channel = static_cast<ViUInt16>(col);
-    // Cancelled or refused, the run ends as stopped.
+    // Cancelled or refused, the run ends as stopped; a failed module call, as a driver error.
     runrecord::Scope record(history::RunKind::PointCalibration,
                             autoMeasure ? history::ReadingsFrom::Meter : history::ReadingsFrom::Operator);
     // R0 as the table shows it now corrects a stage reading.
@@ -148,7 +157,7 @@ int selectR(int panel, int control, int event, void*, int e1, int e2)
     if (mvi != 0) {
         tk::WaitCursor busy;
         ModuleStep step;
-        if (!triggerZeroThenAllOff(step))
+        if (!moduleCallsOk(triggerZeroThenAllOff(step)))
             return 0;
     }
     // Closing DP's window is "Отмена": the wait below always ends.

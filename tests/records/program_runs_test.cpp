@@ -97,6 +97,31 @@ TEST(ProgramRuns, WriteWithoutBackupOnlyWhenTheOperatorSaysSoAndAFailedReadBackI
     EXPECT_EQ(writes[0].table(history::TableRole::ReadBack), nullptr);
 }
 
+TEST(ProgramRuns, APointCalibrationEndsAsStoppedWhenCancelledAndAsADriverErrorWhenTheModuleFails)
+{
+    Harness h{bench()};
+    startOn(h);
+    ASSERT_EQ(h.run(), Harness::kRunning);
+    h.doubleClickCell(hCP, CP_TABLE, 3, 1);
+    h.press(hDP, DP_COMMANDBUTTON_2);
+    ASSERT_EQ(h.run(), Harness::kRunning);
+    auto runs = runsOf(h, history::RunKind::PointCalibration);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].end, history::RunEnd::Stopped);
+
+    // The stage's chain cannot be switched: DP never opens, and the run says why it ended.
+    sim::failCall("tvksil2_config_R_Calibr", -1, 1,
+                  static_cast<int>(sim::journal("tvksil2_config_R_Calibr").size()) + 1);
+    h.doubleClickCell(hCP, CP_TABLE, 3, 1);
+    ASSERT_EQ(h.run(), Harness::kRunning);
+    EXPECT_FALSE(h.visible(hDP));
+    runs = runsOf(h, history::RunKind::PointCalibration);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].end, history::RunEnd::DriverError);
+    EXPECT_NE(runs[0].endDetail.find("tvksil2_config_R_Calibr"), std::string::npos) << runs[0].endDetail;
+    EXPECT_TRUE(runs[0].tables.empty() || runs[0].tables[0].cells.empty());
+}
+
 TEST(ProgramRuns, ManualRowsAndPointCalibrationAreRunsOfTheirOwn)
 {
     Harness h{bench()};
