@@ -51,9 +51,11 @@ int okCB(int, int, int event, void*, int, int)
     return 0;
 }
 
+// A double-click chooses; a new row (arrows, one click) only moves the choice,
+// which Enter ("Выбрать", the default button) then takes.
 int listCB(int, int, int event, void*, int, int)
 {
-    if ((event == tk::EVENT_COMMIT || event == tk::EVENT_LEFT_DOUBLE_CLICK) && takeSelection())
+    if (event == tk::EVENT_LEFT_DOUBLE_CLICK && takeSelection())
         tk::hidePanel(panel);
     return 0;
 }
