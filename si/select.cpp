@@ -142,8 +142,8 @@ InstrInfo* runDialog()
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
     // Over the main window and modal to it: nothing else takes input until
-    // the operator chooses; the keyboard in the list: arrows choose, Enter
-    // takes the choice, Escape cancels.
+    // the operator chooses; the keyboard in the list: arrows move the choice,
+    // Enter takes it, Escape cancels.
     tk::setActiveCtrl(panel, listCtrl);
     tk::installPopup(panel);
     struct Waiting {

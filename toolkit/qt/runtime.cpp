@@ -387,9 +387,9 @@ void QtBackend::deliverHeldInput()
         return;
     repainting_ = true;
     showHeld(); // the widgets as the model has them: a dimmed control disabled
-    // The event loop takes queued window-system events only once it has been
-    // woken since it last took some, and a pump that excluded input took the
-    // rest: it is woken each round. The window system's events are read in
+    // The event loop takes queued window-system events only after a wake-up;
+    // a pump that excluded input used the last one and left the input queued,
+    // so each round wakes it first. The window system's events are read in
     // one round and dispatched to the widgets in the next; a third takes what
     // those posted. Input reaches only the core's queue, so no callback runs.
     for (int round = 0; round < kHeldInputRounds; ++round) {
