@@ -161,6 +161,8 @@ ViStatus autoCalibrate()
         return 0;
     }
     runrecord::Scope record(history::RunKind::AutoCalibration, history::ReadingsFrom::Meter);
+    // "Калибровка" stays dimmed until the summary has been read.
+    const DimmedWhileRunning dimmed(DimmedWhileRunning::MenuItem{hMenuBar, MENUBAR_EXE_CALIBR});
     // An early end leaves the message up (and a channel connected): the operator
     // sees that the calibration did not finish; the status line says why.
     bool complete = false;

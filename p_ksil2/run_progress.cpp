@@ -38,14 +38,30 @@ void RunProgress::end(const std::string& text)
     resultShown();
 }
 
-DimmedWhileRunning::DimmedWhileRunning(int panel, int ctrl) : panel_(panel), ctrl_(ctrl)
+DimmedWhileRunning::DimmedWhileRunning(int panel, int ctrl)
+    : menu_(false), owner_(panel), id_(ctrl), before_(tk::attr(panel, ctrl, tk::Attr::Dimmed) != 0)
 {
-    tk::setAttr(panel_, ctrl_, tk::Attr::Dimmed, 1);
+    set(true);
+}
+
+DimmedWhileRunning::DimmedWhileRunning(MenuItem item)
+    : menu_(true), owner_(item.menuBar), id_(item.item), before_(tk::menuItemDimmed(item.menuBar, item.item))
+{
+    set(true);
 }
 
 DimmedWhileRunning::~DimmedWhileRunning()
 {
-    tk::setAttr(panel_, ctrl_, tk::Attr::Dimmed, 0);
+    tk::deliverHeldInput();
+    set(before_);
+}
+
+void DimmedWhileRunning::set(bool dimmed) const
+{
+    if (menu_)
+        tk::setMenuItemDimmed(owner_, id_, dimmed);
+    else
+        tk::setAttr(owner_, id_, tk::Attr::Dimmed, dimmed ? 1 : 0);
 }
 
 std::string countText(int n, const char* one, const char* few, const char* many)

@@ -29,18 +29,29 @@ private:
     double start_;
 };
 
-// A control dimmed for the length of a scope: the button that starts a run
-// while the run goes.
+// A control or menu item dimmed for the length of a scope: what starts a run
+// while the run goes. At the end of the scope the input the operator made
+// meanwhile is delivered first, so that a click on it while it was dimmed is
+// dropped rather than starting the run again; then it is as it was before.
 class DimmedWhileRunning {
 public:
+    struct MenuItem {
+        int menuBar;
+        int item;
+    };
     DimmedWhileRunning(int panel, int ctrl);
+    explicit DimmedWhileRunning(MenuItem item);
     ~DimmedWhileRunning();
     DimmedWhileRunning(const DimmedWhileRunning&) = delete;
     DimmedWhileRunning& operator=(const DimmedWhileRunning&) = delete;
 
 private:
-    int panel_;
-    int ctrl_;
+    void set(bool dimmed) const;
+
+    bool menu_;
+    int owner_; // the panel, or the menu bar
+    int id_;    // the control, or the menu item
+    bool before_;
 };
 
 // "1 ячейка", "2 ячейки", "5 ячеек": a count with the word's form that goes with it.

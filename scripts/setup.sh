@@ -4,7 +4,7 @@
 set -euo pipefail
 # Qt Charts' CMake files need Qt OpenGL's, which its package does not pull in.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev nlohmann-json3-dev libgtest-dev libgmock-dev
-          libqt6sql6-sqlite libqt6sql6-psql postgresql postgresql-common qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+          libqt6sql6-sqlite libqt6sql6-psql postgresql postgresql-common qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-base-private-dev
           zlib1g-dev clang libclang-rt-dev
           fonts-dejavu-core xvfb xauth locales qt6-translations-l10n
           openbox xdotool imagemagick x11-utils)

@@ -51,9 +51,11 @@ int okCB(int, int, int event, void*, int, int)
     return 0;
 }
 
+// A double-click chooses; a new row (arrows, one click) only moves the choice,
+// which Enter ("Выбрать", the default button) then takes.
 int listCB(int, int, int event, void*, int, int)
 {
-    if ((event == tk::EVENT_COMMIT || event == tk::EVENT_LEFT_DOUBLE_CLICK) && takeSelection())
+    if (event == tk::EVENT_LEFT_DOUBLE_CLICK && takeSelection())
         tk::hidePanel(panel);
     return 0;
 }
@@ -139,10 +141,11 @@ InstrInfo* runDialog()
 {
     selectedInstr = nullptr;
     tk::setListIndex(panel, listCtrl, 0);
-    // Shown over the main window (the toolkit keeps every window in front of
-    // it), the keyboard in the list: arrows choose, Enter takes the choice.
+    // Over the main window and modal to it: nothing else takes input until
+    // the operator chooses; the keyboard in the list: arrows move the choice,
+    // Enter takes it, Escape cancels.
     tk::setActiveCtrl(panel, listCtrl);
-    tk::displayPanel(panel);
+    tk::installPopup(panel);
     struct Waiting {
         Waiting() { waiting = true; }
         ~Waiting() { waiting = false; }

@@ -55,6 +55,11 @@ public:
     // While on, controlChanged may be kept and shown at the next drawPending,
     // pump or pop-up, or when turned off (see tk::setDisplayDeferred).
     virtual void displayDeferred(bool /*on*/) {}
+    // Hands the controls, as they are now, the input the window system held
+    // while the program pumped no events: a dimmed control drops its part,
+    // what the others take is queued. No callback runs. Nothing to do where
+    // input reaches the queue at once.
+    virtual void deliverHeldInput() {}
 
     virtual void messagePopup(std::string_view title, std::string_view text) = 0;
     virtual int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) = 0;

@@ -235,4 +235,10 @@ void processDrawEvents()
         b->drawPending();
 }
 
+void deliverHeldInput()
+{
+    if (Backend* b = state().backend.get())
+        b->deliverHeldInput();
+}
+
 } // namespace tk

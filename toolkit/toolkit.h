@@ -218,6 +218,12 @@ void pollMainLoop();
 // no callback runs. For a long operation that pumps no events, so that the
 // operator sees each result as it arrives.
 void processDrawEvents();
+// Hands the controls, as they are now, the input the operator made while the
+// program pumped no events (a long operation inside one callback): a click
+// on a control the operation dimmed is dropped, the rest is queued for the
+// next pump. No callback runs. Called before such a control is enabled again,
+// so that a click made while it was dimmed cannot reach it once it is not.
+void deliverHeldInput();
 // While deferred, a backend may keep changes of the controls and show them at
 // the next processDrawEvents, event pump or pop-up, or when deferring ends: a
 // long operation makes its changes cheaply and has them shown while it waits.

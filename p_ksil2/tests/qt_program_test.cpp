@@ -23,6 +23,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -166,6 +167,71 @@ void acknowledgeNextMessage(QString* title = nullptr, QString* text = nullptr, i
 }
 
 } // namespace
+
+// What the operator finds when the carrier choice shows: a window over the
+// main one (its dialog for the window system), modal, the keyboard in its list.
+struct ChoiceSeen {
+    bool shown = false, overMain = false, modal = false, listFocused = false;
+    bool openAfterArrow = false; // still open after an arrow key moved the choice
+};
+
+// Looks at the selection dialog once it shows, then presses `keys` in its
+// list, one after the other.
+void keysWhenChoiceShown(ChoiceSeen& seen, std::vector<Qt::Key> keys)
+{
+    QTimer::singleShot(0, [&seen, keys] {
+        tk::qtui::QtBackend* qt = tk::qtui::current();
+        const int p = selectionPanel();
+        QWidget* window = qt && p > 0 ? qt->panelWindow(p) : nullptr;
+        QWidget* list = window ? qt->controlField(p, selectionListCtrl()) : nullptr;
+        if (!window || !window->isVisible() || !list || qt->syncing()) {
+            keysWhenChoiceShown(seen, keys);
+            return;
+        }
+        seen.shown = true;
+        seen.overMain = window->parentWidget() == qt->panelWindow(hMP) && window->windowType() == Qt::Dialog;
+        seen.modal = window->isModal() && QApplication::activeModalWidget() == window;
+        seen.listFocused = window->focusWidget() == list;
+        for (const Qt::Key key : keys) {
+            QTest::keyClick(list, key);
+            if (key == Qt::Key_Down) {
+                tk::processEvents(); // the program takes the new row
+                seen.openAfterArrow = window->isVisible();
+            }
+        }
+    });
+}
+
+// The carrier choice at start-up and again from the menu: modal over the main
+// window, Enter takes the carrier in the list, Escape cancels.
+TEST(QtProgram, CarrierChoiceIsModalOverTheMainWindowAndTakesTheKeyboard)
+{
+    Harness h{Bench::empty()};
+    scene::add({scene::carrier(kCarrier, 5, {{1, 64}}), scene::carrier("VXI0::6::INSTR", 6, {{1, 64}})});
+    // An arrow moves the choice to the second carrier and leaves the dialog
+    // open; Enter takes it.
+    ChoiceSeen first;
+    keysWhenChoiceShown(first, {Qt::Key_Down, Qt::Key_Return});
+    acknowledgeNextMessage();
+    ASSERT_EQ(h.startWithQt(), 0);
+    EXPECT_TRUE(first.shown);
+    EXPECT_TRUE(first.overMain);
+    EXPECT_TRUE(first.modal);
+    EXPECT_TRUE(first.listFocused);
+    EXPECT_TRUE(first.openAfterArrow);
+    EXPECT_EQ(tk::textValue(hMP, MP_CARRIER), "Носитель: VXI0::6::INSTR");
+
+    const int inits = sim::callCount("tvbase_init");
+    ChoiceSeen again;
+    keysWhenChoiceShown(again, {Qt::Key_Escape});
+    tk::core::queue({tk::core::InputEvent::Type::Menu, hMenuBar, 0, MENUBAR_INSTR_SELECT, 0});
+    tk::processEvents();
+    EXPECT_TRUE(again.modal);
+    EXPECT_TRUE(again.listFocused);
+    EXPECT_FALSE(tk::qtui::current()->panelWindow(selectionPanel())->isVisible());
+    EXPECT_EQ(sim::callCount("tvbase_init"), inits); // cancelled: no carrier opened
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
 
 // The driver's self-test may take seconds: while it runs, the ST pop-up is
 // already on screen, painted, with the text that asks the operator to wait.

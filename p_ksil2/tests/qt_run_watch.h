@@ -33,8 +33,9 @@ using FirstCarrierChooser = CarrierPicker;
 using WatchingClock = verify::WatchingClock;
 
 // Presses "Запустить" with the clock watching the run, closes each modal
-// pop-up (the verdict) as it shows, and gives the harness its clock back.
-inline void runWatched(Harness& h, WatchingClock& clock)
+// pop-up (the verdict) as it shows, pumps the main loop `pumpsAfter` times
+// once the run has returned, and gives the harness its clock back.
+inline void runWatched(Harness& h, WatchingClock& clock, int pumpsAfter = 0)
 {
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {
@@ -43,6 +44,8 @@ inline void runWatched(Harness& h, WatchingClock& clock)
     });
     closer.start(0);
     setP(hPP, PP_SET, tk::EVENT_COMMIT, nullptr, 0, 0);
+    for (int i = 0; i < pumpsAfter; ++i)
+        tk::pollMainLoop();
     clock.watch = nullptr;
     platform::setClock(&h.clock());
 }

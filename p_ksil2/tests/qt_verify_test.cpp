@@ -9,8 +9,10 @@
 #include "p_ksil2/manual.h"
 #include "p_ksil2/verify.h"
 #include "si/select.h"
+#include "sim/bench.h"
 #include "toolkit/backend.h"
 #include "toolkit/qt/qt_backend.h"
+#include "toolkit/qt/tests/held_input.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -154,5 +156,45 @@ TEST(QtVerification, ProgressAndDimmedStartArePaintedDuringTheRun)
     EXPECT_TRUE(start->isEnabled());
     EXPECT_EQ(progress->text(), QStringLiteral("Поверка завершена:\nизмерено 38 из 38"));
 }
+
+#ifdef KSIL_HELD_INPUT
+// A click on the dimmed "Запустить" while the run goes waits in the window
+// system's queue, as the run pumps no input; it is dropped however the run
+// ends, on a driver error or with its verdict, and starts no second run.
+TEST(QtVerification, AClickOnTheDimmedStartDuringTheRunStartsNoOtherRun)
+{
+    struct End {
+        const char* how;
+        bool driverError;
+        int rows;
+    };
+    for (const End end : {End{"driver error", true, 5}, End{"verdict", false, 38}}) {
+        SCOPED_TRACE(end.how);
+        Harness h{verify::bench()};
+        startAutomatic(h);
+        auto* start = qobject_cast<QPushButton*>(tk::qtui::current()->controlField(hPP, PP_SET));
+        ASSERT_NE(start, nullptr);
+        if (end.driverError) // the sixth point refused
+            sim::failCall("tvksil2_config_R", -1, 1, sim::callCount("tvksil2_config_R") + end.rows + 1);
+
+        WatchingClock clock;
+        platform::setClock(&clock);
+        bool clicked = false;
+        clock.watch = [&] {
+            if (clicked || tk::numTableRows(hPP, PP_TABLE_R) == 0)
+                return;
+            clicked = true;
+            EXPECT_FALSE(start->isEnabled());
+            heldinput::click(start);
+        };
+        qt_run::runWatched(h, clock, 3);
+
+        EXPECT_TRUE(clicked);
+        EXPECT_EQ(tk::numTableRows(hPP, PP_TABLE_R), end.rows);
+        EXPECT_TRUE(start->isEnabled());
+        EXPECT_EQ(tk::core::queued(), 0u);
+    }
+}
+#endif
 
 } // namespace

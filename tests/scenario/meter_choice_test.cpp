@@ -5,6 +5,7 @@
 
 #include "gauge/bindings.h"
 #include "gauge/gauge.h"
+#include "p_ksil2/callbacks.h"
 #include "si/select.h"
 #include "sim/bench.h"
 
@@ -74,8 +75,10 @@ TEST_F(MeterChoice, MeterChosenLaterIsTheOneThatReads)
 TEST_F(MeterChoice, NoSearchWhileASelectionWaits)
 {
     const ViSession e1412 = viHP1412;
+    // The dialog is modal, so the operator cannot reach the menu meanwhile; a
+    // choice already queued (or any other caller) still meets the waiting dialog.
     tk::headless::respondWhenIdle([] {
-        tk::headless::chooseMenu(hMenuBar, MENUBAR_INSTR_SELECT_HP);
+        MenuCallback(hMenuBar, MENUBAR_INSTR_SELECT_HP, nullptr, hMP);
         tk::headless::doubleClickItem(si::selectionPanel(), si::selectionListCtrl(), 0);
     });
     h.chooseMenu(MENUBAR_INSTR_SELECT);

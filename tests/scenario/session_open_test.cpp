@@ -3,6 +3,7 @@
 #include "session_bench.h"
 
 #include "p_ksil2/session.h"
+#include "si/select.h"
 #include "si/discovery.h"
 #include "tests/harness/harness.h"
 
@@ -216,8 +217,12 @@ TEST(SessionOpen, CarrierChoiceWaitingIsNotStartedAgain)
     const int initsBefore = sim::callCount("tvbase_init");
 
     h.chooseMenu(MENUBAR_INSTR_SELECT);
-    h.chooseMenu(MENUBAR_INSTR_SELECT); // reaches the program while the dialog waits
-    h.chooseFromSelection(0);
+    // The dialog is modal; a second choice reaching the program while it waits
+    // (queued before it opened) meets the waiting dialog.
+    tk::headless::respondWhenIdle([] {
+        reselectInstrument();
+        tk::headless::doubleClickItem(si::selectionPanel(), si::selectionListCtrl(), 0);
+    });
     EXPECT_EQ(h.run(), Harness::kRunning);
     EXPECT_EQ(sim::callCount("tvbase_init"), initsBefore + 1);
     EXPECT_NE(baseSession, 0u);

@@ -62,6 +62,7 @@ public:
     void pump(bool mainLoop) override;
     void drawPending() override;
     void displayDeferred(bool on) override;
+    void deliverHeldInput() override;
     void messagePopup(std::string_view title, std::string_view text) override;
     int confirmPopup(std::string_view title, std::string_view text, int defaultAnswer) override;
     int fileSelectPopup(std::string_view directory, std::string_view defaultName,

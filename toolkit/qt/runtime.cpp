@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -49,6 +50,9 @@ constexpr int kIdleWaitMs = 25;
 // how long the backend waits for that before it paints anyway.
 constexpr int kExposeRounds = 20;
 constexpr int kExposeWaitMs = 10;
+
+// Rounds of the event loop that deliver the input held while the program pumped no events.
+constexpr int kHeldInputRounds = 3;
 
 // The value of a "-name value" option of the command line Qt reads (also
 // written "--name"; the last one counts, as for Qt), or null.
@@ -374,6 +378,26 @@ void QtBackend::drawPending()
         }
     }
     lastRepaint_ = now();
+    repainting_ = false;
+}
+
+void QtBackend::deliverHeldInput()
+{
+    if (repainting_)
+        return;
+    repainting_ = true;
+    showHeld(); // the widgets as the model has them: a dimmed control disabled
+    // The event loop takes queued window-system events only after a wake-up;
+    // a pump that excluded input used the last one and left the input queued,
+    // so each round wakes it first. The window system's events are read in
+    // one round and dispatched to the widgets in the next; a third takes what
+    // those posted. Input reaches only the core's queue, so no callback runs.
+    for (int round = 0; round < kHeldInputRounds; ++round) {
+        if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance())
+            loop->wakeUp();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    lastPump_ = now();
     repainting_ = false;
 }
 

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include "toolkit/qt/tests/held_input.h"
 #include "toolkit/qt/widgets.h"
 
 #include <cmath>
@@ -117,6 +118,46 @@ TEST_F(QtPanels, DimmedAndHiddenStatesFollowTheModel)
     tk::defaultCtrl(pp5, PP5_NEXT_STEP);
     EXPECT_FALSE(next->isEnabled());
 }
+
+#ifdef KSIL_HELD_INPUT
+// Clicks made while the program pumps no events wait in the window system's
+// queue: painting does not take them, and handing them over drops those on
+// a dimmed button and queues the others, without running a callback.
+TEST_F(QtPanels, HeldClicksReachTheButtonsAsTheyAreWhenHandedOver)
+{
+    tk::setActiveTabPage(mp, tab, 1);
+    tk::processEvents();
+    auto* start = field<QPushButton>(pp, PP_SET);
+    auto* mode = field<QPushButton>(pp, PP_AUTO_POV);
+    ASSERT_TRUE(start->isVisible());
+    ASSERT_TRUE(mode->isVisible());
+
+    tk::setAttr(pp, PP_SET, tk::Attr::Dimmed, 1);
+    heldinput::click(start);
+    heldinput::click(mode);
+    tk::processDrawEvents();
+    EXPECT_EQ(tk::core::queued(), 0u);
+    tk::deliverHeldInput();
+    EXPECT_EQ(tk::core::queued(), 1u); // the mode button's, not the dimmed one's
+    EXPECT_TRUE(calls().empty());
+    tk::setAttr(pp, PP_SET, tk::Attr::Dimmed, 0);
+    tk::processEvents();
+    tk::processEvents();
+    EXPECT_TRUE(callsOf("setP").empty());
+    EXPECT_EQ(callsOf("auto_pov").size(), 1u);
+
+    // Without the handing over, a click held while the button was dimmed
+    // reaches it once it is not (at the pump after the next wake-up).
+    tk::setAttr(pp, PP_SET, tk::Attr::Dimmed, 1);
+    heldinput::click(start);
+    tk::processDrawEvents();
+    tk::setAttr(pp, PP_SET, tk::Attr::Dimmed, 0);
+    QCoreApplication::postEvent(start, new QEvent(QEvent::User)); // something else for the loop, which wakes it
+    tk::processEvents();
+    tk::processEvents();
+    EXPECT_EQ(callsOf("setP").size(), 1u);
+}
+#endif
 
 TEST_F(QtPanels, TextBoxAppendsOnlyNewLinesAndHonoursFirstVisibleLine)
 {
