@@ -4,7 +4,7 @@
 #include "platform/datetime.h"
 #include "platform/process.h"
 #include "tests/support/read_file.h"
-#include "platform/tests/time_zone.h"
+#include "tests/support/time_zone.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>

@@ -181,9 +181,9 @@ void keysWhenChoiceShown(ChoiceSeen& seen, std::vector<Qt::Key> keys)
 {
     QTimer::singleShot(0, [&seen, keys] {
         tk::qtui::QtBackend* qt = tk::qtui::current();
-        const int p = selectionPanel();
+        const int p = si::selectionPanel();
         QWidget* window = qt && p > 0 ? qt->panelWindow(p) : nullptr;
-        QWidget* list = window ? qt->controlField(p, selectionListCtrl()) : nullptr;
+        QWidget* list = window ? qt->controlField(p, si::selectionListCtrl()) : nullptr;
         if (!window || !window->isVisible() || !list || qt->syncing()) {
             keysWhenChoiceShown(seen, keys);
             return;
@@ -228,7 +228,7 @@ TEST(QtProgram, CarrierChoiceIsModalOverTheMainWindowAndTakesTheKeyboard)
     tk::processEvents();
     EXPECT_TRUE(again.modal);
     EXPECT_TRUE(again.listFocused);
-    EXPECT_FALSE(tk::qtui::current()->panelWindow(selectionPanel())->isVisible());
+    EXPECT_FALSE(tk::qtui::current()->panelWindow(si::selectionPanel())->isVisible());
     EXPECT_EQ(sim::callCount("tvbase_init"), inits); // cancelled: no carrier opened
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

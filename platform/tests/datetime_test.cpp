@@ -1,5 +1,5 @@
 #include "platform/datetime.h"
-#include "time_zone.h"
+#include "tests/support/time_zone.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "platform/process.h"
 #include "tests/support/temp_dir.h"
 #if !defined(_WIN32)
-#include "tests/harness/file_size_limit.h"
+#include "tests/support/file_size_limit.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "platform/number_text.h"
-#include "tests/harness/russian_locale.h"
+#include "tests/support/russian_locale.h"
 
 #include <gtest/gtest.h>
 

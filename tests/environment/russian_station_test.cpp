@@ -4,7 +4,7 @@
 // still hold numbers with a decimal point.
 #include "platform/cp1251.h"
 #include "tests/environment/station.h"
-#include "tests/harness/russian_locale.h"
+#include "tests/support/russian_locale.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "p_ksil2/protocol.h"
 #include "p_ksil2/verify_ksil5.h"
 #include "platform/number_text.h"
-#include "tests/harness/russian_locale.h"
+#include "tests/support/russian_locale.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 #include "platform/process.h"
 #include <windows.h>
 #else
-#include "tests/harness/file_size_limit.h"
+#include "tests/support/file_size_limit.h"
 #include <sys/stat.h>
 #endif
 
