@@ -177,7 +177,6 @@ struct PaintCounter : QObject {
 TEST_F(QtPanels, PopupShownFromABusyCallbackIsPaintedAtOnce)
 {
     qttest::VirtualTime time;
-    platform::VirtualClock& clock = time.clock;
     tk::processEvents();
 
     PaintCounter counter;
