@@ -23,7 +23,6 @@
 namespace {
 
 using history::test::Backend;
-using history::test::ServerDatabase;
 
 constexpr const char* kCarrier = "VXI0::2::INSTR";
 
@@ -90,28 +89,15 @@ std::vector<std::vector<double>> tableOf(const sim::detail::FlashData& data)
     return values;
 }
 
-class ProgramRecords : public ::testing::TestWithParam<Backend> {
+// The test server's database of its own comes from the history's backend fixture.
+class ProgramRecords : public history::test::BackendTest {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() != Backend::PostgreSQL)
-            return;
-        std::string why;
-        const auto admin = ServerDatabase::testServer(&why);
-        if (!admin)
-            GTEST_SKIP() << why;
-        server_ = std::make_unique<ServerDatabase>(*admin);
-        ASSERT_EQ(server_->error(), "");
-    }
-
     // After the harness set its own variables: the server, on PostgreSQL.
     void nameServer()
     {
         if (server_)
             ::setenv(history::kServerVariable, history::connectionString(server_->config()).c_str(), 1);
     }
-
-    std::unique_ptr<ServerDatabase> server_;
 };
 
 TEST_P(ProgramRecords, CalibrateWriteVerifyThenToolShowsThemAndTheBackupRestoresTheOldFlash)
