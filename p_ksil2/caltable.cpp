@@ -146,7 +146,7 @@ bool checkReadBack(tvksil2_device_data& record, const history::TableValues& writ
     if (!status || *status != 0) {
         if (status) {
             reportStatus("tvksil2_readFlash", *status);
-            showStatusProblem(std::string(kReadBackFailed) + ": " + tk::textValue(hMP, MP_MSG));
+            showStatusProblem(std::string(kReadBackFailed) + ": " + statusLineText());
         } else {
             showStatusProblem(kReadBackFailed);
         }

@@ -53,7 +53,7 @@ template <typename Entries, typename InfoOf>
 void showListing(Listing what, const history::Result<Entries>& found, InfoOf infoOf, const char* none)
 {
     if (!found.ok()) {
-        showStatusProblem("История: " + found.status.message);
+        showHistoryProblem(found.status.message);
         return;
     }
     if (found.value.empty()) {
@@ -130,7 +130,7 @@ int historyListCB(int, int, int event, void*, int, int)
     const auto run = historylink::run(id);
     if (!run.ok()) {
         tk::resetTextBox(hHI, HI_DETAIL, "");
-        showStatusProblem("История: " + run.status.message);
+        showHistoryProblem(run.status.message);
         return 0;
     }
     std::ostringstream text;
@@ -148,7 +148,7 @@ int loadBackupCB(int, int, int event, void*, int, int)
         return 0;
     const auto found = historylink::backup(id);
     if (!found.ok()) {
-        showStatusProblem("История: " + found.status.message);
+        showHistoryProblem(found.status.message);
         return 0;
     }
     // The table takes the backup as it would the flash: blue, every cell the module's.

@@ -159,7 +159,7 @@ void finish(history::RunEnd end, std::string detail)
     run.end = end;
     // A failure is told on the status line: the run keeps those words.
     if (detail.empty() && endedInFailure(end))
-        detail = tk::textValue(hMP, MP_MSG);
+        detail = statusLineText();
     run.endDetail = std::move(detail);
     if (run.ended == 0)
         run.ended = now();
@@ -170,15 +170,7 @@ void finish(history::RunEnd end, std::string detail)
     const std::string& problem = stored.status.ok() ? stored.warning : stored.status.message;
     if (problem.empty())
         return;
-    // A failure the status line shows (the run's, or one not yet acknowledged)
-    // stays in front; the history's line follows it.
-    const std::string shown = tk::textValue(hMP, MP_MSG);
-    if (shown.find(problem) != std::string::npos)
-        return;
-    if (!shown.empty() && tk::attr(hMP, MP_MSG, tk::Attr::TextColor) == tk::kRed)
-        showStatusProblem(shown + "; История: " + problem);
-    else
-        showStatusProblem("История: " + problem);
+    showHistoryProblem(problem);
 }
 
 Scope::Scope(history::RunKind kind, history::ReadingsFrom readingsFrom) : depth_(running.size())

@@ -32,6 +32,19 @@ void showStatusProblem(std::string text)
     setColour(tk::kRed);
 }
 
+void showHistoryProblem(std::string_view problem)
+{
+    const std::string shown = statusLineText();
+    if (!problem.empty() && shown.find(problem) != std::string::npos)
+        return;
+    std::string text;
+    if (!shown.empty() && tk::attr(hMP, MP_MSG, tk::Attr::TextColor) == tk::kRed)
+        text = shown + "; ";
+    text += "История: ";
+    text += problem;
+    showStatusProblem(std::move(text));
+}
+
 void showStatusProgress(std::string_view text)
 {
     tk::setValue(hMP, MP_MSG, text);
@@ -41,6 +54,11 @@ void showStatusProgress(std::string_view text)
 void clearStatusLine()
 {
     tk::setValue(hMP, MP_MSG, "");
+}
+
+std::string statusLineText()
+{
+    return tk::textValue(hMP, MP_MSG);
 }
 
 bool statusHasFailure()

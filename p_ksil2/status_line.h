@@ -13,10 +13,17 @@
 void reportStatus(const char* callText, ViStatus status);
 // Shows a failure in red, cut to the status text's 255 characters.
 void showStatusProblem(std::string text);
+// Shows a problem of the history of runs, in red, as "История: <problem>". A
+// failure the line already shows (a run's, or one not yet acknowledged) stays
+// in front, the history's problem after it; a problem already shown is not
+// repeated.
+void showHistoryProblem(std::string_view problem);
 // Shows what the program is doing now, in black.
 void showStatusProgress(std::string_view text);
 // Empties the text; the colour stays and tells what happened last.
 void clearStatusLine();
+// What the line shows now.
+std::string statusLineText();
 // True while the line's last word is a failure (shown in red, perhaps emptied since).
 bool statusHasFailure();
 // Replaces whatever the line shows (an earlier failure too) with what was
