@@ -58,7 +58,7 @@ std::string chartFileStem(const std::string& protocolPath, std::time_t runStart)
     const bool suffixed = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
     const std::string stem = suffixed ? protocolPath.substr(0, dot) : protocolPath;
     const std::tm t = platform::localParts(runStart);
-    char stamp[32];
+    char stamp[80]; // room for any int the fields may hold
     std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
                   t.tm_hour, t.tm_min, t.tm_sec);
     return stem + stamp;

@@ -70,7 +70,7 @@ bool loadFrom(std::string_view text, std::string_view source, std::string* error
         for (Mezzanine& mz : in.mezzanines)
             if (mz.meter) initMeterState(*mz.meter);
     }
-    current = std::move(b);
+    current.emplace(std::move(*b));
     for (const FaultSpec& f : current->faults) failCall(f.entry, f.status, f.times, f.from);
     return true;
 }

@@ -176,6 +176,7 @@ Child::End Child::wait()
 
 void spin(long n)
 {
-    for (volatile long i = 0; i < n; i = i + 1) {
-    }
+    [[maybe_unused]] volatile long sink = 0;
+    for (long i = 0; i < n; ++i)
+        sink = i;
 }

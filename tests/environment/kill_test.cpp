@@ -116,8 +116,9 @@ TEST(KilledMidWrite, FlashHoldsTheOldOrTheNewRecordWhole)
         std::istringstream unread(end.out);
         for (std::string line; std::getline(unread, line);)
             last = std::max(last, std::stol(line));
-        if (round == 0)
+        if (round == 0) {
             ASSERT_GE(last, 2);
+        }
         const long held = recordNumber(flash);
         ASSERT_TRUE(held == last || held == last + 1)
             << "round " << round << ": the flash holds " << held << " after write " << last
